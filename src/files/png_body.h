@@ -1,0 +1,48 @@
+#pragma once
+
+#include "model/tilemap.h"
+#include "platform/pixmap.h"
+#include "platform/stream.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dm {
+
+// Maps as pictures: one RGB888 pixel per cell whose channels carry glyph, foreground and
+// background. The generator is reseeded from the picture's size and the position list is built
+// in the same order on both sides, so decoding replays the encoder's draws. With scramble != 0
+// the cells are shuffled over the pixels, the channel order varies per pixel and some pixels
+// carry noise; with scramble 0 the draws happen but change nothing.
+
+// The picture of the map; null for a map without cells.
+std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, int32_t scramble);
+
+// Builds the picture and saves it at path as a PNG (compression 9). Null when it cannot be saved.
+std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, const std::string& path, int32_t scramble);
+
+// The bytes of the PNG file that saving the picture would write; nullopt when it cannot be
+// encoded.
+std::optional<std::vector<uint8_t>> EncodePNGBytes(const tilemap& map, int32_t scramble);
+
+// The byte length of the unscrambled PNG picture of the map, or -1 when it cannot be encoded.
+int64_t pngsize(const tilemap& map);
+
+// Writes the whole "DMTP" file image: magic, width, height, checksum, png's length as a double,
+// the png bytes, then "EOF". png is EncodePNGBytes(map, 0), measured once by the caller.
+void WritePNG(const tilemap& map, TStream& out, const std::vector<uint8_t>& png);
+
+// Encodes the unscrambled picture and writes the file image as above. 1 when written, 0 when the
+// picture cannot be encoded (nothing is written then).
+int32_t WritePNG(const tilemap& map, TStream& out);
+
+// A new map of the picture's size. Null when the picture does not load or has more than
+// kMaxMapCells pixels (then refused before its pixels or the map are allocated).
+std::shared_ptr<tilemap> DecodePNG(const std::string& path, int32_t scramble);
+std::shared_ptr<tilemap> DecodePNG(const std::vector<uint8_t>& png, int32_t scramble);
+std::shared_ptr<tilemap> DecodePNG(const TPixmap& picture, int32_t scramble);
+
+} // namespace dm

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "model/vector.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace dm {
+
+// The positions of a w x h picture in the order x outer, y inner: (0,0), (0,1), ..., (w-1,h-1).
+// A non-positive size gives an empty list.
+std::vector<vector> createvectorlist(int32_t w, int32_t h);
+
+// Shuffles the list in place with draws from the process-wide generator. It replays a walk over
+// a linked list: passes + 1 times, each element met draws RandomInt(0, p) and, unless the draw is
+// 0, moves to the end of the list, where the same walk meets it again (except when it was already
+// the last element, which ends the walk).
+void mixvectorlist(std::vector<vector>& list);
+
+} // namespace dm
