@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Path texts accept backslashes and slashes alike and always come back with slashes. A root is
+// "/", a drive root such as "C:/", or the "//" that starts a network path.
+namespace dm {
+
+// Backslashes become slashes; runs of slashes shrink to one, except a leading "//" of a network
+// path; a trailing slash is dropped unless the path is a root.
+std::string NormalizePath(std::string_view path);
+
+// The path without the extension of its last name: the text from the last "." goes unless a
+// slash follows it. The names "." and ".." have no extension.
+std::string PathNoExtension(std::string_view path);
+
+// The part after the last slash, or the whole path when it has none.
+std::string PathFileName(std::string_view path);
+
+// The file name without its extension.
+std::string PathBaseName(std::string_view path);
+
+// The part before the last slash, keeping that slash when the part is a root; "" without a
+// slash. A root and the names "." and ".." come back unchanged.
+std::string PathDirectory(std::string_view path);
+
+} // namespace dm
