@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace dm {
+
+// As a resource path, selects the one the configuration names.
+inline constexpr const char* kUseDefaultPath = "?USE_DEAFULT";
+
+// The display settings read from the configuration file; each keyword line overwrites one field.
+struct DisplayConfig {
+    int32_t width = 96;                              // "width": cells across the main screen
+    int32_t height = 32;                             // "height": cells down the main screen
+    std::string tileset = "data\\image\\curses.png"; // "tileset": names the two glyph sheets
+    std::string pallet = "data\\image\\pallet.png";  // "pallet": the palette image
+    std::string title = "Duskmarch";                 // "title": window title
+    int32_t scale = 1;                               // "scale": magnification of every glyph
+    bool loaded = false;                             // a configuration file was read to its end
+};
+
+// Reads the configuration file at path into config and sets loaded. Throws FatalError
+// when the file cannot be read or a line holds an unknown keyword or a wrong argument count.
+void LoadDisplayConfig(const std::string& path, DisplayConfig& config);
+
+} // namespace dm

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "render/display_config.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace dm {
+
+inline constexpr int kPaletteEntries = 256;
+
+// 256 colours as three planes: red at bytes 0-255, green at 256-511, blue at 512-767.
+// Entries the palette image does not reach stay black.
+struct Palette {
+    std::array<uint8_t, 3 * kPaletteEntries> planes{};
+
+    uint8_t Red(uint8_t index) const { return planes[index]; }
+    uint8_t Green(uint8_t index) const { return planes[kPaletteEntries + index]; }
+    uint8_t Blue(uint8_t index) const { return planes[2 * kPaletteEntries + index]; }
+};
+
+// Reads the palette image at path (kUseDefaultPath: config.pallet) pixel by pixel, rows from the
+// top, into consecutive entries; alpha is ignored. Throws FatalError when the image cannot be
+// loaded or holds more than 256 pixels.
+Palette LoadPalette(const std::string& path, const DisplayConfig& config);
+
+// (red + green + blue) / 3 of an entry.
+int PaletteBrightness(const Palette& palette, uint8_t index);
+
+// Receives a drawing colour as red, green and blue.
+using ColorSetter = std::function<void(int red, int green, int blue)>;
+
+// Hands the colour of an entry to the drawing layer's colour setter.
+void SetPaletteColor(const Palette& palette, uint8_t index, const ColorSetter& setColor);
+
+} // namespace dm

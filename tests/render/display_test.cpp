@@ -1,0 +1,124 @@
+#include "render/display.h"
+
+#include "platform/fatal_error.h"
+#include "platform/pixmap.h"
+#include "temp_folder.h"
+#include "test_pictures.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace dm {
+namespace {
+
+class OpenDisplayTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        test::WritePicture(folder_.Path("glyphs_fg.png"), 128, 128, PF_RGB888, test::PositionColor);
+        test::WritePicture(folder_.Path("glyphs_bg.png"), 128, 128, PF_RGB888, test::PositionColor);
+        test::WritePicture(folder_.Path("colours.png"), 16, 16, PF_RGB888,
+                           [](int x, int y) { return 0xFF000000u | (y * 16 + x); });
+    }
+
+    // A configuration naming the test's tileset and palette, followed by extra lines.
+    std::string WriteConfig(const std::string& extra) {
+        return folder_.Write("graphics.txt", "tileset " + folder_.Path("glyphs.png") + "\npallet " +
+                                                 folder_.Path("colours.png") + "\n" + extra);
+    }
+
+    WindowOpener Recorder() {
+        return [this](const WindowRequest& request) { requests_.push_back(request); };
+    }
+
+    std::string FatalMessage(Display& display, const std::string& configPath) {
+        try {
+            OpenDisplay(display, configPath, kUseDefaultTitle, Recorder());
+        } catch (const FatalError& error) {
+            return error.what();
+        }
+        return "";
+    }
+
+    test::TempFolder folder_;
+    std::vector<WindowRequest> requests_;
+};
+
+TEST_F(OpenDisplayTest, DefaultCellsWithEightPixelGlyphsMakeA768By256Window) {
+    Display display;
+    OpenDisplay(display, WriteConfig(""), kUseDefaultTitle, Recorder());
+    ASSERT_EQ(requests_.size(), 1u);
+    const WindowRequest& request = requests_[0];
+    EXPECT_EQ(request.width, 768);
+    EXPECT_EQ(request.height, 256);
+    EXPECT_EQ(request.title, "Duskmarch");
+    EXPECT_EQ(request.depth, 0);
+    EXPECT_EQ(request.hertz, 60);
+    EXPECT_EQ(request.flags, 0);
+    EXPECT_EQ(display.windowWidth, 768);
+    EXPECT_EQ(display.windowHeight, 256);
+    EXPECT_EQ(display.title, "Duskmarch");
+    EXPECT_EQ(display.tileset.GlyphWidth, 8);
+    EXPECT_EQ(display.tileset.GlyphHeight, 8);
+    EXPECT_EQ(display.palette.Blue(200), 200);
+}
+
+TEST_F(OpenDisplayTest, ScaleCellsAndTitleShapeTheWindow) {
+    Display display;
+    OpenDisplay(display, WriteConfig("width 111\nheight 68\nscale 2\ntitle Mine\n"), "Given",
+                Recorder());
+    ASSERT_EQ(requests_.size(), 1u);
+    EXPECT_EQ(requests_[0].width, 111 * 8 * 2);
+    EXPECT_EQ(requests_[0].height, 68 * 8 * 2);
+    EXPECT_EQ(requests_[0].title, "Given");
+    EXPECT_EQ(display.config.title, "Mine");
+}
+
+TEST_F(OpenDisplayTest, MissingConfigurationIsFatalUnlessOneWasReadBefore) {
+    const std::string absent = folder_.Root() + "\\dmdata\\graphics.txt";
+    Display fresh;
+    EXPECT_EQ(FatalMessage(fresh, absent), "Failed to read " + absent);
+    EXPECT_TRUE(requests_.empty());
+
+    Display display;
+    const std::string path = WriteConfig("title Kept\nwidth 10\n");
+    OpenDisplay(display, path, kUseDefaultTitle, Recorder());
+    std::filesystem::remove(path);
+    OpenDisplay(display, path, kUseDefaultTitle, Recorder());
+    ASSERT_EQ(requests_.size(), 2u);
+    EXPECT_EQ(requests_[1].title, "Kept");
+    EXPECT_EQ(requests_[1].width, 80);
+
+    // A folder is no configuration file.
+    Display folderConfig;
+    EXPECT_EQ(FatalMessage(folderConfig, folder_.Root()), "Failed to read " + folder_.Root());
+}
+
+TEST_F(OpenDisplayTest, ResourceAndSizeFailuresAreFatalBeforeAnyWindow) {
+    Display missingTiles;
+    const std::string noTiles = folder_.Write("graphics.txt", "tileset nothing\\here.png\n");
+    EXPECT_EQ(FatalMessage(missingTiles, noTiles), "Failed to load nothing/here_fg.png");
+
+    const std::string unusable = " cells must be 1 to 4096 across and down, scale at least 1, "
+                                 "and the window at most 32768 pixels wide";
+    for (const std::string& lines :
+         {std::string("width 0\n"), std::string("height -3\n"), std::string("scale 0\n"),
+          std::string("width 4097\n"), std::string("width 4096\nscale 2\n"),
+          std::string("height 2048\nscale 2147483647\n")}) {
+        Display display;
+        const std::string path = WriteConfig(lines);
+        const std::string message = FatalMessage(display, path);
+        EXPECT_TRUE(message.starts_with("Unusable display size in " + path + ": ")) << message;
+        EXPECT_TRUE(message.ends_with(unusable)) << message;
+    }
+    Display display;
+    EXPECT_EQ(FatalMessage(display, WriteConfig("width 0\n")),
+              "Unusable display size in " + folder_.Path("graphics.txt") +
+                  ": 0 x 32 cells at scale 1;" + unusable);
+    EXPECT_TRUE(requests_.empty());
+}
+
+} // namespace
+} // namespace dm
