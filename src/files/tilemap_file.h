@@ -1,0 +1,37 @@
+#pragma once
+
+#include "model/tilemap.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace dm {
+
+// Receives a message meant for the user: the editor shows it in a popup, command-line tools print
+// it. Every message of the tile map file reader carries the title "Error!".
+using MessageCallback = std::function<void(const std::string& title, const std::string& text)>;
+
+// Writes `map` to `path` as a .dtm file with the smaller of the run-length and PNG bodies (ties go
+// to run-length) and prints the four body-size statistics lines on standard output. The file
+// appears complete or not at all: a failed save leaves an existing file at `path` as it was.
+// Returns 1 when written, 0 when not; never throws.
+int32_t Save(const tilemap& map, const std::string& path);
+
+// A map read from a file together with the magic that named its body: "DMTM" (uncompressed),
+// "DMTR" (run-length) or "DMTP" (PNG). `map` is null when the file was refused.
+struct LoadedTilemap {
+    std::shared_ptr<tilemap> map;
+    std::string format;
+};
+
+// Reads the .dtm file at `path`. Returns null, after reporting why through `report`, when the
+// file is damaged, truncated, tampered with or of an impossible size; returns null silently when
+// it cannot be opened. Never throws.
+std::shared_ptr<tilemap> Read(const std::string& path, const MessageCallback& report);
+
+// Read, also telling which body the file holds.
+LoadedTilemap ReadTilemapFile(const std::string& path, const MessageCallback& report);
+
+} // namespace dm

@@ -1,0 +1,70 @@
+#include "files/map_limits.h"
+#include "files/png_body.h"
+#include "files/rle_body.h"
+#include "files/side_file_writer.h"
+#include "files/tilemap_file.h"
+#include "platform/memory_stream.h"
+#include "platform/print_line.h"
+
+#include <exception>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dm {
+namespace {
+
+// The sizes of the three possible bodies, without header, length field or trailer.
+void PrintStatistics(int64_t uncompressed, int64_t rle, int64_t png) {
+    PrintLine("FILE SIZE STATISTICS: (excl. extra information)");
+    PrintLine("Uncompressed: " + std::to_string(uncompressed) + " bytes");
+    PrintLine("RLE compression: " + std::to_string(rle) + " bytes");
+    PrintLine("PNG compression: " + std::to_string(png) + " bytes");
+}
+
+// The whole file image with the smaller body; ties, and a picture that cannot be encoded, go to
+// the run-length body, which always succeeds.
+std::vector<uint8_t> ComposeFile(const tilemap& map) {
+    const int64_t cells = int64_t{map.tmapw} * map.tmaph * 3;
+    const int64_t rle = rlesize(map);
+    const std::optional<std::vector<uint8_t>> png = EncodePNGBytes(map, 0);
+    const int64_t png_size = png ? static_cast<int64_t>(png->size()) : -1;
+    PrintStatistics(cells, rle, png_size);
+
+    TMemoryStream image;
+    if (png && png_size < rle && png_size < cells) {
+        WritePNG(map, image, *png);
+    } else {
+        WriteRLE(map, image);
+    }
+    return image.TakeBytes();
+}
+
+// Only maps that Read accepts again are written, so a save never produces a file that cannot be
+// opened.
+bool IsSaveable(const tilemap& map) {
+    return IsMapSizeAllowed(map.tmapw, map.tmaph) &&
+           map.tmap.size() == static_cast<size_t>(int64_t{map.tmapw} * map.tmaph * 3);
+}
+
+} // namespace
+
+int32_t Save(const tilemap& map, const std::string& path) {
+    if (!IsSaveable(map)) {
+        return 0;
+    }
+    try {
+        const std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
+        if (!writer) {
+            return 0;
+        }
+        const std::vector<uint8_t> image = ComposeFile(map);
+        writer->Stream().WriteBytes(image.data(), static_cast<int64_t>(image.size()));
+        return writer->Commit() ? 1 : 0;
+    } catch (const std::exception&) {
+        // A write error (a full disk) or lack of memory: the writer has removed its side file.
+        return 0;
+    }
+}
+
+} // namespace dm
