@@ -1,0 +1,52 @@
+#include "tileset_glyphs.h"
+
+#include "cp437_unicode.h"
+#include "drawn_glyphs.h"
+#include "supplement_glyphs.h"
+
+#include <cstdio>
+
+namespace dm {
+namespace {
+
+bool IsBlankCode(int code) {
+    return code == 0 || code == 32 || code == 255;
+}
+
+std::string CharacterName(char32_t character) {
+    char name[16];
+    std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(character));
+    return name;
+}
+
+} // namespace
+
+std::optional<GlyphSet> BuildTilesetGlyphs(const PsfFont& font, std::string& error) {
+    if (font.height != kGlyphHeight) {
+        error = "the font's glyphs are " + std::to_string(font.height) + " rows high, not " +
+                std::to_string(kGlyphHeight);
+        return std::nullopt;
+    }
+    GlyphSet glyphs{};
+    for (int code = 0; code < kGlyphCount; ++code) {
+        if (IsBlankCode(code)) {
+            continue;
+        }
+        std::optional<Glyph> glyph = DrawnGlyph(code);
+        if (!glyph) {
+            glyph = SupplementGlyph(code);
+        }
+        if (!glyph) {
+            glyph = font.GlyphFor(kCp437ToUnicode[code]);
+        }
+        if (!glyph || glyph->IsBlank()) {
+            error = "the font has no visible glyph for code " + std::to_string(code) + " (" +
+                    CharacterName(kCp437ToUnicode[code]) + ")";
+            return std::nullopt;
+        }
+        glyphs[code] = *glyph;
+    }
+    return glyphs;
+}
+
+} // namespace dm
