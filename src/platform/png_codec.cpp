@@ -1,0 +1,300 @@
+#include "platform/png_codec.h"
+
+#include "platform/open_stream.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <exception>
+#include <vector>
+
+// libpng reports errors by longjmp. Every function below that calls setjmp keeps only trivially
+// destructible objects in its frame, and the stream callbacks turn C++ exceptions into libpng
+// errors before unwinding could cross libpng's C frames; the exception is rethrown (or judged)
+// once libpng has returned.
+
+namespace dm {
+
+namespace {
+
+struct IoContext {
+    TStream* stream;
+    std::exception_ptr failure;
+};
+
+[[noreturn]] void OnError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
+void OnWarning(png_structp, png_const_charp) {}
+
+void ReadFromStream(png_structp png, png_bytep data, size_t length) {
+    auto* io = static_cast<IoContext*>(png_get_io_ptr(png));
+    try {
+        io->stream->ReadBytes(data, static_cast<int64_t>(length));
+        return;
+    } catch (...) {
+        io->failure = std::current_exception();
+    }
+    png_error(png, "stream read failed");
+}
+
+void WriteToStream(png_structp png, png_bytep data, size_t length) {
+    auto* io = static_cast<IoContext*>(png_get_io_ptr(png));
+    try {
+        io->stream->WriteBytes(data, static_cast<int64_t>(length));
+        return;
+    } catch (...) {
+        io->failure = std::current_exception();
+    }
+    png_error(png, "stream write failed");
+}
+
+void FlushStream(png_structp png) {
+    auto* io = static_cast<IoContext*>(png_get_io_ptr(png));
+    try {
+        io->stream->Flush();
+        return;
+    } catch (...) {
+        io->failure = std::current_exception();
+    }
+    png_error(png, "stream flush failed");
+}
+
+// What the decoder delivers once its transforms are set.
+struct DecodedLayout {
+    png_uint_32 width;
+    png_uint_32 height;
+    int colorType;
+    int bitDepth;
+    size_t rowBytes;
+};
+
+bool ReadHeader(png_structp png, png_infop info, DecodedLayout* layout) {
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_set_sig_bytes(png, 8);
+    png_set_user_limits(png, kPngMaxSide, kPngMaxSide);
+    png_set_chunk_cache_max(png, kPngMaxCachedChunks);
+    png_set_chunk_malloc_max(png, kPngMaxChunkBytes);
+    png_read_info(png, info);
+
+    const int colorType = png_get_color_type(png, info);
+    const bool transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    png_set_strip_16(png);
+    if (colorType == PNG_COLOR_TYPE_PALETTE)
+        png_set_palette_to_rgb(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY && png_get_bit_depth(png, info) < 8)
+        png_set_expand_gray_1_2_4_to_8(png);
+    if (transparency)
+        png_set_tRNS_to_alpha(png);
+    // Grey with alpha has no pixmap format of its own; it widens to (g, g, g, a).
+    if (colorType == PNG_COLOR_TYPE_GRAY_ALPHA ||
+        (colorType == PNG_COLOR_TYPE_GRAY && transparency))
+        png_set_gray_to_rgb(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+
+    layout->width = png_get_image_width(png, info);
+    layout->height = png_get_image_height(png, info);
+    layout->colorType = png_get_color_type(png, info);
+    layout->bitDepth = png_get_bit_depth(png, info);
+    layout->rowBytes = png_get_rowbytes(png, info);
+    return true;
+}
+
+bool ReadRows(png_structp png, png_bytepp rows) {
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_image(png, rows);
+    png_read_end(png, nullptr);
+    return true;
+}
+
+int PixmapFormat(const DecodedLayout& layout) {
+    if (layout.bitDepth != 8)
+        return 0;
+    switch (layout.colorType) {
+    case PNG_COLOR_TYPE_GRAY:
+        return PF_I8;
+    case PNG_COLOR_TYPE_RGB:
+        return PF_RGB888;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        return PF_RGBA8888;
+    default:
+        return 0;
+    }
+}
+
+class ReadStruct {
+  public:
+    ReadStruct() {
+        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+        if (png)
+            info = png_create_info_struct(png);
+    }
+    ~ReadStruct() { png_destroy_read_struct(&png, &info, nullptr); }
+    ReadStruct(const ReadStruct&) = delete;
+    ReadStruct& operator=(const ReadStruct&) = delete;
+
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+};
+
+class WriteStruct {
+  public:
+    WriteStruct() {
+        png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+        if (png)
+            info = png_create_info_struct(png);
+    }
+    ~WriteStruct() { png_destroy_write_struct(&png, &info); }
+    WriteStruct(const WriteStruct&) = delete;
+    WriteStruct& operator=(const WriteStruct&) = delete;
+
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+};
+
+bool HasSignature(TStream& stream) {
+    png_byte signature[8];
+    size_t got = 0;
+    while (got < sizeof(signature)) {
+        const int64_t moved =
+            stream.Read(signature + got, static_cast<int64_t>(sizeof(signature) - got));
+        if (moved <= 0)
+            return false;
+        got += static_cast<size_t>(moved);
+    }
+    return png_sig_cmp(signature, 0, sizeof(signature)) == 0;
+}
+
+std::shared_ptr<TPixmap> Decode(TStream& stream) {
+    ReadStruct read;
+    if (!read.info)
+        return nullptr;
+    IoContext io{&stream, nullptr};
+    png_set_read_fn(read.png, &io, ReadFromStream);
+
+    DecodedLayout layout{};
+    std::shared_ptr<TPixmap> pixmap;
+    bool ok = ReadHeader(read.png, read.info, &layout);
+    const int format = PixmapFormat(layout);
+    ok = ok && format != 0 && static_cast<uint64_t>(layout.width) * layout.height <= kPngMaxPixels;
+    if (ok) {
+        pixmap = TPixmap::Create(static_cast<int>(layout.width), static_cast<int>(layout.height),
+                                 format, 4);
+        ok = pixmap && layout.rowBytes <= static_cast<size_t>(pixmap->pitch);
+    }
+    if (ok) {
+        std::vector<png_bytep> rows(layout.height);
+        for (png_uint_32 y = 0; y < layout.height; ++y)
+            rows[y] = pixmap->PixelPtr(0, static_cast<int>(y));
+        ok = ReadRows(read.png, rows.data());
+    }
+    if (io.failure)
+        std::rethrow_exception(io.failure);
+    return ok ? pixmap : nullptr;
+}
+
+struct EncodeLayout {
+    png_uint_32 width;
+    png_uint_32 height;
+    int colorType;
+    bool bgr;
+    int level;
+};
+
+bool WriteRows(png_structp png, png_infop info, const EncodeLayout* layout, png_bytepp rows) {
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_set_compression_level(png, layout->level);
+    png_set_IHDR(png, info, layout->width, layout->height, 8, layout->colorType, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    if (layout->bgr)
+        png_set_bgr(png);
+    png_write_image(png, rows);
+    png_write_end(png, nullptr);
+    return true;
+}
+
+} // namespace
+
+std::shared_ptr<TPixmap> LoadPixmap(TStream& stream) {
+    try {
+        if (!HasSignature(stream))
+            return nullptr;
+        return Decode(stream);
+    } catch (const TStreamException&) {
+        return nullptr;
+    }
+}
+
+std::shared_ptr<TPixmap> LoadPixmap(const std::string& path) {
+    const auto stream = OpenReadStream(path);
+    if (!stream)
+        return nullptr;
+    std::shared_ptr<TPixmap> result;
+    if (stream->Pos() >= 0)
+        result = LoadPixmap(*stream);
+    stream->Close();
+    return result;
+}
+
+bool WritePixmapPNG(const TPixmap& pixmap, TStream& out, int compression) {
+    EncodeLayout layout{static_cast<png_uint_32>(pixmap.width),
+                        static_cast<png_uint_32>(pixmap.height), PNG_COLOR_TYPE_RGB_ALPHA, false,
+                        std::clamp(compression, 0, 9)};
+    const TPixmap* source = &pixmap;
+    std::shared_ptr<TPixmap> converted;
+    switch (pixmap.format) {
+    case PF_I8:
+        layout.colorType = PNG_COLOR_TYPE_GRAY;
+        break;
+    case PF_RGB888:
+    case PF_BGR888:
+        layout.colorType = PNG_COLOR_TYPE_RGB;
+        layout.bgr = pixmap.format == PF_BGR888;
+        break;
+    case PF_RGBA8888:
+    case PF_BGRA8888:
+        layout.bgr = pixmap.format == PF_BGRA8888;
+        break;
+    default:
+        converted = pixmap.Convert(PF_RGBA8888);
+        if (!converted)
+            return false;
+        source = converted.get();
+        break;
+    }
+
+    WriteStruct write;
+    if (!write.info)
+        return false;
+    IoContext io{&out, nullptr};
+    png_set_write_fn(write.png, &io, WriteToStream, FlushStream);
+
+    // libpng copies each row before transforming it, so the pixels are only read.
+    std::vector<png_bytep> rows(static_cast<size_t>(source->height));
+    for (int y = 0; y < source->height; ++y)
+        rows[static_cast<size_t>(y)] = source->PixelPtr(0, y);
+    const bool ok = WriteRows(write.png, write.info, &layout, rows.data());
+    if (io.failure)
+        std::rethrow_exception(io.failure);
+    if (ok)
+        out.Flush();
+    return ok;
+}
+
+bool WritePixmapPNG(const TPixmap& pixmap, const std::string& path, int compression) {
+    const auto stream = OpenWriteStream(path);
+    if (!stream)
+        return false;
+    const bool ok = WritePixmapPNG(pixmap, *stream, compression);
+    stream->Close();
+    return ok;
+}
+
+} // namespace dm

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/pixmap.h"
+#include "platform/stream.h"
+
+namespace dm {
+
+// Limits that keep a hostile picture from making the loader allocate without bound. A picture
+// over any of them loads as null.
+inline constexpr uint32_t kPngMaxSide = 16384;                    // width and height each
+inline constexpr uint64_t kPngMaxPixels = 64ull * 1024 * 1024;    // width x height
+inline constexpr uint64_t kPngMaxChunkBytes = 8ull * 1024 * 1024; // one ancillary chunk
+inline constexpr uint32_t kPngMaxCachedChunks = 128;              // ancillary chunks kept
+
+// Decodes a PNG picture at the stream's position. 16-bit samples are cut to 8 bits; palettes,
+// grey below 8 bits and transparency chunks are expanded. Grey loads as PF_I8, RGB as PF_RGB888,
+// anything with alpha as PF_RGBA8888 (grey with alpha as (g, g, g, a)); rows are aligned to 4.
+// Null when the signature is missing, the data are damaged or cut short, the stream fails, or a
+// limit above is exceeded. Never prints anything.
+std::shared_ptr<TPixmap> LoadPixmap(TStream& stream);
+
+// Opens the file and decodes it as above; null when it cannot be opened or decoded.
+std::shared_ptr<TPixmap> LoadPixmap(const std::string& path);
+
+// Encodes the pixmap as an 8-bit, non-interlaced PNG at zlib level compression (clamped to 0-9).
+// PF_I8 is written as grey, the three-byte formats as RGB, PF_RGBA8888 and PF_BGRA8888 as RGBA,
+// and PF_A8 as RGBA with white colour channels. False when the encoder fails; a failing stream
+// write is not caught and reaches the caller as TStreamWriteException. The stream is flushed.
+bool WritePixmapPNG(const TPixmap& pixmap, TStream& out, int compression);
+
+// Creates or truncates the file and writes the pixmap to it as above; false when the file cannot
+// be opened or the encoder fails. The file is closed on every path.
+bool WritePixmapPNG(const TPixmap& pixmap, const std::string& path, int compression);
+
+} // namespace dm
