@@ -1,0 +1,229 @@
+#include "files/png_body.h"
+
+#include "files/map_limits.h"
+#include "files/png_dimensions.h"
+#include "files/random.h"
+#include "files/vector_list.h"
+#include "platform/memory_stream.h"
+#include "platform/open_stream.h"
+#include "platform/png_codec.h"
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+
+namespace dm {
+
+namespace {
+
+constexpr double kDegreesPerRadian = 57.29577951308232;
+constexpr int kPngCompression = 9;
+// Signature and header chunk, enough to learn the picture's size before decoding it.
+constexpr int64_t kPngHeadBytes = 24;
+
+using Cell = std::array<uint8_t, 3>; // glyph, foreground, background
+
+// Both sides reseed from the picture's size. For every height above 1 the arc cosine is not a
+// number, so all such maps start from the default seed.
+void SeedFromSize(int32_t w, int32_t h) {
+    const double degrees = std::acos(static_cast<double>(h)) * kDegreesPerRadian;
+    SeedRandom(TruncToInt32(static_cast<double>(w) * degrees));
+}
+
+// The upper bound of the rotation draw at pixel (x, y). Only coordinates 0 and 1 lie inside the
+// arc functions' domain; elsewhere the sum is not a number and truncates to INT32_MIN.
+int32_t RotationBound(int32_t x, int32_t y) {
+    if (x > 1 || y > 1) {
+        return INT32_MIN;
+    }
+    return TruncToInt32(std::asin(static_cast<double>(x)) * kDegreesPerRadian +
+                        std::acos(static_cast<double>(y)) * kDegreesPerRadian);
+}
+
+// The channel rotation of pixel (x, y), 0 to 2. The draw can come out as INT32_MIN, whose
+// remainder is negative; such a pixel would stay unwritten and its cell be lost, so a negative
+// remainder is taken up to the matching non-negative one.
+int DrawRotation(const vector& position, int32_t scramble) {
+    const int32_t r = RandomInt(0, RotationBound(position.x, position.y));
+    const auto product =
+        static_cast<int32_t>(static_cast<uint32_t>(r) * static_cast<uint32_t>(scramble));
+    const int k = product % 3;
+    return k < 0 ? k + 3 : k;
+}
+
+// Draws the noise decision; with scrambling off the draw still happens but never adds noise.
+bool DrawNoise(int32_t scramble) {
+    const bool hit = RandomInt(0, 45) == 0;
+    return hit && scramble != 0;
+}
+
+// Rotation k puts cell component (k + i) mod 3 into channel i (red, green, blue).
+uint32_t PackRotated(const Cell& cell, int k) {
+    return 0xFF000000u | uint32_t{cell[k % 3]} << 16 | uint32_t{cell[(k + 1) % 3]} << 8 |
+           uint32_t{cell[(k + 2) % 3]};
+}
+
+Cell UnpackRotated(uint32_t argb, int k) {
+    const Cell channels = {static_cast<uint8_t>(argb >> 16), static_cast<uint8_t>(argb >> 8),
+                           static_cast<uint8_t>(argb)};
+    Cell cell{};
+    for (int i = 0; i < 3; ++i) {
+        cell[(k + i) % 3] = channels[i];
+    }
+    return cell;
+}
+
+// The positions in the order that carries the cells, row by row.
+std::vector<vector> CellPositions(int32_t w, int32_t h, int32_t scramble) {
+    SeedFromSize(w, h);
+    std::vector<vector> positions = createvectorlist(w, h);
+    if (scramble != 0) {
+        mixvectorlist(positions);
+    }
+    return positions;
+}
+
+// Decodes a picture at the stream's position, refusing one announced as too large before any
+// pixel is decoded.
+std::shared_ptr<tilemap> DecodeStream(TStream& in, int32_t scramble) {
+    const int64_t start = in.Pos();
+    std::vector<uint8_t> head(kPngHeadBytes);
+    const int64_t got = in.Read(head.data(), kPngHeadBytes);
+    head.resize(static_cast<size_t>(got > 0 ? got : 0));
+    const std::optional<PictureSize> size = ReadPngDimensions(head);
+    if (size && !IsMapSizeAllowed(size->width, size->height)) {
+        return nullptr;
+    }
+    if (start < 0 || in.Seek(start) != start) {
+        return nullptr;
+    }
+    const std::shared_ptr<TPixmap> picture = LoadPixmap(in);
+    if (!picture) {
+        return nullptr;
+    }
+    return DecodePNG(*picture, scramble);
+}
+
+} // namespace
+
+std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, int32_t scramble) {
+    const int32_t w = map.tmapw;
+    const int32_t h = map.tmaph;
+    if (w <= 0 || h <= 0) {
+        return nullptr;
+    }
+    const size_t plane = static_cast<size_t>(w) * static_cast<size_t>(h);
+    if (map.tmap.size() != 3 * plane) {
+        return nullptr;
+    }
+    std::shared_ptr<TPixmap> picture = TPixmap::Create(w, h, PF_RGB888, 4);
+    if (!picture) {
+        return nullptr;
+    }
+    const std::vector<vector> positions = CellPositions(w, h, scramble);
+    for (size_t n = 0; n < plane; ++n) {
+        const vector position = positions[n];
+        Cell cell = {map.tmap[n], map.tmap[plane + n], map.tmap[2 * plane + n]};
+        const int k = DrawRotation(position, scramble);
+        if (DrawNoise(scramble)) {
+            for (uint8_t& component : cell) {
+                component = static_cast<uint8_t>(component + RandomInt(0, 255));
+            }
+        }
+        picture->WritePixel(position.x, position.y, PackRotated(cell, k));
+    }
+    return picture;
+}
+
+std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, const std::string& path, int32_t scramble) {
+    std::shared_ptr<TPixmap> picture = EncodePNG(map, scramble);
+    if (!picture) {
+        return nullptr;
+    }
+    try {
+        if (!WritePixmapPNG(*picture, path, kPngCompression)) {
+            return nullptr;
+        }
+    } catch (const TStreamWriteException&) {
+        return nullptr;
+    }
+    return picture;
+}
+
+std::optional<std::vector<uint8_t>> EncodePNGBytes(const tilemap& map, int32_t scramble) {
+    const std::shared_ptr<TPixmap> picture = EncodePNG(map, scramble);
+    if (!picture) {
+        return std::nullopt;
+    }
+    TMemoryStream out;
+    if (!WritePixmapPNG(*picture, out, kPngCompression)) {
+        return std::nullopt;
+    }
+    return out.TakeBytes();
+}
+
+int64_t pngsize(const tilemap& map) {
+    const std::optional<std::vector<uint8_t>> png = EncodePNGBytes(map, 0);
+    return png ? static_cast<int64_t>(png->size()) : -1;
+}
+
+void WritePNG(const tilemap& map, TStream& out, const std::vector<uint8_t>& png) {
+    out.WriteString("DMTP");
+    out.WriteInt(map.tmapw);
+    out.WriteInt(map.tmaph);
+    out.WriteInt(map.GetChecksum());
+    out.WriteDouble(static_cast<double>(png.size()));
+    out.WriteBytes(png.data(), static_cast<int64_t>(png.size()));
+    out.WriteString("EOF");
+}
+
+int32_t WritePNG(const tilemap& map, TStream& out) {
+    const std::optional<std::vector<uint8_t>> png = EncodePNGBytes(map, 0);
+    if (!png) {
+        return 0;
+    }
+    WritePNG(map, out, *png);
+    return 1;
+}
+
+std::shared_ptr<tilemap> DecodePNG(const std::string& path, int32_t scramble) {
+    const std::shared_ptr<TStream> in = OpenReadStream(path);
+    if (!in) {
+        return nullptr;
+    }
+    std::shared_ptr<tilemap> map = DecodeStream(*in, scramble);
+    in->Close();
+    return map;
+}
+
+std::shared_ptr<tilemap> DecodePNG(const std::vector<uint8_t>& png, int32_t scramble) {
+    TMemoryStream in(png);
+    return DecodeStream(in, scramble);
+}
+
+std::shared_ptr<tilemap> DecodePNG(const TPixmap& picture, int32_t scramble) {
+    const int32_t w = picture.width;
+    const int32_t h = picture.height;
+    if (!IsMapSizeAllowed(w, h)) {
+        return nullptr;
+    }
+    std::shared_ptr<tilemap> map = tilemap::Create(w, h);
+    const size_t plane = static_cast<size_t>(w) * static_cast<size_t>(h);
+    const std::vector<vector> positions = CellPositions(w, h, scramble);
+    for (size_t n = 0; n < plane; ++n) {
+        const vector position = positions[n];
+        const int k = DrawRotation(position, scramble);
+        Cell cell = UnpackRotated(picture.ReadPixel(position.x, position.y), k);
+        if (DrawNoise(scramble)) {
+            for (uint8_t& component : cell) {
+                component = static_cast<uint8_t>(component - RandomInt(0, 255));
+            }
+        }
+        map->tmap[n] = cell[0];
+        map->tmap[plane + n] = cell[1];
+        map->tmap[2 * plane + n] = cell[2];
+    }
+    return map;
+}
+
+} // namespace dm
