@@ -1,0 +1,14 @@
+#include "render/export_look.h"
+
+namespace dm {
+
+ExportLook MakeExportLook(const Display& display) {
+    ExportLook look;
+    look.tilesetPath = display.config.tileset;
+    look.GlyphWidth = display.tileset.GlyphWidth;
+    look.GlyphHeight = display.tileset.GlyphHeight;
+    look.palette = display.palette.planes;
+    return look;
+}
+
+} // namespace dm

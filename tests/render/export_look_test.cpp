@@ -1,0 +1,48 @@
+#include "render/export_look.h"
+
+#include "platform/pixmap.h"
+#include "temp_folder.h"
+#include "test_pictures.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace dm {
+namespace {
+
+TEST(ExportLook, ExportDrawsWithTheDisplaysTilesetAndPalette) {
+    test::TempFolder folder;
+    // Foreground white only in the left column of every glyph.
+    test::WritePicture(folder.Path("glyphs_fg.png"), 48, 64, PF_RGB888,
+                       [](int x, int) { return x % 3 == 0 ? 0xFFFFFFFFu : 0xFF000000u; });
+    test::WritePicture(folder.Path("glyphs_bg.png"), 48, 64, PF_RGB888, test::PositionColor);
+    test::WritePicture(folder.Path("colours.png"), 16, 2, PF_RGB888, [](int x, int y) {
+        return 0xFF000000u | static_cast<uint32_t>(y * 16 + x) << 16 | 0x0000AA;
+    });
+    const std::string config =
+        folder.Write("graphics.txt", "tileset " + folder.Path("glyphs.png") + "\npallet " +
+                                         folder.Path("colours.png") + "\n");
+    Display display;
+    OpenDisplay(display, config, kUseDefaultTitle, [](const WindowRequest&) {});
+
+    const ExportLook look = MakeExportLook(display);
+    EXPECT_EQ(look.tilesetPath, folder.Path("glyphs.png"));
+    EXPECT_EQ(look.GlyphWidth, 3);
+    EXPECT_EQ(look.GlyphHeight, 4);
+    EXPECT_EQ(look.palette, display.palette.planes);
+
+    const auto map = tilemap::Create(1, 1);
+    map->SetTile(0, 0, 65, 20, 7, 1);
+    const auto picture = ExportPNG(*map, folder.Path("out.png"), 8, look);
+    ASSERT_NE(picture, nullptr);
+    ASSERT_EQ(picture->width, 3);
+    ASSERT_EQ(picture->height, 4);
+    const uint8_t foreground[4] = {20, 0, 0xAA, 255};
+    const uint8_t background[4] = {7, 0, 0xAA, 255};
+    EXPECT_EQ(std::memcmp(picture->PixelPtr(0, 3), foreground, 4), 0);
+    EXPECT_EQ(std::memcmp(picture->PixelPtr(2, 1), background, 4), 0);
+}
+
+} // namespace
+} // namespace dm
