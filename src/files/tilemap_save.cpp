@@ -9,6 +9,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dm {
@@ -31,8 +32,13 @@ std::vector<uint8_t> ComposeFile(const tilemap& map) {
     const int64_t png_size = png ? static_cast<int64_t>(png->size()) : -1;
     PrintStatistics(cells, rle, png_size);
 
-    TMemoryStream image;
-    if (png && png_size < rle && png_size < cells) {
+    const bool picture_body = png && png_size < rle && png_size < cells;
+    // Room for header, length field, body and trailer up front: the run-length body arrives
+    // two bytes at a time.
+    std::vector<uint8_t> room;
+    room.reserve(static_cast<size_t>(16 + 8 + (picture_body ? png_size : rle) + 3));
+    TMemoryStream image(std::move(room));
+    if (picture_body) {
         WritePNG(map, image, *png);
     } else {
         WriteRLE(map, image);

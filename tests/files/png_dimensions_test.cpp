@@ -1,0 +1,35 @@
+#include "files/png_body.h"
+#include "files/png_dimensions.h"
+
+#include <gtest/gtest.h>
+
+namespace dm {
+namespace {
+
+TEST(PngDimensions, ReadsTheHeaderChunk) {
+    const std::shared_ptr<tilemap> map = tilemap::Create(300, 7);
+    const std::optional<PictureSize> size = ReadPngDimensions(EncodePNGBytes(*map, 0).value());
+    ASSERT_TRUE(size);
+    EXPECT_EQ(size->width, 300);
+    EXPECT_EQ(size->height, 7);
+
+    std::vector<uint8_t> png = EncodePNGBytes(*map, 0).value();
+    png[16] = 0xFF, png[17] = 0xFF, png[18] = 0xFF, png[19] = 0xFF;
+    EXPECT_EQ(ReadPngDimensions(png)->width, 4294967295);
+}
+
+TEST(PngDimensions, NeedsSignatureAndHeaderChunk) {
+    std::vector<uint8_t> png = EncodePNGBytes(*tilemap::Create(2, 2), 0).value();
+    EXPECT_FALSE(ReadPngDimensions({png.begin(), png.begin() + 23}));
+    EXPECT_TRUE(ReadPngDimensions({png.begin(), png.begin() + 24}));
+    std::vector<uint8_t> wrong_signature = png;
+    wrong_signature[1] = 'Q';
+    EXPECT_FALSE(ReadPngDimensions(wrong_signature));
+    std::vector<uint8_t> wrong_chunk = png;
+    wrong_chunk[12] = 'J';
+    EXPECT_FALSE(ReadPngDimensions(wrong_chunk));
+    EXPECT_FALSE(ReadPngDimensions({}));
+}
+
+} // namespace
+} // namespace dm

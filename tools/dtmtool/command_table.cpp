@@ -1,0 +1,15 @@
+#include "command.h"
+
+namespace dm::dtmtool {
+
+const std::vector<Command>& AllCommands() {
+    static const std::vector<Command> commands = {
+        InfoCommand(),
+        ResaveCommand(),
+        EncodeCommand(),
+        DecodeCommand(),
+    };
+    return commands;
+}
+
+} // namespace dm::dtmtool

@@ -1,0 +1,48 @@
+#include "arguments.h"
+#include "command.h"
+#include "tool_output.h"
+
+#include "files/png_body.h"
+#include "files/tilemap_file.h"
+#include "platform/file_system.h"
+
+namespace dm::dtmtool {
+namespace {
+
+const char* const kUsage =
+    "usage: dtmtool decode IN.png OUT.dtm [--scramble]\n\n"
+    "Imports the picture IN.png as a map, one cell per pixel, and saves it to OUT.dtm as the\n"
+    "editor saves, printing the four size statistics lines. Pass --scramble for pictures made\n"
+    "by the editor's encode command or by \"dtmtool encode --scramble\".\n";
+
+int RunDecode(const std::vector<std::string>& args) {
+    const Arguments arguments = ParseArguments(args, 2, {"--scramble"});
+    if (const auto status = FinishEarly(kUsage, arguments)) {
+        return *status;
+    }
+    const std::string& picture = arguments.operands[0];
+    if (GetFileType(picture) != kFileTypeFile) {
+        PrintError("cannot open " + picture);
+        return kExitFailure;
+    }
+    const int32_t scramble = arguments.flags.count("--scramble") != 0 ? 1 : 0;
+    const std::shared_ptr<tilemap> map = DecodePNG(picture, scramble);
+    if (!map) {
+        PrintError("Unable to read PNG image file.");
+        return kExitFailure;
+    }
+    if (Save(*map, arguments.operands[1]) == 0) {
+        PrintError("failed to save " + arguments.operands[1]);
+        return kExitFailure;
+    }
+    return kExitSuccess;
+}
+
+} // namespace
+
+Command DecodeCommand() {
+    return {"decode", "import a PNG picture as a map and save it as a tilemap file", kUsage,
+            RunDecode};
+}
+
+} // namespace dm::dtmtool

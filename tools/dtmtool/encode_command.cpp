@@ -1,0 +1,59 @@
+#include "arguments.h"
+#include "command.h"
+#include "tool_output.h"
+
+#include "files/png_body.h"
+#include "files/side_file_writer.h"
+#include "files/tilemap_file.h"
+
+#include <optional>
+#include <vector>
+
+namespace dm::dtmtool {
+namespace {
+
+const char* const kUsage =
+    "usage: dtmtool encode IN.dtm OUT.png [--scramble]\n\n"
+    "Encodes the tilemap file IN.dtm as the picture OUT.png, one pixel per cell carrying glyph,\n"
+    "foreground and background. With --scramble the cells are shuffled and disguised as the\n"
+    "editor's encode command does; \"dtmtool decode\" with the same flag restores them.\n";
+
+// The picture replaces OUT.png only once it is complete, like a saved map.
+bool WritePicture(const std::vector<uint8_t>& png, const std::string& path) {
+    const std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
+    if (!writer) {
+        return false;
+    }
+    try {
+        writer->Stream().WriteBytes(png.data(), static_cast<int64_t>(png.size()));
+    } catch (const TStreamException&) {
+        return false;
+    }
+    return writer->Commit();
+}
+
+int RunEncode(const std::vector<std::string>& args) {
+    const Arguments arguments = ParseArguments(args, 2, {"--scramble"});
+    if (const auto status = FinishEarly(kUsage, arguments)) {
+        return *status;
+    }
+    const LoadedTilemap loaded = ReadOrReport(arguments.operands[0]);
+    if (!loaded.map) {
+        return kExitFailure;
+    }
+    const int32_t scramble = arguments.flags.count("--scramble") != 0 ? 1 : 0;
+    const std::optional<std::vector<uint8_t>> png = EncodePNGBytes(*loaded.map, scramble);
+    if (!png || !WritePicture(*png, arguments.operands[1])) {
+        PrintError("Failed to encode tilemap image!");
+        return kExitFailure;
+    }
+    return kExitSuccess;
+}
+
+} // namespace
+
+Command EncodeCommand() {
+    return {"encode", "encode a tilemap file as a PNG picture", kUsage, RunEncode};
+}
+
+} // namespace dm::dtmtool

@@ -1,0 +1,41 @@
+#include "command.h"
+#include "tool_output.h"
+
+#include <iomanip>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+void PrintOverview(std::ostream& out) {
+    out << "usage: dtmtool COMMAND [ARGUMENTS] [--help]\n\n"
+           "Reads, checks and converts Duskmarch tilemap files (.dtm).\n\n"
+           "commands:\n";
+    for (const dm::dtmtool::Command& command : dm::dtmtool::AllCommands()) {
+        out << "  " << std::left << std::setw(10) << command.name << command.summary << "\n";
+    }
+    out << "\nRun \"dtmtool COMMAND --help\" for the arguments of a command.\n" << std::flush;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace dm::dtmtool;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        PrintOverview(std::cerr);
+        return kExitUsage;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        PrintOverview(std::cout);
+        return kExitSuccess;
+    }
+    for (const Command& command : AllCommands()) {
+        if (command.name == args[0]) {
+            return command.run(std::vector<std::string>(args.begin() + 1, args.end()));
+        }
+    }
+    PrintError("unknown command \"" + args[0] + "\"; run \"dtmtool --help\" for the list");
+    return kExitUsage;
+}

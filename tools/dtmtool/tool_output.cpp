@@ -1,0 +1,37 @@
+#include "tool_output.h"
+
+#include <iostream>
+
+namespace dm::dtmtool {
+
+void PrintError(const std::string& text) {
+    std::cerr << "dtmtool: " << text << std::endl;
+}
+
+LoadedTilemap ReadOrReport(const std::string& path) {
+    bool reported = false;
+    LoadedTilemap loaded =
+        ReadTilemapFile(path, [&reported](const std::string&, const std::string& text) {
+            PrintError(text);
+            reported = true;
+        });
+    if (!loaded.map && !reported) {
+        PrintError("cannot open " + path);
+    }
+    return loaded;
+}
+
+std::optional<int> FinishEarly(const std::string& usage, const Arguments& arguments) {
+    if (arguments.help) {
+        std::cout << usage << std::flush;
+        return kExitSuccess;
+    }
+    if (!arguments.error.empty()) {
+        PrintError(arguments.error);
+        std::cerr << usage << std::flush;
+        return kExitUsage;
+    }
+    return std::nullopt;
+}
+
+} // namespace dm::dtmtool
