@@ -23,5 +23,6 @@ Command InfoCommand();
 Command ResaveCommand();
 Command EncodeCommand();
 Command DecodeCommand();
+Command ExportCommand();
 
 } // namespace dm::dtmtool

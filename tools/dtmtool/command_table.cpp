@@ -8,6 +8,7 @@ const std::vector<Command>& AllCommands() {
         ResaveCommand(),
         EncodeCommand(),
         DecodeCommand(),
+        ExportCommand(),
     };
     return commands;
 }

@@ -1,0 +1,178 @@
+#include "files/container_test_support.h"
+
+#include "files/tilemap_file.h"
+#include "platform/pixmap.h"
+#include "platform/png_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace dm {
+namespace {
+
+using test::ContainerTempFolder;
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct ExportRun {
+    int status = -1;
+    std::string err;
+};
+
+class DtmtoolExport : public testing::Test {
+  protected:
+    void SetUp() override {
+        // An 8 x 8 tileset whose glyphs are white in their left half only, and a palette of
+        // 256 greys.
+        WritePicture("glyphs_fg.png", 128, 128,
+                     [](int x, int) { return x % 8 < 4 ? 0xFFFFFFFFu : 0xFF000000u; });
+        WritePicture("glyphs_bg.png", 128, 128, [](int, int) { return 0xFFFFFFFFu; });
+        WritePicture("grey.png", 16, 16, [](int x, int y) {
+            return 0xFF000000u | static_cast<uint32_t>(y * 16 + x) * 0x010101u;
+        });
+        std::ofstream(folder_.Path("look.txt")) << "tileset " << folder_.Path("glyphs.png")
+                                                << "\npallet " << folder_.Path("grey.png") << "\n";
+
+        const auto map = tilemap::Create(3, 2);
+        map->SetTile(2, 1, 65, 200, 40, 1);
+        map->SetTile(0, 0, 65, 255, 7, 1);
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(Save(*map, folder_.Path("in.dtm")), 1);
+        testing::internal::GetCapturedStdout();
+    }
+
+    void WritePicture(const std::string& name, int width, int height,
+                      const std::function<uint32_t(int, int)>& colorAt) {
+        const auto picture = TPixmap::Create(width, height, PF_RGB888, 4);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                picture->WritePixel(x, y, colorAt(x, y));
+            }
+        }
+        ASSERT_TRUE(WritePixmapPNG(*picture, folder_.Path(name), 1));
+    }
+
+    // Runs "dtmtool export" with the arguments from inside the test folder.
+    ExportRun Export(const std::vector<std::string>& args) {
+        std::string command =
+            "cd " + Quote(folder_.Root().string()) + " && " + Quote(DTMTOOL_PATH) + " export";
+        for (const std::string& arg : args) {
+            command += " " + Quote(arg);
+        }
+        command += " 2>" + Quote(folder_.Path("stderr.txt"));
+        ExportRun run;
+        const int raw = std::system(command.c_str());
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.err = FileText(folder_.Path("stderr.txt"));
+        return run;
+    }
+
+    ContainerTempFolder folder_;
+};
+
+std::array<uint8_t, 4> PixelBytes(const TPixmap& picture, int x, int y) {
+    std::array<uint8_t, 4> bytes{};
+    std::memcpy(bytes.data(), picture.PixelPtr(x, y), 4);
+    return bytes;
+}
+
+TEST_F(DtmtoolExport, RendersTheMapWithTheConfiguredLook) {
+    const ExportRun run = Export({"in.dtm", "out.png", "--config", "look.txt"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    const auto picture = LoadPixmap(folder_.Path("out.png"));
+    ASSERT_NE(picture, nullptr);
+    ASSERT_EQ(picture->format, PF_RGBA8888);
+    ASSERT_EQ(picture->width, 24);
+    ASSERT_EQ(picture->height, 16);
+    using Bytes = std::array<uint8_t, 4>;
+    EXPECT_EQ(PixelBytes(*picture, 16, 8), (Bytes{200, 200, 200, 255}));
+    EXPECT_EQ(PixelBytes(*picture, 23, 15), (Bytes{40, 40, 40, 255}));
+    EXPECT_EQ(PixelBytes(*picture, 3, 0), (Bytes{0, 0, 0, 0}));
+    EXPECT_EQ(PixelBytes(*picture, 4, 0), (Bytes{7, 7, 7, 255}));
+}
+
+TEST_F(DtmtoolExport, ShippedConfigurationAndArtAreFoundBesideTheProgram) {
+    // A configuration outside the program's folder still names the shipped art relatively.
+    std::ofstream(folder_.Path("shipped.txt"))
+        << "tileset data\\image\\curses.png\npallet data/image/pallet.png\n";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"in.dtm", "default.png"},
+          std::vector<std::string>{"in.dtm", "relative.png", "--config", "shipped.txt"}}) {
+        const ExportRun run = Export(args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        const auto picture = LoadPixmap(folder_.Path(args[1]));
+        ASSERT_NE(picture, nullptr) << args[1];
+        const auto sheet = LoadPixmap(std::filesystem::path(DTMTOOL_PATH).parent_path() /
+                                      "data/image/curses_fg.png");
+        ASSERT_NE(sheet, nullptr);
+        EXPECT_EQ(picture->width, 3 * (sheet->width / 16));
+        EXPECT_EQ(picture->height, 2 * (sheet->height / 16));
+    }
+}
+
+TEST_F(DtmtoolExport, StartUpFailuresEndWithStatus255AndTheMessage) {
+    std::ofstream(folder_.Path("broken.txt")) << "tileset " << folder_.Path("none.png") << "\n";
+    ExportRun run = Export({"in.dtm", "out.png", "--config", "broken.txt"});
+    EXPECT_EQ(run.status, 255);
+    EXPECT_EQ(run.err, "Failed to load " + folder_.Path("none_fg.png") + "\n");
+
+    run = Export({"in.dtm", "out.png", "--config", "missing.txt"});
+    EXPECT_EQ(run.status, 255);
+    EXPECT_EQ(run.err, "Failed to read " + folder_.Path("missing.txt") + "\n");
+
+    std::ofstream(folder_.Path("bad.txt")) << "width 80\ncolour 3\n";
+    run = Export({"in.dtm", "out.png", "--config", "bad.txt"});
+    EXPECT_EQ(run.status, 255);
+    EXPECT_EQ(run.err,
+              "Unrecognized keyword 'colour' on line 2 of " + folder_.Path("bad.txt") + "\n");
+    EXPECT_FALSE(std::filesystem::exists(folder_.Path("out.png")));
+}
+
+TEST_F(DtmtoolExport, BadArgumentsAndFailedExportsAreReported) {
+    ExportRun run = Export({"in.dtm", "no/folder/out.png", "--config", "look.txt"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "dtmtool: Failed to export tilemap image!\n");
+
+    run = Export({"in.dtm", "out.png", "--compression", "10"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.starts_with("dtmtool: --compression needs a level from 0 to 9\n"));
+    run = Export({"in.dtm", "out.png", "--config"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.starts_with("dtmtool: --config needs a path\n"));
+    run = Export({"in.dtm"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.starts_with("dtmtool: expected 2 file names, got 1\n"));
+    EXPECT_FALSE(std::filesystem::exists(folder_.Path("out.png")));
+}
+
+TEST_F(DtmtoolExport, CompressionLevelIsPassedOn) {
+    ASSERT_EQ(Export({"in.dtm", "stored.png", "--config", "look.txt", "--compression", "0"}).status,
+              0);
+    ASSERT_EQ(Export({"in.dtm", "packed.png", "--config", "look.txt", "--compression", "9"}).status,
+              0);
+    EXPECT_GT(std::filesystem::file_size(folder_.Path("stored.png")),
+              std::filesystem::file_size(folder_.Path("packed.png")));
+}
+
+} // namespace
+} // namespace dm

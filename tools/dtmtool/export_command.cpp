@@ -1,0 +1,170 @@
+#include "arguments.h"
+#include "command.h"
+#include "tool_output.h"
+
+#include "files/image_export.h"
+#include "files/tilemap_file.h"
+#include "platform/fatal_error.h"
+#include "platform/paths.h"
+#include "render/display.h"
+#include "render/export_look.h"
+
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+
+namespace dm::dtmtool {
+namespace {
+
+const char* const kUsage =
+    "usage: dtmtool export IN.dtm OUT.png [--config PATH] [--compression N]\n\n"
+    "Renders the tilemap file IN.dtm as the editor's export does: every cell becomes a block of\n"
+    "glyph pixels in its palette colours, colour 255 stays transparent. The tileset and palette\n"
+    "come from the display configuration PATH (default: dmdata/graphics.txt beside this\n"
+    "program); relative paths inside it are taken from this program's folder. N is the zlib\n"
+    "level from 0 to 9 (default 8).\n";
+
+constexpr int kEditorCompression = 8;
+
+struct ExportRequest {
+    Arguments arguments;
+    std::string config;
+    int compression = kEditorCompression;
+};
+
+// Like ParseArguments, but --config and --compression take the argument that follows them.
+ExportRequest ParseExportArguments(const std::vector<std::string>& args) {
+    ExportRequest request;
+    Arguments& parsed = request.arguments;
+    const auto fail = [&parsed](const std::string& error) {
+        if (parsed.error.empty()) {
+            parsed.error = error;
+        }
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--help" || arg == "-h") {
+            parsed.help = true;
+        } else if (arg == "--config") {
+            if (!hasValue) {
+                fail("--config needs a path");
+                continue;
+            }
+            request.config = args[++i];
+        } else if (arg == "--compression") {
+            const std::string level = hasValue ? args[++i] : "";
+            if (level.size() != 1 || level[0] < '0' || level[0] > '9') {
+                fail("--compression needs a level from 0 to 9");
+                continue;
+            }
+            request.compression = level[0] - '0';
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            fail("unknown option " + arg);
+        } else {
+            parsed.operands.push_back(arg);
+        }
+    }
+    if (parsed.operands.size() != 2) {
+        fail("expected 2 file names, got " + std::to_string(parsed.operands.size()));
+    }
+    return request;
+}
+
+// Shows on one line of standard error how far an export that takes over a second has come.
+class ProgressLine {
+  public:
+    explicit ProgressLine(std::string target) : target_(std::move(target)) {}
+
+    void Update(const ExportStatus& status) {
+        const auto now = Clock::now();
+        if (now - start_ < std::chrono::seconds(1) ||
+            (shown_ && now - lastShown_ < std::chrono::milliseconds(100))) {
+            return;
+        }
+        const int percent = status.rowCount > 0 ? status.rowsRendered * 100 / status.rowCount : 0;
+        std::cerr << "\rexporting " << target_ << ": rendered " << percent << "%";
+        if (status.bytesWritten > 0) {
+            std::cerr << ", " << status.bytesWritten / 1024 << " KiB written";
+        }
+        std::cerr << std::flush;
+        shown_ = true;
+        lastShown_ = now;
+    }
+
+    void Finish() const {
+        if (shown_) {
+            std::cerr << std::endl;
+        }
+    }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    std::string target_;
+    Clock::time_point start_ = Clock::now();
+    Clock::time_point lastShown_;
+    bool shown_ = false;
+};
+
+std::filesystem::path ProgramFolder() {
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::current_path() : program.parent_path();
+}
+
+// A path given on the command line, taken from the caller's folder.
+std::string FromCaller(const std::string& path) {
+    return std::filesystem::absolute(NormalizePath(path)).generic_string();
+}
+
+int RunExportRequest(const ExportRequest& request) {
+    const std::filesystem::path programFolder = ProgramFolder();
+    const std::string input = FromCaller(request.arguments.operands[0]);
+    const std::string output = FromCaller(request.arguments.operands[1]);
+    const std::string config = request.config.empty()
+                                   ? (programFolder / "dmdata" / "graphics.txt").generic_string()
+                                   : FromCaller(request.config);
+
+    // The configuration's own relative paths are the program's, as at the editor's start-up.
+    std::error_code error;
+    std::filesystem::current_path(programFolder, error);
+    if (error) {
+        PrintError("cannot enter the program's folder " + programFolder.generic_string());
+        return kExitFailure;
+    }
+    Display display;
+    OpenDisplay(display, config, kUseDefaultTitle, [](const WindowRequest&) {});
+
+    const LoadedTilemap loaded = ReadOrReport(input);
+    if (!loaded.map) {
+        return kExitFailure;
+    }
+    ProgressLine progress(request.arguments.operands[1]);
+    const auto picture =
+        ExportPNG(*loaded.map, output, request.compression, MakeExportLook(display),
+                  [&progress](const ExportStatus& status) { progress.Update(status); });
+    progress.Finish();
+    if (!picture) {
+        PrintError("Failed to export tilemap image!");
+        return kExitFailure;
+    }
+    return kExitSuccess;
+}
+
+int RunExport(const std::vector<std::string>& args) {
+    const ExportRequest request = ParseExportArguments(args);
+    if (const auto status = FinishEarly(kUsage, request.arguments)) {
+        return *status;
+    }
+    return RunReportingFatal([&request] { return RunExportRequest(request); });
+}
+
+} // namespace
+
+Command ExportCommand() {
+    return {"export", "render a tilemap file as a PNG picture with the display's tileset", kUsage,
+            RunExport};
+}
+
+} // namespace dm::dtmtool
