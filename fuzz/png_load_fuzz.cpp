@@ -1,0 +1,28 @@
+#include "platform/memory_stream.h"
+#include "platform/png_codec.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Feeds arbitrary bytes to the PNG loader. Whatever loads must survive a save and load unchanged.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    dm::TMemoryStream input(std::vector<uint8_t>(data, data + size));
+    const auto pixmap = dm::LoadPixmap(input);
+    if (!pixmap || static_cast<int64_t>(pixmap->width) * pixmap->height > (1 << 20))
+        return 0;
+
+    dm::TMemoryStream encoded;
+    if (!dm::WritePixmapPNG(*pixmap, encoded, 1))
+        __builtin_trap();
+    encoded.Seek(0);
+    const auto again = dm::LoadPixmap(encoded);
+    if (!again || again->width != pixmap->width || again->height != pixmap->height ||
+        again->format != pixmap->format)
+        __builtin_trap();
+    for (int y = 0; y < pixmap->height; ++y)
+        for (int x = 0; x < pixmap->width; ++x)
+            if (again->ReadPixel(x, y) != pixmap->ReadPixel(x, y))
+                __builtin_trap();
+    return 0;
+}
