@@ -13,9 +13,9 @@ inline int32_t TruncToInt32(double value) {
     return static_cast<int32_t>(value);
 }
 
-// The minimal standard generator (multiplier 48271, modulus 2^31 - 1) stepped by Schrage's
-// method, so that every 32-bit intermediate stays in range. The picture codec replays its draws
-// to undo scrambling, so every step, bit mask and rounding here is part of the file format.
+// The minimal standard generator: each step multiplies the state by 48271 modulo 2^31 - 1. The
+// picture codec replays its draws to undo scrambling, so every step, bit mask and rounding here is
+// part of the file format.
 class RandomGenerator {
   public:
     // State at start-up and after seeding with 0 or 0x7FFFFFFF.
@@ -31,17 +31,16 @@ class RandomGenerator {
     int32_t State() const { return state_; }
 
     int32_t Step() {
-        state_ = 48271 * (state_ % 44488) - 3399 * (state_ / 44488);
-        if (state_ < 0) {
-            state_ += 2147483647;
-        }
+        state_ = MultiplyModulo(state_, kMultiplier);
         return state_;
     }
 
-    // In [0, 1): 27 bits from one step and 26 from the next.
+    // In [0, 1): 27 bits from one step and 26 from the next. Both steps are computed straight
+    // from the current state, so that neither waits for the other.
     double Real() {
-        const int32_t high = Step() & 0x1FFFFFFC;
-        const int32_t low = Step() & 0x1FFFFFF8;
+        const int32_t high = MultiplyModulo(state_, kMultiplier) & 0x1FFFFFFC;
+        state_ = MultiplyModulo(state_, kMultiplierSquared);
+        const int32_t low = state_ & 0x1FFFFFF8;
         return (high + low / 134217728.0) / 536870912.0;
     }
 
@@ -59,6 +58,24 @@ class RandomGenerator {
     }
 
   private:
+    static constexpr uint64_t kModulus = 0x7FFFFFFF;
+    static constexpr uint64_t kMultiplier = 48271;
+    // Two steps at once: 48271^2 modulo 2^31 - 1.
+    static constexpr uint64_t kMultiplierSquared = kMultiplier * kMultiplier % kModulus;
+
+    // state * multiplier modulo 2^31 - 1 in 64 bits, the value Schrage's 32-bit method gives.
+    // Folding the high bits onto the low ones works because 2^31 is 1 modulo 2^31 - 1; the sum
+    // stays below twice the modulus, and the product of two non-zero residues of the prime
+    // modulus is never 0.
+    static int32_t MultiplyModulo(int32_t state, uint64_t multiplier) {
+        const uint64_t product = static_cast<uint64_t>(state) * multiplier;
+        uint64_t folded = (product & kModulus) + (product >> 31);
+        if (folded >= kModulus) {
+            folded -= kModulus;
+        }
+        return static_cast<int32_t>(folded);
+    }
+
     static int32_t Wrap(uint32_t value) { return static_cast<int32_t>(value); }
 
     int32_t state_ = kDefaultSeed;
