@@ -80,7 +80,8 @@ void SyncFolder(const fs::path& file) {
 
 std::unique_ptr<SideFileWriter> SideFileWriter::Open(const std::string& path) {
     const std::string normalized = NormalizePath(path);
-    if (normalized.empty()) {
+    // A text holding "::" names a stream protocol rather than a file, for writing as for reading.
+    if (normalized.empty() || normalized.find("::") != std::string::npos) {
         return nullptr;
     }
     std::error_code error;

@@ -115,6 +115,7 @@ TEST(SideFileWriter, FoldersAndMissingFoldersCannotBeWritten) {
     EXPECT_FALSE(SideFileWriter::Open(folder.Root().string()));
     EXPECT_FALSE(SideFileWriter::Open(folder.Path("missing/map.dtm")));
     EXPECT_FALSE(SideFileWriter::Open(""));
+    EXPECT_FALSE(SideFileWriter::Open(folder.Path("memory::map.dtm")));
     EXPECT_TRUE(folder.Names().empty());
 }
 

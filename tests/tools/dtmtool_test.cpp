@@ -161,6 +161,11 @@ TEST_F(Dtmtool, ResaveWritesWhatTheEditorWouldAndPrintsStatistics) {
     EXPECT_EQ(run.out, Statistics(1800, rlesize(*map), pngsize(*map)));
     EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(editor_copy));
 
+    // Resaving a file onto itself replaces it with the editor's encoding.
+    const ToolRun in_place = Dtm({"resave", raw, raw});
+    EXPECT_EQ(in_place.status, 0);
+    EXPECT_EQ(ReadFileBytes(raw), ReadFileBytes(editor_copy));
+
     const ToolRun refused = Dtm({"resave", folder_.Path("missing.dtm"), out});
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(editor_copy));

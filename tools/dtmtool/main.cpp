@@ -1,6 +1,7 @@
 #include "command.h"
 #include "tool_output.h"
 
+#include <exception>
 #include <iomanip>
 #include <iostream>
 #include <string>
@@ -33,7 +34,12 @@ int main(int argc, char** argv) {
     }
     for (const Command& command : AllCommands()) {
         if (command.name == args[0]) {
-            return command.run(std::vector<std::string>(args.begin() + 1, args.end()));
+            try {
+                return command.run(std::vector<std::string>(args.begin() + 1, args.end()));
+            } catch (const std::exception& error) {
+                PrintError(error.what());
+                return kExitFailure;
+            }
         }
     }
     PrintError("unknown command \"" + args[0] + "\"; run \"dtmtool --help\" for the list");
