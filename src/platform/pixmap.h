@@ -95,7 +95,7 @@ class TPixmap : public std::enable_shared_from_this<TPixmap> {
     }
 
     // I8 stores (red + green + blue) / 3, A8 the alpha; the three-byte formats drop the alpha.
-    void WritePixel(int x, int y, uint32_t argb) const {
+    void WritePixel(int x, int y, uint32_t argb) {
         uint8_t* p = PixelPtr(x, y);
         const uint8_t a = argb >> 24, r = argb >> 16, g = argb >> 8, b = argb;
         switch (format) {
