@@ -4,11 +4,7 @@ namespace dm::dtmtool {
 
 const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
-        InfoCommand(),
-        ResaveCommand(),
-        EncodeCommand(),
-        DecodeCommand(),
-        ExportCommand(),
+        InfoCommand(), ResaveCommand(), EncodeCommand(), DecodeCommand(), ExportCommand(),
     };
     return commands;
 }
