@@ -9,6 +9,7 @@
 #include "render/display.h"
 #include "render/export_look.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
@@ -72,7 +73,8 @@ ExportRequest ParseExportArguments(const std::vector<std::string>& args) {
     return request;
 }
 
-// Shows on one line of standard error how far an export that takes over a second has come.
+// Shows on one line of standard error how far an export that takes over a second has come:
+// the share of cell rows rendered, then the PNG bytes written (their total is not known ahead).
 class ProgressLine {
   public:
     explicit ProgressLine(std::string target) : target_(std::move(target)) {}
@@ -83,12 +85,19 @@ class ProgressLine {
             (shown_ && now - lastShown_ < std::chrono::milliseconds(100))) {
             return;
         }
-        const int percent = status.rowCount > 0 ? status.rowsRendered * 100 / status.rowCount : 0;
-        std::cerr << "\rexporting " << target_ << ": rendered " << percent << "%";
-        if (status.bytesWritten > 0) {
-            std::cerr << ", " << status.bytesWritten / 1024 << " KiB written";
+        std::string text = "exporting " + target_ + ": ";
+        if (status.bytesWritten == 0) {
+            const int percent =
+                status.rowCount > 0 ? status.rowsRendered * 100 / status.rowCount : 0;
+            text += "rendering " + std::to_string(percent) + "%";
+        } else {
+            text += "writing PNG, " + std::to_string(status.bytesWritten / 1024) + " KiB so far";
         }
-        std::cerr << std::flush;
+        // Blanks cover what is left of a longer previous text.
+        const size_t shownLength = text.size();
+        text.resize(std::max(text.size(), lastLength_), ' ');
+        lastLength_ = shownLength;
+        std::cerr << '\r' << text << std::flush;
         shown_ = true;
         lastShown_ = now;
     }
@@ -105,6 +114,7 @@ class ProgressLine {
     Clock::time_point start_ = Clock::now();
     Clock::time_point lastShown_;
     bool shown_ = false;
+    size_t lastLength_ = 0;
 };
 
 std::filesystem::path ProgramFolder() {
