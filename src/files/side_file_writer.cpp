@@ -96,6 +96,10 @@ std::unique_ptr<SideFileWriter> SideFileWriter::Open(const std::string& path) {
         }
         return std::unique_ptr<SideFileWriter>(new SideFileWriter(device, {}, normalized));
     }
+    // Renaming would replace even a file its owner made read-only; writing it in place would not.
+    if (fs::exists(status) && ::access(normalized.c_str(), W_OK) != 0) {
+        return nullptr;
+    }
     const fs::path destination = ResolveLinks(normalized);
     const std::string side_path = CreateSideFile(destination);
     if (side_path.empty()) {

@@ -110,6 +110,20 @@ TEST(TilemapSaveFailure, ReadOnlyFolderKeepsThePreviousFile) {
     EXPECT_EQ(SideFilesIn(folder.Path("locked"), ".").size(), 0u);
 }
 
+TEST(TilemapSaveFailure, ReadOnlyFileIsNotReplaced) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    }
+    ContainerTempFolder folder;
+    const std::string path = folder.Path("map.dtm");
+    WriteFileBytes(path, kPrevious);
+    fs::permissions(path, fs::perms::owner_read);
+
+    EXPECT_EQ(SaveQuietly(*NoisyMap(), path), 0);
+    EXPECT_EQ(ReadFileBytes(path), kPrevious);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"map.dtm"});
+}
+
 TEST(TilemapSaveFailure, FolderInTheWayIsNotReplaced) {
     ContainerTempFolder folder;
     fs::create_directory(folder.Root() / "map.dtm");
