@@ -11,19 +11,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(FileSystemTest, FileTypes) {
+TEST(FileSystemTest, FileTypesAndSizes) {
     ScratchDir dir;
-    const std::string file = dir.Write("a.txt", "abc");
+    const std::string file = dir.Write("seven", "1234567");
     EXPECT_EQ(GetFileType(file), kFileTypeFile);
     EXPECT_EQ(GetFileType(dir.Path()), kFileTypeDirectory);
     EXPECT_EQ(GetFileType(dir.File("missing")), kFileTypeNone);
     EXPECT_EQ(GetFileType(""), kFileTypeNone);
     EXPECT_EQ(GetFileType("/dev/null"), kFileTypeNone);
+    EXPECT_EQ(GetFileType(dir.Write("a<b", "x")), kFileTypeNone);
+    EXPECT_EQ(GetFileType(dir.Write("c>d", "x")), kFileTypeNone);
 
-    const std::string angled = dir.Write("a<b", "x");
-    EXPECT_EQ(GetFileType(angled), kFileTypeNone);
-    const std::string closing = dir.Write("c>d", "x");
-    EXPECT_EQ(GetFileType(closing), kFileTypeNone);
+    EXPECT_EQ(GetFileSize(file), 7);
+    EXPECT_EQ(GetFileSize(dir.Write("empty", "")), 0);
+    EXPECT_EQ(GetFileSize(dir.Path()), 0);
+    EXPECT_EQ(GetFileSize(dir.File("missing")), -1);
+    EXPECT_EQ(GetFileSize(""), -1);
 }
 
 TEST(FileSystemTest, BackslashPathsAreUnderstood) {
@@ -37,42 +40,23 @@ TEST(FileSystemTest, BackslashPathsAreUnderstood) {
     EXPECT_FALSE(fs::exists(dir.File("maps/town.dtm")));
 }
 
-TEST(FileSystemTest, FileSizes) {
-    ScratchDir dir;
-    EXPECT_EQ(GetFileSize(dir.Write("empty", "")), 0);
-    EXPECT_EQ(GetFileSize(dir.Write("seven", "1234567")), 7);
-    EXPECT_EQ(GetFileSize(dir.Path()), 0);
-    EXPECT_EQ(GetFileSize(dir.File("missing")), -1);
-    EXPECT_EQ(GetFileSize(""), -1);
-}
-
-TEST(FileSystemTest, RemoveFileDeletesEvenReadOnlyFiles) {
+TEST(FileSystemTest, RemoveFileDeletesReadOnlyFilesAndLinksButNoFolders) {
     ScratchDir dir;
     const std::string file = dir.Write("locked", "x");
     fs::permissions(file, fs::perms::owner_read, fs::perm_options::replace);
+    const std::string link = dir.File("link");
+    fs::create_symlink(file, link);
+    EXPECT_TRUE(RemoveFile(link));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::owner_write, fs::perms::none);
     EXPECT_TRUE(RemoveFile(file));
     EXPECT_FALSE(fs::exists(file));
     EXPECT_TRUE(RemoveFile(file));
-}
 
-TEST(FileSystemTest, RemoveFileLeavesDirectories) {
-    ScratchDir dir;
-    const std::string inner = dir.File("inner");
-    fs::create_directory(inner);
-    EXPECT_FALSE(RemoveFile(inner));
-    EXPECT_TRUE(fs::is_directory(inner));
+    fs::create_directory(dir.File("inner"));
+    EXPECT_FALSE(RemoveFile(dir.File("inner")));
+    EXPECT_TRUE(fs::is_directory(dir.File("inner")));
     EXPECT_FALSE(RemoveFile(""));
-}
-
-TEST(FileSystemTest, RemoveFileDeletesALinkButNotItsTarget) {
-    ScratchDir dir;
-    const std::string target = dir.Write("target", "x");
-    const std::string link = dir.File("link");
-    fs::create_symlink(target, link);
-    fs::permissions(target, fs::perms::owner_read, fs::perm_options::replace);
-    EXPECT_TRUE(RemoveFile(link));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
-    EXPECT_EQ(fs::status(target).permissions() & fs::perms::owner_write, fs::perms::none);
 }
 
 TEST(FileSystemTest, RenameFileReplacesTheTarget) {

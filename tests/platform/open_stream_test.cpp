@@ -12,30 +12,21 @@
 namespace dm {
 namespace {
 
-TEST(OpenStreamTest, PlainPathsOpenFileStreams) {
+TEST(OpenStreamTest, PlainPathsOpenFileStreamsAndWritingTruncates) {
     ScratchDir dir;
-    const std::string path = dir.File("map.dtm");
+    const std::string path = dir.Write("map.dtm", "0123456789");
     auto out = OpenWriteStream(path);
     ASSERT_NE(out, nullptr);
     EXPECT_NE(std::dynamic_pointer_cast<TCStream>(out), nullptr);
     out->WriteString("DMTR");
     out->Close();
+    EXPECT_EQ(ScratchDir::Contents(path), "DMTR");
 
     auto in = OpenReadStream(path);
     ASSERT_NE(in, nullptr);
     EXPECT_NE(std::dynamic_pointer_cast<TCStream>(in), nullptr);
     EXPECT_EQ(in->ReadString(4), "DMTR");
     EXPECT_EQ(in->Write("x", 1), 0);
-}
-
-TEST(OpenStreamTest, WriteStreamTruncatesAnExistingFile) {
-    ScratchDir dir;
-    const std::string path = dir.Write("old.dtm", "0123456789");
-    auto out = OpenWriteStream(path);
-    ASSERT_NE(out, nullptr);
-    out->WriteString("ab");
-    out->Close();
-    EXPECT_EQ(ScratchDir::Contents(path), "ab");
 }
 
 TEST(OpenStreamTest, UnopenableAndProtocolPathsGiveNull) {

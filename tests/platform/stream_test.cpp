@@ -12,27 +12,19 @@
 namespace dm {
 namespace {
 
-std::vector<uint8_t> Bytes(std::initializer_list<int> values) {
-    std::vector<uint8_t> bytes;
-    for (int value : values) {
-        bytes.push_back(static_cast<uint8_t>(value));
-    }
-    return bytes;
-}
-
-std::vector<uint8_t> BytesOf(const std::string& text) {
+std::vector<uint8_t> Bytes(const std::string& text) {
     return {text.begin(), text.end()};
 }
 
-// Reads at most one byte per call, so that callers must loop to fill their buffers.
+// Moves at most one byte per call, so that callers must loop to fill their buffers.
 class TTrickleStream : public TMemoryStream {
   public:
     using TMemoryStream::TMemoryStream;
     int64_t Read(void* buffer, int64_t count) override {
-        return TMemoryStream::Read(buffer, count > 0 ? 1 : count);
+        return TMemoryStream::Read(buffer, std::min<int64_t>(count, 1));
     }
     int64_t Write(const void* buffer, int64_t count) override {
-        return TMemoryStream::Write(buffer, count > 0 ? 1 : count);
+        return TMemoryStream::Write(buffer, std::min<int64_t>(count, 1));
     }
 };
 
@@ -50,62 +42,58 @@ class TFullStream : public TMemoryStream {
     int64_t room_;
 };
 
-TEST(StreamTest, IntegersAreWrittenLittleEndian) {
-    TMemoryStream stream;
-    stream.WriteInt(1);
-    stream.WriteInt(-2);
-    stream.WriteByte(0x1FF);
-    stream.WriteShort(0x12345);
-    stream.WriteLong(0x0102030405060708LL);
-    stream.WriteLong(-1);
-    EXPECT_EQ(stream.Bytes(), Bytes({0x01, 0x00, 0x00, 0x00, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF,
-                                     0x45, 0x23, 0x08, 0x07, 0x06, 0x05, 0x04, 0x03, 0x02,
-                                     0x01, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
-}
+TEST(StreamTest, IntegersAreLittleEndianBothWays) {
+    TMemoryStream out;
+    out.WriteInt(1);
+    out.WriteInt(-2);
+    out.WriteByte(0x1FF);
+    out.WriteShort(0x12345);
+    out.WriteLong(0x0102030405060708LL);
+    EXPECT_EQ(out.Bytes(), Bytes(std::string("\x01\0\0\0\xFE\xFF\xFF\xFF\xFF\x45\x23"
+                                             "\x08\x07\x06\x05\x04\x03\x02\x01",
+                                             19)));
 
-TEST(StreamTest, IntegersAreReadLittleEndianWithTheirSigns) {
-    TMemoryStream stream(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00, 0x00, 0x80,
-                                0x08, 0x07, 0x06, 0x05, 0x04, 0x03, 0x02, 0x81}));
-    EXPECT_EQ(stream.ReadInt(), -1);
-    EXPECT_EQ(stream.ReadByte(), 255);
-    EXPECT_EQ(stream.ReadShort(), 0xFFFE);
-    EXPECT_EQ(stream.ReadInt(), std::numeric_limits<int32_t>::min());
-    EXPECT_EQ(stream.ReadLong(), static_cast<int64_t>(0x8102030405060708ULL));
-    EXPECT_TRUE(stream.Eof());
+    TMemoryStream in(Bytes(std::string("\xFF\xFF\xFF\xFF\xFF\xFE\xFF\0\0\0\x80"
+                                       "\x08\x07\x06\x05\x04\x03\x02\x81",
+                                       19)));
+    EXPECT_EQ(in.ReadInt(), -1);
+    EXPECT_EQ(in.ReadByte(), 255);
+    EXPECT_EQ(in.ReadShort(), 0xFFFE);
+    EXPECT_EQ(in.ReadInt(), std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(in.ReadLong(), static_cast<int64_t>(0x8102030405060708ULL));
+    EXPECT_TRUE(in.Eof());
 }
 
 TEST(StreamTest, FloatsAndDoublesHaveTheirIeeeBytes) {
     TMemoryStream stream;
     stream.WriteFloat(1.0f);
     stream.WriteDouble(-2.5);
-    EXPECT_EQ(stream.Bytes(),
-              Bytes({0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x04, 0xC0}));
+    EXPECT_EQ(stream.Bytes(), Bytes(std::string("\0\0\x80\x3F\0\0\0\0\0\0\x04\xC0", 12)));
 
-    const float floats[] = {0.1f, -0.0f, std::numeric_limits<float>::denorm_min(),
+    const float floats[] = {-0.0f, std::numeric_limits<float>::denorm_min(),
                             std::numeric_limits<float>::infinity()};
-    const double doubles[] = {0.1, 1e308, -std::numeric_limits<double>::denorm_min()};
-    TMemoryStream roundTrip;
+    const double doubles[] = {0.1, -std::numeric_limits<double>::denorm_min()};
     for (float value : floats) {
-        roundTrip.WriteFloat(value);
+        stream.WriteFloat(value);
     }
     for (double value : doubles) {
-        roundTrip.WriteDouble(value);
+        stream.WriteDouble(value);
     }
-    roundTrip.WriteFloat(std::numeric_limits<float>::quiet_NaN());
-    roundTrip.Seek(0);
+    stream.WriteFloat(std::numeric_limits<float>::quiet_NaN());
+    stream.Seek(12);
     for (float value : floats) {
-        const float read = roundTrip.ReadFloat();
+        const float read = stream.ReadFloat();
         EXPECT_EQ(read, value);
         EXPECT_EQ(std::signbit(read), std::signbit(value));
     }
     for (double value : doubles) {
-        EXPECT_EQ(roundTrip.ReadDouble(), value);
+        EXPECT_EQ(stream.ReadDouble(), value);
     }
-    EXPECT_TRUE(std::isnan(roundTrip.ReadFloat()));
+    EXPECT_TRUE(std::isnan(stream.ReadFloat()));
 }
 
-TEST(StreamTest, ReadingPastTheEndThrowsTheReadError) {
-    TMemoryStream stream(Bytes({1, 2, 3}));
+TEST(StreamTest, ReadingPastTheEndOrANegativeCountThrowsTheReadError) {
+    TMemoryStream stream(Bytes("abc"));
     try {
         stream.ReadInt();
         FAIL() << "ReadInt with three bytes left returned";
@@ -120,29 +108,36 @@ TEST(StreamTest, ReadingPastTheEndThrowsTheReadError) {
     EXPECT_THROW(empty.ReadFloat(), TStreamReadException);
     EXPECT_THROW(empty.ReadDouble(), TStreamReadException);
     EXPECT_THROW(empty.ReadString(1), TStreamReadException);
-    EXPECT_THROW(empty.SkipBytes(1), TStreamReadException);
     EXPECT_EQ(empty.ReadString(0), "");
-}
+    // A huge count fails without reserving room for it first.
+    EXPECT_THROW(stream.ReadString(std::numeric_limits<int64_t>::max()), TStreamReadException);
 
-TEST(StreamTest, NegativeCountsAreRefused) {
-    TMemoryStream stream(Bytes({1, 2}));
+    TMemoryStream two(Bytes("ab"));
     char buffer[2] = {};
-    EXPECT_THROW(stream.ReadBytes(buffer, -1), TStreamReadException);
-    EXPECT_THROW(stream.ReadString(-1), TStreamReadException);
-    EXPECT_THROW(stream.SkipBytes(-1), TStreamReadException);
-    EXPECT_THROW(stream.WriteBytes(buffer, -1), TStreamWriteException);
-    EXPECT_EQ(stream.Pos(), 0);
+    EXPECT_THROW(two.ReadBytes(buffer, -1), TStreamReadException);
+    EXPECT_THROW(two.ReadString(-1), TStreamReadException);
+    EXPECT_THROW(two.SkipBytes(-1), TStreamReadException);
+    EXPECT_THROW(two.WriteBytes(buffer, -1), TStreamWriteException);
+    EXPECT_EQ(two.Pos(), 0);
+
+    // Skipping crosses many internal steps.
+    std::vector<uint8_t> bytes(3000, 0);
+    bytes[2500] = 42;
+    TMemoryStream skipped(bytes);
+    skipped.SkipBytes(2500);
+    EXPECT_EQ(skipped.ReadByte(), 42);
+    EXPECT_THROW(skipped.SkipBytes(500), TStreamReadException);
 }
 
 TEST(StreamTest, ReadsAndWritesLoopOverPartialTransfers) {
-    TTrickleStream stream(Bytes({0x78, 0x56, 0x34, 0x12, 'h', 'i', '!'}));
+    TTrickleStream stream(Bytes("\x78\x56\x34\x12hi!"));
     EXPECT_EQ(stream.ReadInt(), 0x12345678);
     EXPECT_EQ(stream.ReadString(3), "hi!");
 
     TTrickleStream out;
     out.WriteLong(0x0807060504030201LL);
     out.WriteString("ok");
-    EXPECT_EQ(out.Bytes(), Bytes({1, 2, 3, 4, 5, 6, 7, 8, 'o', 'k'}));
+    EXPECT_EQ(out.Bytes(), Bytes("\x01\x02\x03\x04\x05\x06\x07\x08ok"));
 }
 
 TEST(StreamTest, AFailedWriteThrowsTheWriteError) {
@@ -153,22 +148,13 @@ TEST(StreamTest, AFailedWriteThrowsTheWriteError) {
     } catch (const TStreamWriteException& error) {
         EXPECT_STREQ(error.what(), "Error writing to stream");
     }
-    EXPECT_EQ(stream.Bytes(), Bytes({7, 0, 0}));
+    EXPECT_EQ(stream.Bytes(), Bytes(std::string("\x07\0\0", 3)));
 
     TFullStream lineRoom(4);
     EXPECT_FALSE(lineRoom.WriteLine("abc"));
     TFullStream exactRoom(5);
     EXPECT_TRUE(exactRoom.WriteLine("abc"));
-    EXPECT_EQ(exactRoom.Bytes(), BytesOf("abc\r\n"));
-}
-
-TEST(StreamTest, SkipBytesCrossesManySteps) {
-    std::vector<uint8_t> bytes(3000, 0);
-    bytes[2500] = 42;
-    TMemoryStream stream(bytes);
-    stream.SkipBytes(2500);
-    EXPECT_EQ(stream.ReadByte(), 42);
-    EXPECT_THROW(stream.SkipBytes(500), TStreamReadException);
+    EXPECT_EQ(exactRoom.Bytes(), Bytes("abc\r\n"));
 }
 
 TEST(StreamTest, StringsKeepEveryByteValue) {
@@ -183,48 +169,32 @@ TEST(StreamTest, StringsKeepEveryByteValue) {
     EXPECT_EQ(stream.ReadString(256), text);
 }
 
-TEST(StreamTest, HugeStringCountFailsWithoutReservingIt) {
-    TMemoryStream stream(BytesOf("short"));
-    EXPECT_THROW(stream.ReadString(std::numeric_limits<int64_t>::max()), TStreamReadException);
-}
+TEST(StreamTest, ReadLineSplitsOnLineFeedOrNulAndDropsCarriageReturns) {
+    struct Case {
+        std::string bytes;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"ab\r\ncd", {"ab", "cd"}},
+        {"a\rb\n\r\rc\r", {"ab", "c"}},
+        {std::string("one\0two\n\nlast\n", 14), {"one", "two", "", "last"}},
+        {"\xFF\x80\xB0\n", {"\xFF\x80\xB0"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        TMemoryStream stream(Bytes(c.bytes));
+        for (const std::string& line : c.lines) {
+            EXPECT_FALSE(stream.Eof());
+            EXPECT_EQ(stream.ReadLine(), line);
+        }
+        EXPECT_TRUE(stream.Eof());
+        EXPECT_EQ(stream.ReadLine(), "");
+    }
 
-TEST(StreamTest, ReadLineSplitsOnLineFeedAndDropsCarriageReturns) {
-    TMemoryStream stream(BytesOf("ab\r\ncd"));
-    EXPECT_EQ(stream.ReadLine(), "ab");
-    EXPECT_FALSE(stream.Eof());
-    EXPECT_EQ(stream.ReadLine(), "cd");
-    EXPECT_TRUE(stream.Eof());
-    EXPECT_EQ(stream.ReadLine(), "");
-
-    TMemoryStream inner(BytesOf("a\rb\n\r\rc\r"));
-    EXPECT_EQ(inner.ReadLine(), "ab");
-    EXPECT_EQ(inner.ReadLine(), "c");
-    EXPECT_TRUE(inner.Eof());
-}
-
-TEST(StreamTest, ReadLineStopsAtNulAndContinuesAfterIt) {
-    TMemoryStream stream(BytesOf(std::string("one\0two\n\nlast\n", 14)));
-    EXPECT_EQ(stream.ReadLine(), "one");
-    EXPECT_EQ(stream.ReadLine(), "two");
-    EXPECT_EQ(stream.ReadLine(), "");
-    EXPECT_EQ(stream.ReadLine(), "last");
-    EXPECT_TRUE(stream.Eof());
-}
-
-TEST(StreamTest, ReadLineKeepsHighBytes) {
-    TMemoryStream stream(Bytes({0xFF, 0x80, 0xB0, '\n'}));
-    EXPECT_EQ(stream.ReadLine(), "\xFF\x80\xB0");
-}
-
-TEST(StreamTest, WriteLineEndsWithCarriageReturnLineFeed) {
-    TMemoryStream stream;
-    EXPECT_TRUE(stream.WriteLine("size 12"));
-    EXPECT_TRUE(stream.WriteLine(""));
-    EXPECT_EQ(stream.Bytes(), BytesOf("size 12\r\n\r\n"));
-    stream.Seek(0);
-    EXPECT_EQ(stream.ReadLine(), "size 12");
-    EXPECT_EQ(stream.ReadLine(), "");
-    EXPECT_TRUE(stream.Eof());
+    TMemoryStream written;
+    EXPECT_TRUE(written.WriteLine("size 12"));
+    EXPECT_TRUE(written.WriteLine(""));
+    EXPECT_EQ(written.Bytes(), Bytes("size 12\r\n\r\n"));
 }
 
 } // namespace
