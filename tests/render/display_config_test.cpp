@@ -14,125 +14,106 @@ using namespace std::string_literals;
 
 class DisplayConfigFile : public testing::Test {
   protected:
-    // Writes the text as the configuration file and returns its path spelled with a backslash,
-    // as the program names it.
-    std::string WriteConfig(const std::string& text) {
+    // Writes the text as the configuration file and loads it through its path spelled with a
+    // backslash, as the program names it. Returns the FatalError's message, or "" when it loads.
+    std::string Load(const std::string& text) {
         folder_.Write("graphics.txt", text);
-        return folder_.Root() + "\\graphics.txt";
-    }
-
-    // The message of the FatalError that loading text raises, or "" when it loads.
-    std::string FatalMessage(const std::string& text) {
-        const std::string path = WriteConfig(text);
-        DisplayConfig config;
+        config_ = DisplayConfig{};
         try {
-            LoadDisplayConfig(path, config);
+            LoadDisplayConfig(path_, config_);
         } catch (const FatalError& error) {
             return error.what();
         }
         return "";
     }
 
-    DisplayConfig Load(const std::string& text) {
-        DisplayConfig config;
-        LoadDisplayConfig(WriteConfig(text), config);
-        return config;
-    }
-
     test::TempFolder folder_;
+    const std::string path_ = folder_.Root() + "\\graphics.txt";
+    DisplayConfig config_;
 };
 
-TEST_F(DisplayConfigFile, FileWithoutKeywordLinesKeepsEveryDefault) {
+TEST_F(DisplayConfigFile, KeywordLinesSetFieldsAndTheRestKeepDefaults) {
     for (const std::string text : {"", "\n\n", "//x\n// a comment line\nab\n  x\n", "abc"}) {
-        const DisplayConfig config = Load(text);
-        EXPECT_EQ(config.width, 96) << text;
-        EXPECT_EQ(config.height, 32) << text;
-        EXPECT_EQ(config.tileset, "data\\image\\curses.png") << text;
-        EXPECT_EQ(config.pallet, "data\\image\\pallet.png") << text;
-        EXPECT_EQ(config.title, "Duskmarch") << text;
-        EXPECT_EQ(config.scale, 1) << text;
-        EXPECT_TRUE(config.loaded) << text;
+        SCOPED_TRACE(text);
+        EXPECT_EQ(Load(text), "");
+        EXPECT_EQ(config_.width, 96);
+        EXPECT_EQ(config_.height, 32);
+        EXPECT_EQ(config_.tileset, "data\\image\\curses.png");
+        EXPECT_EQ(config_.pallet, "data\\image\\pallet.png");
+        EXPECT_EQ(config_.title, "Duskmarch");
+        EXPECT_EQ(config_.scale, 1);
+        EXPECT_TRUE(config_.loaded);
+    }
+
+    EXPECT_EQ(Load("WIDTH 120\r\nHeight,70\r\ntileset art\\glyphs.png\r\n"
+                   "pallet \"art\\my colours.png\"\r\ntitle My Map // the caption\r\nsCaLe 2"),
+              "");
+    EXPECT_EQ(config_.width, 120);
+    EXPECT_EQ(config_.height, 70);
+    EXPECT_EQ(config_.tileset, "art\\glyphs.png");
+    EXPECT_EQ(config_.pallet, "art\\my colours.png");
+    EXPECT_EQ(config_.title, "My Map");
+    EXPECT_EQ(config_.scale, 2);
+
+    // A later line wins, and a NUL byte ends its line.
+    Load("width 100\ntitle One\ntitle T1\0abc\nwidth 111\n"s);
+    EXPECT_EQ(config_.width, 111);
+    EXPECT_EQ(config_.title, "T1");
+
+    // Integers follow the system conversion.
+    const struct {
+        const char* text;
+        int DisplayConfig::*field;
+        int value;
+    } numbers[] = {{"width $60", &DisplayConfig::width, 96},
+                   {"width 80 90", &DisplayConfig::width, 80},
+                   {"width %101", &DisplayConfig::width, 5},
+                   {"height -7", &DisplayConfig::height, -7},
+                   {"scale none", &DisplayConfig::scale, 0}};
+    for (const auto& number : numbers) {
+        Load(number.text);
+        EXPECT_EQ(config_.*number.field, number.value) << number.text;
     }
 }
 
-TEST_F(DisplayConfigFile, EveryKeywordSetsItsField) {
-    const DisplayConfig config = Load("WIDTH 120\r\n"
-                                      "Height,70\r\n"
-                                      "tileset art\\glyphs.png\r\n"
-                                      "pallet \"art\\my colours.png\"\r\n"
-                                      "title My Map // the caption\r\n"
-                                      "sCaLe 2");
-    EXPECT_EQ(config.width, 120);
-    EXPECT_EQ(config.height, 70);
-    EXPECT_EQ(config.tileset, "art\\glyphs.png");
-    EXPECT_EQ(config.pallet, "art\\my colours.png");
-    EXPECT_EQ(config.title, "My Map");
-    EXPECT_EQ(config.scale, 2);
+TEST_F(DisplayConfigFile, BadLinesAreFatalWithTheirLineNumber) {
+    const struct {
+        const char* text;
+        std::string message;
+    } cases[] = {
+        {"width", "Incorrect number of arguments on line 1"},
+        {"abc\n\ntitle Hello, world\n", "Incorrect number of arguments on line 3"},
+        {"title   \n", "Incorrect number of arguments on line 1"},
+        {"width 1,2,3,4,5,6,7,8,9,10", "Incorrect number of arguments on line 1"},
+        {"width 1,2,3,4,5,6,7,8,9,10,11", "Incorrect number of arguments on line 1"},
+        {"width 80\nPalette x.png\n", "Unrecognized keyword 'Palette' on line 2"},
+        {"Colour 1,2", "Unrecognized keyword 'Colour' on line 1"},
+        {"x\n  // note\n", "Unrecognized keyword '' on line 2"},
+        {"    \n", "Unrecognized keyword '' on line 1"},
+        {",800\n", "Unrecognized keyword '' on line 1"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Load(c.text), c.message + " of " + path_) << c.text;
+    }
 }
 
-TEST_F(DisplayConfigFile, IntegersFollowTheSystemConversion) {
-    EXPECT_EQ(Load("width $60").width, 96);
-    EXPECT_EQ(Load("width 80 90").width, 80);
-    EXPECT_EQ(Load("width %101").width, 5);
-    EXPECT_EQ(Load("height -7").height, -7);
-    EXPECT_EQ(Load("scale none").scale, 0);
-}
-
-TEST_F(DisplayConfigFile, LaterLineWins) {
-    const DisplayConfig config = Load("width 100\ntitle One\nwidth 111\ntitle Two\n");
-    EXPECT_EQ(config.width, 111);
-    EXPECT_EQ(config.title, "Two");
-}
-
-TEST_F(DisplayConfigFile, NulByteEndsALine) {
-    const DisplayConfig config = Load("title T1\0abc\nwidth 100"s);
-    EXPECT_EQ(config.title, "T1");
-    EXPECT_EQ(config.width, 100);
-}
-
-TEST_F(DisplayConfigFile, WrongArgumentCountIsFatalWithItsLine) {
-    const std::string path = folder_.Root() + "\\graphics.txt";
-    EXPECT_EQ(FatalMessage("width"), "Incorrect number of arguments on line 1 of " + path);
-    EXPECT_EQ(FatalMessage("abc\n\ntitle Hello, world\n"),
-              "Incorrect number of arguments on line 3 of " + path);
-    EXPECT_EQ(FatalMessage("title   \n"), "Incorrect number of arguments on line 1 of " + path);
-    EXPECT_EQ(FatalMessage("width 1,2,3,4,5,6,7,8,9,10"),
-              "Incorrect number of arguments on line 1 of " + path);
-    EXPECT_EQ(FatalMessage("width 1,2,3,4,5,6,7,8,9,10,11"),
-              "Incorrect number of arguments on line 1 of " + path);
-}
-
-TEST_F(DisplayConfigFile, UnknownKeywordIsFatalWithTheKeywordAsWritten) {
-    const std::string path = folder_.Root() + "\\graphics.txt";
-    EXPECT_EQ(FatalMessage("width 80\nPalette x.png\n"),
-              "Unrecognized keyword 'Palette' on line 2 of " + path);
-    EXPECT_EQ(FatalMessage("Colour 1,2"), "Unrecognized keyword 'Colour' on line 1 of " + path);
-    EXPECT_EQ(FatalMessage("x\n  // note\n"), "Unrecognized keyword '' on line 2 of " + path);
-    EXPECT_EQ(FatalMessage("    \n"), "Unrecognized keyword '' on line 1 of " + path);
-    EXPECT_EQ(FatalMessage(",800\n"), "Unrecognized keyword '' on line 1 of " + path);
-}
-
-TEST_F(DisplayConfigFile, MissingFileIsFatal) {
+TEST_F(DisplayConfigFile, MissingFileIsFatalAndUnterminatedStringOnlyWarns) {
+    const std::string absent = folder_.Root() + "\\absent\\graphics.txt";
     DisplayConfig config;
-    const std::string path = folder_.Root() + "\\absent\\graphics.txt";
     try {
-        LoadDisplayConfig(path, config);
+        LoadDisplayConfig(absent, config);
         ADD_FAILURE() << "no FatalError";
     } catch (const FatalError& error) {
-        EXPECT_EQ(std::string(error.what()), "Failed to read " + path);
+        EXPECT_EQ(std::string(error.what()), "Failed to read " + absent);
     }
     EXPECT_FALSE(config.loaded);
-}
 
-TEST_F(DisplayConfigFile, UnterminatedStringWarnsWithItsLineAndGoesOn) {
-    const std::string path = WriteConfig("width 100\ntitle \"abc\nheight 40\n");
-    DisplayConfig config;
     testing::internal::CaptureStderr();
-    LoadDisplayConfig(path, config);
+    EXPECT_EQ(Load("width 100\ntitle \"abc\nheight 40\n"), "");
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Improperly teminated string on line 2 of " + path + " ( abc )\n");
-    EXPECT_EQ(config.title, "abc");
-    EXPECT_EQ(config.height, 40);
+              "Improperly teminated string on line 2 of " + path_ + " ( abc )\n");
+    EXPECT_EQ(config_.title, "abc");
+    EXPECT_EQ(config_.height, 40);
 }
 
 } // namespace

@@ -7,29 +7,36 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <utility>
 
 namespace dm {
 namespace {
 
-// A distinct colour for every palette index.
+// A distinct opaque colour for every palette index.
 uint32_t ColorOfIndex(int i) {
     return 0xFF000000u | static_cast<uint32_t>(i) << 16 | static_cast<uint32_t>(255 - i) << 8 |
            static_cast<uint32_t>(i * 7 & 0xFF);
 }
 
-void ExpectEntry(const Palette& palette, int index, uint32_t argb) {
-    EXPECT_EQ(palette.Red(index), (argb >> 16) & 0xFF) << index;
-    EXPECT_EQ(palette.Green(index), (argb >> 8) & 0xFF) << index;
-    EXPECT_EQ(palette.Blue(index), argb & 0xFF) << index;
+// The planes of a palette whose first count entries are ColorOfIndex and the rest black.
+std::array<uint8_t, 3 * kPaletteEntries> ExpectedPlanes(int count) {
+    std::array<uint8_t, 3 * kPaletteEntries> planes{};
+    for (int i = 0; i < count; ++i) {
+        planes[i] = static_cast<uint8_t>(ColorOfIndex(i) >> 16);
+        planes[kPaletteEntries + i] = static_cast<uint8_t>(ColorOfIndex(i) >> 8);
+        planes[2 * kPaletteEntries + i] = static_cast<uint8_t>(ColorOfIndex(i));
+    }
+    return planes;
 }
 
 class PaletteFiles : public testing::Test {
   protected:
     // A palette picture of the given shape whose pixels in reading order are ColorOfIndex.
-    std::string WritePalette(int width, int height, int format = PF_RGB888) {
+    std::string WritePalette(int width, int height) {
         const std::string path = folder_.Path("pallet.png");
-        test::WritePicture(path, width, height, format,
+        test::WritePicture(path, width, height, PF_RGB888,
                            [width](int x, int y) { return ColorOfIndex(y * width + x); });
         return path;
     }
@@ -46,42 +53,28 @@ class PaletteFiles : public testing::Test {
     test::TempFolder folder_;
 };
 
-TEST_F(PaletteFiles, SixteenBySixteenFillsEveryEntryInReadingOrder) {
-    const Palette square = LoadPalette(WritePalette(16, 16), DisplayConfig{});
-    for (int i = 0; i < 256; ++i) {
-        ExpectEntry(square, i, ColorOfIndex(i));
+TEST_F(PaletteFiles, PixelsFillEntriesInReadingOrderAndTheRestStayBlack) {
+    for (const auto& [width, height] : {std::pair{16, 16}, std::pair{256, 1}, std::pair{8, 4}}) {
+        EXPECT_EQ(LoadPalette(WritePalette(width, height), DisplayConfig{}).planes,
+                  ExpectedPlanes(width * height))
+            << width << "x" << height;
     }
-    EXPECT_EQ(square.planes[1], 1);
-    EXPECT_EQ(square.planes[256 + 1], 254);
-    EXPECT_EQ(square.planes[512 + 1], 7);
 
-    const Palette row = LoadPalette(WritePalette(256, 1), DisplayConfig{});
-    EXPECT_EQ(row.planes, square.planes);
-}
+    DisplayConfig config;
+    config.pallet = WritePalette(4, 1);
+    EXPECT_EQ(LoadPalette("?USE_DEAFULT", config).planes, ExpectedPlanes(4));
 
-TEST_F(PaletteFiles, SmallPictureLeavesTheRestBlack) {
-    const Palette palette = LoadPalette(WritePalette(8, 4), DisplayConfig{});
-    for (int i = 0; i < 32; ++i) {
-        ExpectEntry(palette, i, ColorOfIndex(i));
-    }
-    for (int i = 32; i < 256; ++i) {
-        ExpectEntry(palette, i, 0);
-    }
-}
-
-TEST_F(PaletteFiles, AlphaIsIgnored) {
-    const std::string path = folder_.Path("pallet.png");
+    // Alpha is ignored.
+    const std::string path = folder_.Path("alpha.png");
     test::WritePicture(path, 2, 1, PF_RGBA8888,
                        [](int x, int) { return x == 0 ? 0x40FF8000u : 0x00123456u; });
     const Palette palette = LoadPalette(path, DisplayConfig{});
-    ExpectEntry(palette, 0, 0xFF8000);
-    ExpectEntry(palette, 1, 0x123456);
-}
-
-TEST_F(PaletteFiles, DefaultPathSelectsTheConfiguredPalette) {
-    DisplayConfig config;
-    config.pallet = WritePalette(4, 1);
-    ExpectEntry(LoadPalette("?USE_DEAFULT", config), 3, ColorOfIndex(3));
+    EXPECT_EQ(palette.Red(0), 0xFF);
+    EXPECT_EQ(palette.Green(0), 0x80);
+    EXPECT_EQ(palette.Blue(0), 0x00);
+    EXPECT_EQ(palette.Red(1), 0x12);
+    EXPECT_EQ(palette.Green(1), 0x34);
+    EXPECT_EQ(palette.Blue(1), 0x56);
 }
 
 TEST_F(PaletteFiles, TooManyPixelsOrMissingPictureIsFatal) {
@@ -109,15 +102,9 @@ TEST(PaletteColors, BrightnessAndColorSetterUseTheEntry) {
     EXPECT_EQ(PaletteBrightness(palette, 8), 2);
     EXPECT_EQ(PaletteBrightness(palette, 9), 0);
 
-    int red = -1, green = -1, blue = -1;
-    SetPaletteColor(palette, 8, [&](int r, int g, int b) {
-        red = r;
-        green = g;
-        blue = b;
-    });
-    EXPECT_EQ(red, 1);
-    EXPECT_EQ(green, 2);
-    EXPECT_EQ(blue, 3);
+    std::array<int, 3> color{-1, -1, -1};
+    SetPaletteColor(palette, 8, [&](int r, int g, int b) { color = {r, g, b}; });
+    EXPECT_EQ(color, (std::array<int, 3>{1, 2, 3}));
 }
 
 } // namespace

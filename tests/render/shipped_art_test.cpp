@@ -83,37 +83,25 @@ class ShippedTileset : public testing::Test {
   protected:
     void SetUp() override {
         foreground_.pixmap = LoadPixmap(kRoot + "/data/image/curses_fg.png");
-        background_.pixmap = LoadPixmap(kRoot + "/data/image/curses_bg.png");
+        background_ = LoadPixmap(kRoot + "/data/image/curses_bg.png");
         ASSERT_TRUE(foreground_.pixmap);
-        ASSERT_TRUE(background_.pixmap);
-        foreground_.glyphWidth = background_.glyphWidth = foreground_.pixmap->width / 16;
-        foreground_.glyphHeight = background_.glyphHeight = foreground_.pixmap->height / 16;
+        ASSERT_TRUE(background_);
+        foreground_.glyphWidth = foreground_.pixmap->width / 16;
+        foreground_.glyphHeight = foreground_.pixmap->height / 16;
     }
 
     Sheet foreground_;
-    Sheet background_;
+    std::shared_ptr<TPixmap> background_;
 };
-
-TEST_F(ShippedTileset, SheetsHoldWholeGlyphsSmallEnoughForTheLayout) {
-    const TPixmap& fg = *foreground_.pixmap;
-    const TPixmap& bg = *background_.pixmap;
-    EXPECT_EQ(fg.width, bg.width);
-    EXPECT_EQ(fg.height, bg.height);
-    EXPECT_EQ(fg.width % 16, 0);
-    EXPECT_EQ(fg.height % 16, 0);
-    EXPECT_GE(foreground_.glyphWidth, 1);
-    EXPECT_GE(foreground_.glyphHeight, 1);
-    EXPECT_LE(foreground_.glyphHeight, 14);
-    EXPECT_LE(kLayoutColumns * foreground_.glyphWidth, kScreenWidth);
-    EXPECT_LE(kLayoutRows * foreground_.glyphHeight, kScreenHeight);
-    // Without an alpha channel black is the mask colour.
-    EXPECT_EQ(fg.format, PF_RGB888);
-    EXPECT_EQ(bg.format, PF_RGB888);
-}
 
 TEST_F(ShippedTileset, BackgroundSheetIsTheExactComplementOfTheForeground) {
     const TPixmap& fg = *foreground_.pixmap;
-    const TPixmap& bg = *background_.pixmap;
+    const TPixmap& bg = *background_;
+    ASSERT_EQ(bg.width, fg.width);
+    ASSERT_EQ(bg.height, fg.height);
+    // Without an alpha channel black is the mask colour.
+    EXPECT_EQ(fg.format, PF_RGB888);
+    EXPECT_EQ(bg.format, PF_RGB888);
     int mismatches = 0;
     for (int y = 0; y < fg.height; ++y) {
         for (int x = 0; x < fg.width; ++x) {
@@ -272,7 +260,7 @@ TEST(ShippedPalette, SixteenBySixteenDistinctColoursWithLegibleScreenPairs) {
     }
 }
 
-TEST(ShippedConfiguration, LoadsTheShippedArtAndFitsTheLayoutOnAFullHdScreen) {
+TEST_F(ShippedTileset, ShippedConfigurationLoadsItWholeAndFitsTheLayoutOnAFullHdScreen) {
     DisplayConfig config;
     ASSERT_NO_THROW(LoadDisplayConfig(kRoot + "/dmdata/graphics.txt", config));
     EXPECT_TRUE(config.loaded);
@@ -284,6 +272,8 @@ TEST(ShippedConfiguration, LoadsTheShippedArtAndFitsTheLayoutOnAFullHdScreen) {
     const Tileset tileset = LoadTileset(kRoot + "/" + config.tileset, config);
     EXPECT_EQ(tileset.GlyphWidth, 8);
     EXPECT_EQ(tileset.GlyphHeight, 14);
+    EXPECT_EQ(foreground_.pixmap->width, 16 * tileset.GlyphWidth);
+    EXPECT_EQ(foreground_.pixmap->height, 16 * tileset.GlyphHeight);
     EXPECT_LE(config.width * tileset.GlyphWidth * config.scale, kScreenWidth);
     EXPECT_LE(config.height * tileset.GlyphHeight * config.scale, kScreenHeight);
 

@@ -1,13 +1,10 @@
 #include "psf_font.h"
 
 #include "psf_test_font.h"
+#include "render/temp_folder.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
-
-#include <filesystem>
-#include <fstream>
-#include <random>
 
 namespace dm {
 namespace {
@@ -28,9 +25,7 @@ TEST(PsfFont, MapsEachCharacterToTheFirstGlyphNamingIt) {
     EXPECT_EQ(font->glyphOfCharacter.at(0x0391), 65);
     EXPECT_EQ(font->glyphOfCharacter.at(0x0042), 66);
     EXPECT_EQ(font->glyphOfCharacter.at(0x00C7), 67);
-    EXPECT_FALSE(font->glyphOfCharacter.contains(0x0043));
-    EXPECT_FALSE(font->glyphOfCharacter.contains(0x0327));
-    EXPECT_EQ(font->glyphOfCharacter.size(), 4u);
+    EXPECT_EQ(font->glyphOfCharacter.size(), 4u); // no entry for the sequence's parts
 
     const auto glyph = font->GlyphFor(0x0042);
     ASSERT_TRUE(glyph);
@@ -38,15 +33,22 @@ TEST(PsfFont, MapsEachCharacterToTheFirstGlyphNamingIt) {
         EXPECT_EQ(glyph->rows[y], PsfTestFont::Row(66, y)) << "row " << y;
     }
     EXPECT_FALSE(font->GlyphFor(0x0044));
+
+    // A font of another height names its characters but gives no glyphs.
+    PsfTestFont tall(16);
+    tall.Name(65, {0x0041});
+    const auto tallFont = ParsePsfFont(tall.Bytes(), error);
+    ASSERT_TRUE(tallFont) << error;
+    EXPECT_EQ(tallFont->height, 16);
+    EXPECT_EQ(tallFont->glyphOfCharacter.at(0x0041), 65);
+    EXPECT_FALSE(tallFont->GlyphFor(0x0041));
 }
 
 TEST(PsfFont, ReadsTheSecondHalfOfA512GlyphFont) {
-    PsfTestFont source(kGlyphHeight, 0x03);
-    std::vector<uint8_t> bytes = source.Bytes();
+    std::vector<uint8_t> bytes = PsfTestFont(kGlyphHeight, 0x03).Bytes();
     // Glyphs 256-511 follow glyph 255; the table then names them too.
-    const size_t tableStart = 4 + 256 * kGlyphHeight;
-    std::vector<uint8_t> more(256 * kGlyphHeight, 0x5A);
-    bytes.insert(bytes.begin() + tableStart, more.begin(), more.end());
+    const std::vector<uint8_t> more(256 * kGlyphHeight, 0x5A);
+    bytes.insert(bytes.begin() + 4 + 256 * kGlyphHeight, more.begin(), more.end());
     for (int glyph = 256; glyph < 512; ++glyph) {
         if (glyph == 300) {
             bytes.insert(bytes.end(), {0x3A, 0x26});
@@ -62,25 +64,22 @@ TEST(PsfFont, ReadsTheSecondHalfOfA512GlyphFont) {
 }
 
 TEST(PsfFont, RefusesDataThatIsNoUsableFont) {
-    std::string error;
-    EXPECT_FALSE(ParsePsfFont(std::vector<uint8_t>{}, error));
-    EXPECT_EQ(error, "not a PSF1 font");
-
-    std::vector<uint8_t> psf2 = {0x72, 0xB5, 0x4A, 0x86, 0, 0, 0, 0};
-    EXPECT_FALSE(ParsePsfFont(psf2, error));
-    EXPECT_EQ(error, "not a PSF1 font");
-
-    EXPECT_FALSE(ParsePsfFont(PsfTestFont(kGlyphHeight, 0x00).Bytes(), error));
-    EXPECT_EQ(error, "the font has no Unicode table");
-
-    EXPECT_FALSE(ParsePsfFont(PsfTestFont(0).Bytes(), error));
-    EXPECT_EQ(error, "the font's glyphs are cut short");
-
     const std::vector<uint8_t> whole = PsfTestFont(kGlyphHeight).Bytes();
-    const std::vector<uint8_t> noGlyphs(whole.begin(), whole.begin() + 4 + 100);
-    EXPECT_FALSE(ParsePsfFont(noGlyphs, error));
-    EXPECT_EQ(error, "the font's glyphs are cut short");
-
+    const struct {
+        std::vector<uint8_t> bytes;
+        std::string error;
+    } cases[] = {
+        {{}, "not a PSF1 font"},
+        {{0x72, 0xB5, 0x4A, 0x86, 0, 0, 0, 0}, "not a PSF1 font"}, // version 2
+        {PsfTestFont(kGlyphHeight, 0x00).Bytes(), "the font has no Unicode table"},
+        {PsfTestFont(0).Bytes(), "the font's glyphs are cut short"},
+        {{whole.begin(), whole.begin() + 4 + 100}, "the font's glyphs are cut short"},
+    };
+    std::string error;
+    for (const auto& c : cases) {
+        EXPECT_FALSE(ParsePsfFont(c.bytes, error)) << c.error;
+        EXPECT_EQ(error, c.error);
+    }
     // Every cut inside the table is refused, however short.
     for (size_t cut = 4 + 256 * kGlyphHeight; cut < whole.size(); cut += 37) {
         const std::vector<uint8_t> shortTable(whole.begin(), whole.begin() + cut);
@@ -89,75 +88,38 @@ TEST(PsfFont, RefusesDataThatIsNoUsableFont) {
     }
 }
 
-TEST(PsfFont, GivesNoGlyphsOfAnotherHeight) {
-    PsfTestFont source(16);
-    source.Name(65, {0x0041});
-    std::string error;
-    const auto font = ParsePsfFont(source.Bytes(), error);
-    ASSERT_TRUE(font) << error;
-    EXPECT_EQ(font->height, 16);
-    EXPECT_EQ(font->glyphOfCharacter.at(0x0041), 65);
-    EXPECT_FALSE(font->GlyphFor(0x0041));
-}
-
-class PsfFontFiles : public testing::Test {
-  protected:
-    PsfFontFiles() {
-        std::random_device seed;
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("duskmarch_artgen_" + std::to_string(seed()) + std::to_string(seed()));
-        std::filesystem::create_directories(folder_);
-    }
-    ~PsfFontFiles() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
-
-    std::string Path(const std::string& name) const { return (folder_ / name).string(); }
-
-    std::filesystem::path folder_;
-};
-
-TEST_F(PsfFontFiles, LoadsGzipCompressedAndPlainFonts) {
+TEST(PsfFontFiles, LoadsGzipCompressedAndPlainFontsAndReportsBadFiles) {
+    test::TempFolder folder;
     PsfTestFont source(kGlyphHeight);
     source.Name(1, {0x263A});
     const std::vector<uint8_t> bytes = source.Bytes();
 
-    const std::string packed = Path("font.psf.gz");
+    const std::string packed = folder.Path("font.psf.gz");
     gzFile out = gzopen(packed.c_str(), "wb9");
     ASSERT_NE(out, nullptr);
     ASSERT_EQ(gzwrite(out, bytes.data(), static_cast<unsigned>(bytes.size())),
               static_cast<int>(bytes.size()));
     gzclose(out);
+    const std::string plain = folder.Write("font.psf", std::string(bytes.begin(), bytes.end()));
 
-    const std::string plain = Path("font.psf");
-    std::ofstream(plain, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-
+    std::string error;
     for (const std::string& path : {packed, plain}) {
-        std::string error;
         const auto font = LoadPsfFont(path, error);
         ASSERT_TRUE(font) << path << ": " << error;
         EXPECT_EQ(font->glyphOfCharacter.at(0x263A), 1);
         EXPECT_EQ(font->bitmaps,
                   std::vector<uint8_t>(bytes.begin() + 4, bytes.begin() + 4 + 256 * kGlyphHeight));
     }
-}
 
-TEST_F(PsfFontFiles, ReportsMissingDamagedAndOversizedFiles) {
-    std::string error;
-    EXPECT_FALSE(LoadPsfFont(Path("absent.psf.gz"), error));
-    EXPECT_EQ(error, "cannot open " + Path("absent.psf.gz"));
+    EXPECT_FALSE(LoadPsfFont(folder.Path("absent.psf.gz"), error));
+    EXPECT_EQ(error, "cannot open " + folder.Path("absent.psf.gz"));
 
-    const std::string text = Path("notes.txt");
-    std::ofstream(text) << "not a font";
+    const std::string text = folder.Write("notes.txt", "not a font");
     EXPECT_FALSE(LoadPsfFont(text, error));
     EXPECT_EQ(error, text + ": not a PSF1 font");
 
     // A font file never comes near a megabyte; a larger one is refused, not read whole.
-    const std::string huge = Path("huge.psf");
-    std::ofstream(huge, std::ios::binary) << std::string(3 << 20, '\x36');
+    const std::string huge = folder.Write("huge.psf", std::string(3 << 20, '\x36'));
     EXPECT_FALSE(LoadPsfFont(huge, error));
     EXPECT_EQ(error, huge + " is too large for a console font");
 }

@@ -17,16 +17,19 @@ namespace {
 
 using test::PsfTestFont;
 
-// A font whose glyph g names the character of code page 437 code g, except for skipped codes.
-PsfFont FontForAllCodesBut(std::initializer_list<int> skipped, int height = kGlyphHeight) {
+// A font whose glyph g names the character of code page 437 code g, except for skipped codes,
+// and whose blank glyph 0 names the characters given.
+PsfFont Cp437Font(std::initializer_list<int> skipped, int height = kGlyphHeight,
+                  std::initializer_list<uint16_t> blankNames = {}) {
     PsfTestFont source(height);
+    source.Name(0, blankNames);
     for (int code = 1; code < kGlyphCount; ++code) {
         if (std::find(skipped.begin(), skipped.end(), code) == skipped.end()) {
             source.Name(code, {static_cast<uint16_t>(kCp437ToUnicode[code])});
         }
     }
     std::string error;
-    return *ParsePsfFont(source.Bytes(), error);
+    return ParsePsfFont(source.Bytes(), error).value();
 }
 
 Glyph FontGlyph(int glyph) {
@@ -39,7 +42,7 @@ Glyph FontGlyph(int glyph) {
 
 TEST(TilesetGlyphs, TakesEachCodeFromItsSource) {
     std::string error;
-    const auto glyphs = BuildTilesetGlyphs(FontForAllCodesBut({}), error);
+    const auto glyphs = BuildTilesetGlyphs(Cp437Font({}), error);
     ASSERT_TRUE(glyphs) << error;
     for (int code = 0; code < kGlyphCount; ++code) {
         const auto drawn = DrawnGlyph(code);
@@ -58,21 +61,14 @@ TEST(TilesetGlyphs, TakesEachCodeFromItsSource) {
 
 TEST(TilesetGlyphs, RefusesAFontThatCannotFillTheSet) {
     std::string error;
-    EXPECT_FALSE(BuildTilesetGlyphs(FontForAllCodesBut({}, 16), error));
+    EXPECT_FALSE(BuildTilesetGlyphs(Cp437Font({}, 16), error));
     EXPECT_EQ(error, "the font's glyphs are 16 rows high, not 14");
 
-    EXPECT_FALSE(BuildTilesetGlyphs(FontForAllCodesBut({130}), error));
+    EXPECT_FALSE(BuildTilesetGlyphs(Cp437Font({130}), error));
     EXPECT_EQ(error, "the font has no visible glyph for code 130 (U+00E9)");
 
-    // Glyph 0 of the test font is blank: naming a needed character with it is refused too.
-    PsfTestFont source(kGlyphHeight);
-    source.Name(0, {0x03B1});
-    for (int code = 1; code < kGlyphCount; ++code) {
-        source.Name(code, {static_cast<uint16_t>(kCp437ToUnicode[code])});
-    }
-    const auto font = ParsePsfFont(source.Bytes(), error);
-    ASSERT_TRUE(font) << error;
-    EXPECT_FALSE(BuildTilesetGlyphs(*font, error));
+    // Naming a needed character with the blank glyph 0 is refused too.
+    EXPECT_FALSE(BuildTilesetGlyphs(Cp437Font({}, kGlyphHeight, {0x03B1}), error));
     EXPECT_EQ(error, "the font has no visible glyph for code 224 (U+03B1)");
 }
 
