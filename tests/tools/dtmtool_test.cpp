@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 
 namespace dm {
@@ -34,10 +32,22 @@ std::string Quote(const std::string& text) {
 }
 
 std::string FileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    const std::vector<uint8_t> bytes = ReadFileBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+std::shared_ptr<tilemap> PatternMap(int32_t w, int32_t h) {
+    std::shared_ptr<tilemap> map = tilemap::Create(w, h);
+    for (size_t i = 0; i < map->tmap.size(); ++i) {
+        map->tmap[i] = static_cast<uint8_t>(i % 5 * 40);
+    }
+    return map;
+}
+
+std::string Statistics(int64_t uncompressed, int64_t rle, int64_t png) {
+    return "FILE SIZE STATISTICS: (excl. extra information)\r\nUncompressed: " +
+           std::to_string(uncompressed) + " bytes\r\nRLE compression: " + std::to_string(rle) +
+           " bytes\r\nPNG compression: " + std::to_string(png) + " bytes\r\n";
 }
 
 class Dtmtool : public testing::Test {
@@ -68,107 +78,86 @@ class Dtmtool : public testing::Test {
         return path;
     }
 
-    std::shared_ptr<tilemap> ReadBack(const std::string& path) {
+    // Writes the map in the uncompressed layout, which the editor reads but never writes.
+    std::string SaveRaw(const tilemap& map, const std::string& name) {
+        const std::string path = folder_.Path(name);
+        WriteFileBytes(path, ByteBuilder()
+                                 .Text("DMTM")
+                                 .Int(map.tmapw)
+                                 .Int(map.tmaph)
+                                 .Int(map.GetChecksum())
+                                 .Bytes(map.tmap)
+                                 .Text("EOF")
+                                 .Result());
+        return path;
+    }
+
+    // The cells of the file at path, which must read without a message.
+    std::vector<uint8_t> CellsOf(const std::string& path) {
         test::MessageLog log;
-        std::shared_ptr<tilemap> map = Read(path, log.Callback());
+        const std::shared_ptr<tilemap> map = Read(path, log.Callback());
         EXPECT_TRUE(log.messages.empty());
-        return map;
+        return map ? map->tmap : std::vector<uint8_t>{};
     }
 
     ContainerTempFolder folder_;
 };
 
-std::shared_ptr<tilemap> PatternMap(int32_t w, int32_t h) {
-    std::shared_ptr<tilemap> map = tilemap::Create(w, h);
-    for (size_t i = 0; i < map->tmap.size(); ++i) {
-        map->tmap[i] = static_cast<uint8_t>(i % 5 * 40);
-    }
-    return map;
-}
-
-std::string Statistics(int64_t uncompressed, int64_t rle, int64_t png) {
-    return "FILE SIZE STATISTICS: (excl. extra information)\r\nUncompressed: " +
-           std::to_string(uncompressed) + " bytes\r\nRLE compression: " + std::to_string(rle) +
-           " bytes\r\nPNG compression: " + std::to_string(png) + " bytes\r\n";
-}
-
-TEST_F(Dtmtool, InfoPrintsFormatSizeAndChecksum) {
+TEST_F(Dtmtool, InfoPrintsFormatSizeAndChecksumOrTheReadersRefusal) {
     std::shared_ptr<tilemap> one = tilemap::Create(1, 1);
     one->SetTile(0, 0, 65, 7, 0, 1);
-    ToolRun run = Dtm({"info", SaveMap(*one, "one.dtm")});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "format: DMTR\nwidth: 1\nheight: 1\nchecksum: 1049066\n");
-    EXPECT_EQ(run.err, "");
-
     std::shared_ptr<tilemap> pattern = PatternMap(30, 20);
-    run = Dtm({"info", SaveMap(*pattern, "pattern.dtm")});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "format: DMTP\nwidth: 30\nheight: 20\nchecksum: " +
-                           std::to_string(pattern->GetChecksum()) + "\n");
-
-    const std::string raw = folder_.Path("raw.dtm");
-    WriteFileBytes(raw, ByteBuilder()
-                            .Text("DMTM")
-                            .Int(1)
-                            .Int(1)
-                            .Int(one->GetChecksum())
-                            .Bytes(one->tmap)
-                            .Text("EOF")
-                            .Result());
-    run = Dtm({"info", raw});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "format: DMTM\nwidth: 1\nheight: 1\nchecksum: 1049066\n");
-}
-
-TEST_F(Dtmtool, InfoRefusesBadFilesWithTheReadersMessage) {
     const std::string bad = folder_.Path("bad.dtm");
     WriteFileBytes(bad, ByteBuilder().Text("NOPE").Int(1).Int(1).Int(0).Result());
-    ToolRun run = Dtm({"info", bad});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "dtmtool: Unrecognized file header!\n");
-
     std::vector<uint8_t> tampered = ReadFileBytes(SaveMap(*PatternMap(4, 4), "t.dtm"));
     tampered[12] ^= 4;
-    WriteFileBytes(bad, tampered);
-    run = Dtm({"info", bad});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err,
-              "dtmtool: File checksum indicates a tampered-with tilemap file; refusing to open.\n");
+    WriteFileBytes(folder_.Path("tampered.dtm"), tampered);
 
-    run = Dtm({"info", folder_.Path("missing.dtm")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "dtmtool: cannot open " + folder_.Path("missing.dtm") + "\n");
+    const struct {
+        std::string path;
+        int status;
+        std::string out;
+        std::string err;
+    } cases[] = {
+        {SaveMap(*one, "one.dtm"), 0, "format: DMTR\nwidth: 1\nheight: 1\nchecksum: 1049066\n", ""},
+        {SaveMap(*pattern, "pattern.dtm"), 0,
+         "format: DMTP\nwidth: 30\nheight: 20\nchecksum: " +
+             std::to_string(pattern->GetChecksum()) + "\n",
+         ""},
+        {SaveRaw(*one, "raw.dtm"), 0, "format: DMTM\nwidth: 1\nheight: 1\nchecksum: 1049066\n", ""},
+        {bad, 1, "", "dtmtool: Unrecognized file header!\n"},
+        {folder_.Path("tampered.dtm"), 1, "",
+         "dtmtool: File checksum indicates a tampered-with tilemap file; refusing to open.\n"},
+        {folder_.Path("missing.dtm"), 1, "",
+         "dtmtool: cannot open " + folder_.Path("missing.dtm") + "\n"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = Dtm({"info", c.path});
+        EXPECT_EQ(run.status, c.status) << c.path;
+        EXPECT_EQ(run.out, c.out) << c.path;
+        EXPECT_EQ(run.err, c.err) << c.path;
+    }
 }
 
 TEST_F(Dtmtool, ResaveWritesWhatTheEditorWouldAndPrintsStatistics) {
     std::shared_ptr<tilemap> map = PatternMap(30, 20);
-    const std::string raw = folder_.Path("raw.dtm");
-    WriteFileBytes(raw, ByteBuilder()
-                            .Text("DMTM")
-                            .Int(30)
-                            .Int(20)
-                            .Int(map->GetChecksum())
-                            .Bytes(map->tmap)
-                            .Text("EOF")
-                            .Result());
-    const std::string editor_copy = SaveMap(*map, "editor.dtm");
+    const std::string raw = SaveRaw(*map, "raw.dtm");
+    const std::vector<uint8_t> editorBytes = ReadFileBytes(SaveMap(*map, "editor.dtm"));
     const std::string out = folder_.Path("out.dtm");
 
     const ToolRun run = Dtm({"resave", raw, out});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, Statistics(1800, rlesize(*map), pngsize(*map)));
-    EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(editor_copy));
+    EXPECT_EQ(ReadFileBytes(out), editorBytes);
 
     // Resaving a file onto itself replaces it with the editor's encoding.
-    const ToolRun in_place = Dtm({"resave", raw, raw});
-    EXPECT_EQ(in_place.status, 0);
-    EXPECT_EQ(ReadFileBytes(raw), ReadFileBytes(editor_copy));
+    EXPECT_EQ(Dtm({"resave", raw, raw}).status, 0);
+    EXPECT_EQ(ReadFileBytes(raw), editorBytes);
 
-    const ToolRun refused = Dtm({"resave", folder_.Path("missing.dtm"), out});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(editor_copy));
+    // A failed read leaves the target alone.
+    EXPECT_EQ(Dtm({"resave", folder_.Path("missing.dtm"), out}).status, 1);
+    EXPECT_EQ(ReadFileBytes(out), editorBytes);
 }
 
 TEST_F(Dtmtool, EncodeAndDecodeRoundTrip) {
@@ -191,76 +180,64 @@ TEST_F(Dtmtool, EncodeAndDecodeRoundTrip) {
     run = Dtm({"decode", scrambled, decoded, "--scramble"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, Statistics(135, rlesize(*map), pngsize(*map)));
-    std::shared_ptr<tilemap> back = ReadBack(decoded);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->tmap, map->tmap);
+    EXPECT_EQ(CellsOf(decoded), map->tmap);
 
-    run = Dtm({"decode", plain, decoded});
-    EXPECT_EQ(run.status, 0) << run.err;
-    back = ReadBack(decoded);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->tmap, map->tmap);
+    EXPECT_EQ(Dtm({"decode", plain, decoded}).status, 0);
+    EXPECT_EQ(CellsOf(decoded), map->tmap);
 
     // Decoding a scrambled picture without the flag gives other cells, saved all the same.
-    run = Dtm({"decode", scrambled, decoded});
-    EXPECT_EQ(run.status, 0);
-    back = ReadBack(decoded);
-    ASSERT_TRUE(back);
-    EXPECT_NE(back->tmap, map->tmap);
+    EXPECT_EQ(Dtm({"decode", scrambled, decoded}).status, 0);
+    const std::vector<uint8_t> unscrambled = CellsOf(decoded);
+    EXPECT_EQ(unscrambled.size(), map->tmap.size());
+    EXPECT_NE(unscrambled, map->tmap);
 }
 
-TEST_F(Dtmtool, EncodeAndDecodeReportFailures) {
+TEST_F(Dtmtool, FailuresAndUsageErrorsGiveTheirStatusAndMessage) {
     const std::string source = SaveMap(*PatternMap(3, 3), "source.dtm");
-    ToolRun run = Dtm({"encode", source, folder_.Path("no/such/folder.png")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "dtmtool: Failed to encode tilemap image!\n");
+    const std::string notPng = folder_.Path("not.png");
+    WriteFileBytes(notPng, {'n', 'o', 't'});
+    const std::string out = folder_.Path("out.dtm");
+    const std::string root = folder_.Root().string();
 
-    const std::string not_png = folder_.Path("not.png");
-    WriteFileBytes(not_png, {'n', 'o', 't'});
-    run = Dtm({"decode", not_png, folder_.Path("out.dtm")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "dtmtool: Unable to read PNG image file.\n");
-    EXPECT_FALSE(std::filesystem::exists(folder_.Path("out.dtm")));
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string err; // the whole message, or its start where usage text follows
+    } cases[] = {
+        {{"encode", source, folder_.Path("no/such/folder.png")},
+         1,
+         "dtmtool: Failed to encode tilemap image!\n"},
+        {{"decode", notPng, out}, 1, "dtmtool: Unable to read PNG image file.\n"},
+        {{"decode", folder_.Path("missing.png"), out},
+         1,
+         "dtmtool: cannot open " + folder_.Path("missing.png") + "\n"},
+        {{"decode", root, out}, 1, "dtmtool: cannot open " + root + "\n"},
+        {{"frobnicate"}, 2, "dtmtool: unknown command \"frobnicate\""},
+        {{"info"}, 2, "dtmtool: expected 1 file name, got 0\nusage: dtmtool info"},
+        {{"resave", "a.dtm", "b.dtm", "c.dtm"}, 2, "dtmtool: expected 2 file names, got 3\n"},
+        {{"info", "a.dtm", "--scramble"}, 2, "dtmtool: unknown option --scramble\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.err);
+        const ToolRun run = Dtm(c.args);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_TRUE(c.status == 2 ? run.err.starts_with(c.err) : run.err == c.err) << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(out));
 
-    run = Dtm({"decode", folder_.Path("missing.png"), folder_.Path("out.dtm")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "dtmtool: cannot open " + folder_.Path("missing.png") + "\n");
+    ToolRun run = Dtm({});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("usage: dtmtool COMMAND"), std::string::npos);
 
-    run = Dtm({"decode", folder_.Root().string(), folder_.Path("out.dtm")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "dtmtool: cannot open " + folder_.Root().string() + "\n");
-}
-
-TEST_F(Dtmtool, HelpAndUsageErrors) {
-    ToolRun run = Dtm({"--help"});
+    run = Dtm({"--help"});
     EXPECT_EQ(run.status, 0);
     for (const char* name : {"info", "resave", "encode", "decode"}) {
         EXPECT_NE(run.out.find(std::string("  ") + name + " "), std::string::npos) << name;
         const ToolRun help = Dtm({name, "--help"});
         EXPECT_EQ(help.status, 0) << name;
-        EXPECT_EQ(help.out.rfind(std::string("usage: dtmtool ") + name + " ", 0), 0u) << name;
+        EXPECT_TRUE(help.out.starts_with(std::string("usage: dtmtool ") + name + " ")) << name;
         EXPECT_EQ(help.err, "");
     }
-
-    run = Dtm({});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("usage: dtmtool COMMAND"), std::string::npos);
-
-    run = Dtm({"frobnicate"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err.rfind("dtmtool: unknown command \"frobnicate\"", 0), 0u);
-
-    run = Dtm({"info"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err.rfind("dtmtool: expected 1 file name, got 0\nusage: dtmtool info", 0), 0u);
-
-    run = Dtm({"resave", "a.dtm", "b.dtm", "c.dtm"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err.rfind("dtmtool: expected 2 file names, got 3\n", 0), 0u);
-
-    run = Dtm({"info", "a.dtm", "--scramble"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err.rfind("dtmtool: unknown option --scramble\n", 0), 0u);
 }
 
 } // namespace
