@@ -10,9 +10,9 @@
 #include <vector>
 
 // libpng reports errors by longjmp. Every function below that calls setjmp keeps only trivially
-// destructible objects in its frame, and the stream callbacks turn C++ exceptions into libpng
-// errors before unwinding could cross libpng's C frames; the exception is rethrown (or judged)
-// once libpng has returned.
+// destructible objects in its frame, and the stream and row callbacks turn C++ exceptions into
+// libpng errors before unwinding could cross libpng's C frames; the exception is rethrown (or
+// judged) once libpng has returned.
 
 namespace dm {
 
@@ -21,6 +21,8 @@ namespace {
 struct IoContext {
     TStream* stream;
     std::exception_ptr failure;
+    const PngRowProgress* progress = nullptr;
+    int rowsTotal = 0;
 };
 
 [[noreturn]] void OnError(png_structp png, png_const_charp) {
@@ -60,6 +62,17 @@ void FlushStream(png_structp png) {
         io->failure = std::current_exception();
     }
     png_error(png, "stream flush failed");
+}
+
+void ReportRow(png_structp png, png_uint_32 rowsWritten, int) {
+    auto* io = static_cast<IoContext*>(png_get_io_ptr(png));
+    try {
+        (*io->progress)(static_cast<int>(rowsWritten), io->rowsTotal);
+        return;
+    } catch (...) {
+        io->failure = std::current_exception();
+    }
+    png_error(png, "progress report failed");
 }
 
 // What the decoder delivers once its transforms are set.
@@ -243,7 +256,8 @@ std::shared_ptr<TPixmap> LoadPixmap(const std::string& path) {
     return result;
 }
 
-bool WritePixmapPNG(const TPixmap& pixmap, TStream& out, int compression) {
+bool WritePixmapPNG(const TPixmap& pixmap, TStream& out, int compression,
+                    const PngRowProgress& progress) {
     EncodeLayout layout{static_cast<png_uint_32>(pixmap.width),
                         static_cast<png_uint_32>(pixmap.height), PNG_COLOR_TYPE_RGB_ALPHA, false,
                         std::clamp(compression, 0, 9)};
@@ -273,8 +287,10 @@ bool WritePixmapPNG(const TPixmap& pixmap, TStream& out, int compression) {
     WriteStruct write;
     if (!write.info)
         return false;
-    IoContext io{&out, nullptr};
+    IoContext io{&out, nullptr, &progress, source->height};
     png_set_write_fn(write.png, &io, WriteToStream, FlushStream);
+    if (progress)
+        png_set_write_status_fn(write.png, ReportRow);
 
     // libpng copies each row before transforming it, so the pixels are only read.
     std::vector<png_bytep> rows(static_cast<size_t>(source->height));
@@ -288,11 +304,12 @@ bool WritePixmapPNG(const TPixmap& pixmap, TStream& out, int compression) {
     return ok;
 }
 
-bool WritePixmapPNG(const TPixmap& pixmap, const std::string& path, int compression) {
+bool WritePixmapPNG(const TPixmap& pixmap, const std::string& path, int compression,
+                    const PngRowProgress& progress) {
     const auto stream = OpenWriteStream(path);
     if (!stream)
         return false;
-    const bool ok = WritePixmapPNG(pixmap, *stream, compression);
+    const bool ok = WritePixmapPNG(pixmap, *stream, compression, progress);
     stream->Close();
     return ok;
 }

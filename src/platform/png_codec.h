@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,14 +27,21 @@ std::shared_ptr<TPixmap> LoadPixmap(TStream& stream);
 // Opens the file and decodes it as above; null when it cannot be opened or decoded.
 std::shared_ptr<TPixmap> LoadPixmap(const std::string& path);
 
+// Told after each row the encoder has taken in: the rows done so far and the picture's height.
+// The last call, with rowsWritten equal to the height, comes once the compressed data are out.
+using PngRowProgress = std::function<void(int rowsWritten, int rowsTotal)>;
+
 // Encodes the pixmap as an 8-bit, non-interlaced PNG at zlib level compression (clamped to 0-9).
 // PF_I8 is written as grey, the three-byte formats as RGB, PF_RGBA8888 and PF_BGRA8888 as RGBA,
 // and PF_A8 as RGBA with white colour channels. False when the encoder fails; a failing stream
-// write is not caught and reaches the caller as TStreamWriteException. The stream is flushed.
-bool WritePixmapPNG(const TPixmap& pixmap, TStream& out, int compression);
+// write is not caught and reaches the caller as TStreamWriteException, and whatever progress
+// throws reaches the caller too, once the encoder has stopped. The stream is flushed.
+bool WritePixmapPNG(const TPixmap& pixmap, TStream& out, int compression,
+                    const PngRowProgress& progress = {});
 
 // Creates or truncates the file and writes the pixmap to it as above; false when the file cannot
 // be opened or the encoder fails. The file is closed on every path.
-bool WritePixmapPNG(const TPixmap& pixmap, const std::string& path, int compression);
+bool WritePixmapPNG(const TPixmap& pixmap, const std::string& path, int compression,
+                    const PngRowProgress& progress = {});
 
 } // namespace dm

@@ -334,6 +334,41 @@ TEST(PngSave, StreamFailuresReachTheCaller) {
     EXPECT_THROW(WritePixmapPNG(*p, broken, 6), std::logic_error);
 }
 
+TEST(PngSave, RowProgressCountsEveryRowUpToTheHeight) {
+    for (const int format : {PF_RGBA8888, PF_BGR888, PF_A8}) {
+        auto p = Varied(6, 5, format);
+        TMemoryStream stream;
+        std::vector<std::pair<int, int>> calls;
+        int64_t bytesAtLastRow = -1;
+        ASSERT_TRUE(WritePixmapPNG(*p, stream, 6, [&](int rowsWritten, int rowsTotal) {
+            calls.emplace_back(rowsWritten, rowsTotal);
+            if (rowsWritten == rowsTotal)
+                bytesAtLastRow = stream.Size();
+        }));
+        EXPECT_EQ(calls, (std::vector<std::pair<int, int>>{{1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}}))
+            << "format " << format;
+        // Watching the rows changes nothing in the file; by the last row only the 12-byte
+        // closing chunk is still to come.
+        const auto bytes = stream.TakeBytes();
+        EXPECT_EQ(bytes, Encode(*p, 6)) << "format " << format;
+        EXPECT_EQ(bytesAtLastRow + 12, static_cast<int64_t>(bytes.size())) << "format " << format;
+    }
+}
+
+TEST(PngSave, ThrowingRowProgressStopsTheWriteAndReachesTheCaller) {
+    auto p = Varied(4, 9, PF_RGB888);
+    TMemoryStream stream;
+    int lastRow = 0;
+    EXPECT_THROW(WritePixmapPNG(*p, stream, 6,
+                                [&lastRow](int rowsWritten, int) {
+                                    lastRow = rowsWritten;
+                                    if (rowsWritten == 3)
+                                        throw std::runtime_error("cancelled");
+                                }),
+                 std::runtime_error);
+    EXPECT_EQ(lastRow, 3);
+}
+
 TEST_F(PngFiles, SaveAndLoadThroughFiles) {
     auto original = Varied(10, 6, PF_BGRA8888);
     const auto path = PathOf("picture.png");
