@@ -1,6 +1,5 @@
 #include "files/image_export.h"
 
-#include "files/counting_stream.h"
 #include "platform/open_stream.h"
 #include "platform/paths.h"
 #include "platform/png_codec.h"
@@ -52,14 +51,40 @@ std::shared_ptr<TPixmap> CreatePicture(const tilemap& map, const ExportLook& loo
     return TPixmap::Create(static_cast<int>(width), static_cast<int>(height), PF_RGBA8888, 4);
 }
 
+// Hands on each rise of the whole job's figure, from the two stages' own counts.
+class JobProgress {
+  public:
+    explicit JobProgress(const ExportProgress& report) : report_(report) {}
+
+    void Rendered(int rows, int rowCount) { Report(Share(rows, rowCount, kExportRenderShare)); }
+    // Encoding ends one short of the total, which is kept for the closed file.
+    void Encoded(int rows, int rowCount) {
+        Report(kExportRenderShare +
+               Share(rows, rowCount, kExportProgressTotal - 1 - kExportRenderShare));
+    }
+    void Written() { Report(kExportProgressTotal); }
+
+  private:
+    static int Share(int done, int total, int span) {
+        return static_cast<int>(int64_t{done} * span / total);
+    }
+    void Report(int figure) {
+        if (report_ && figure > shown_) {
+            shown_ = figure;
+            report_(figure);
+        }
+    }
+
+    const ExportProgress& report_;
+    int shown_ = 0;
+};
+
 void RenderCells(const tilemap& map, const ExportLook& look, const std::vector<uint8_t>& masks,
-                 TPixmap& picture, const ExportProgress& progress) {
+                 TPixmap& picture, JobProgress& progress) {
     const int gw = look.GlyphWidth;
     const int gh = look.GlyphHeight;
     const auto colors = PixelColors(look.palette);
     std::vector<uint8_t> glyphs(map.tmapw), fgs(map.tmapw), bgs(map.tmapw);
-    ExportStatus status;
-    status.rowCount = map.tmaph;
     for (int y = 0; y < map.tmaph; ++y) {
         for (int x = 0; x < map.tmapw; ++x) {
             map.GrabTile(x, y, glyphs[x], fgs[x], bgs[x]);
@@ -76,27 +101,22 @@ void RenderCells(const tilemap& map, const ExportLook& look, const std::vector<u
                 }
             }
         }
-        if (progress) {
-            status.rowsRendered = y + 1;
-            progress(status);
-        }
+        progress.Rendered(y + 1, map.tmaph);
     }
 }
 
 bool WritePicture(const TPixmap& picture, const std::string& path, int compression,
-                  const ExportProgress& progress, int rowCount) {
+                  JobProgress& progress) {
     const std::shared_ptr<TStream> file = OpenWriteStream(path);
     if (!file) {
         return false;
     }
-    CountingStream counted(*file, [&progress, rowCount](int64_t bytes) {
-        if (progress) {
-            progress({rowCount, rowCount, bytes});
-        }
-    });
     // A full disk is an export that failed, not a reason to end the program.
     try {
-        const bool written = WritePixmapPNG(picture, counted, compression);
+        const bool written =
+            WritePixmapPNG(picture, *file, compression, [&progress](int rows, int rowCount) {
+                progress.Encoded(rows, rowCount);
+            });
         file->Close();
         return written;
     } catch (const TStreamException&) {
@@ -125,10 +145,12 @@ std::shared_ptr<TPixmap> ExportPNG(const tilemap& map, const std::string& path, 
         }
         masks = GlyphMasks(*sheet, look.GlyphWidth, look.GlyphHeight);
     }
-    RenderCells(map, look, masks, *picture, progress);
-    if (!WritePicture(*picture, path, compression, progress, map.tmaph)) {
+    JobProgress job(progress);
+    RenderCells(map, look, masks, *picture, job);
+    if (!WritePicture(*picture, path, compression, job)) {
         return nullptr;
     }
+    job.Written();
     return picture;
 }
 

@@ -21,14 +21,13 @@ struct ExportLook {
     std::array<uint8_t, 768> palette{};
 };
 
-// How far an export has come: rows of cells rendered, then bytes of PNG written.
-struct ExportStatus {
-    int rowsRendered = 0;
-    int rowCount = 0;
-    int64_t bytesWritten = 0;
-};
-
-using ExportProgress = std::function<void(const ExportStatus&)>;
+// How far an export has come, in thousandths of the whole job, told each time the figure rises.
+// Rendering the cells makes up the first kExportRenderShare of the job and encoding the PNG,
+// which takes most of the time, the rest; kExportProgressTotal comes only once the file is
+// written and closed.
+inline constexpr int kExportProgressTotal = 1000;
+inline constexpr int kExportRenderShare = 100;
+using ExportProgress = std::function<void(int thousandths)>;
 
 // Renders every cell of the map as a glyph-sized block of RGBA pixels (sheet pixels of exactly
 // opaque white take the foreground colour, all others the background; colour 255 stays

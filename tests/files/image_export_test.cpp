@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -180,25 +181,53 @@ TEST_F(ImageExport, FailuresGiveNullAndLeaveNoFile) {
     EXPECT_EQ(ExportPNG(*map, Path("no/such/folder/out.png"), 8, look), nullptr);
 }
 
-TEST_F(ImageExport, ProgressCoversEveryRowThenTheBytesWritten) {
+TEST_F(ImageExport, ProgressRisesThroughRenderingAndEncodingToTheWholeJob) {
     const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
-    const auto map = tilemap::Create(4, 3);
-    std::vector<ExportStatus> reports;
-    ASSERT_NE(ExportPNG(*map, Path("out.png"), 8, look,
-                        [&reports](const ExportStatus& status) { reports.push_back(status); }),
+    // 4 cell rows give 12 picture rows: rendering reports 25, 50, 75, 100 thousandths, then
+    // each encoded picture row adds a twelfth of the 899 left short of the total.
+    const auto map = tilemap::Create(4, 4);
+    std::vector<int> reports;
+    const std::string out = Path("out.png");
+    ASSERT_NE(ExportPNG(*map, out, 8, look,
+                        [&reports, &out](int thousandths) {
+                            reports.push_back(thousandths);
+                            // The whole job is reported only for a finished file.
+                            if (thousandths == kExportProgressTotal) {
+                                EXPECT_NE(LoadPixmap(out), nullptr);
+                            }
+                        }),
               nullptr);
-    ASSERT_GE(reports.size(), 4u);
-    for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(reports[row].rowsRendered, row + 1);
-        EXPECT_EQ(reports[row].rowCount, 3);
-        EXPECT_EQ(reports[row].bytesWritten, 0);
+    std::vector<int> expected{25, 50, 75, 100};
+    for (int row = 1; row <= 12; ++row) {
+        expected.push_back(100 + row * 899 / 12);
     }
-    for (size_t i = 4; i < reports.size(); ++i) {
-        EXPECT_GT(reports[i].bytesWritten, reports[i - 1].bytesWritten);
-        EXPECT_EQ(reports[i].rowsRendered, 3);
+    expected.push_back(1000);
+    EXPECT_EQ(reports, expected);
+
+    // A picture of more rows than thousandths is told only the figures that rise.
+    reports.clear();
+    ASSERT_NE(ExportPNG(*tilemap::Create(1, 900), out, 0, look,
+                        [&reports](int thousandths) { reports.push_back(thousandths); }),
+              nullptr);
+    expected.assign(kExportProgressTotal, 0);
+    std::iota(expected.begin(), expected.end(), 1);
+    EXPECT_EQ(reports, expected);
+}
+
+TEST_F(ImageExport, FailedWritesNeverReportTheWholeJob) {
+    const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
+    const auto map = tilemap::Create(2, 2);
+    std::vector<int> reports;
+    const auto record = [&reports](int thousandths) { reports.push_back(thousandths); };
+    EXPECT_EQ(ExportPNG(*map, Path("no/such/folder/out.png"), 8, look, record), nullptr);
+    EXPECT_EQ(reports, (std::vector<int>{50, 100}));
+
+    if (std::filesystem::exists("/dev/full")) {
+        reports.clear();
+        EXPECT_EQ(ExportPNG(*map, "/dev/full", 8, look, record), nullptr);
+        ASSERT_FALSE(reports.empty());
+        EXPECT_LT(reports.back(), kExportProgressTotal);
     }
-    EXPECT_EQ(reports.back().bytesWritten,
-              static_cast<int64_t>(std::filesystem::file_size(Path("out.png"))));
 }
 
 TEST_F(ImageExport, CompressionLevelReachesTheWriter) {

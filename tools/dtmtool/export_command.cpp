@@ -9,7 +9,6 @@
 #include "render/display.h"
 #include "render/export_look.h"
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
@@ -73,48 +72,50 @@ ExportRequest ParseExportArguments(const std::vector<std::string>& args) {
     return request;
 }
 
-// Shows on one line of standard error how far an export that takes over a second has come:
-// the share of cell rows rendered, then the PNG bytes written (their total is not known ahead).
+// Shows on one line of standard error how far an export that takes over a second has come, as
+// a percentage of the whole job, redrawn at most every 100 ms.
 class ProgressLine {
   public:
     explicit ProgressLine(std::string target) : target_(std::move(target)) {}
 
-    void Update(const ExportStatus& status) {
+    void Update(int thousandths) {
+        latestPercent_ = thousandths * 100 / kExportProgressTotal;
         const auto now = Clock::now();
         if (now - start_ < std::chrono::seconds(1) ||
-            (shown_ && now - lastShown_ < std::chrono::milliseconds(100))) {
+            (shown_ && (latestPercent_ == shownPercent_ ||
+                        now - lastShown_ < std::chrono::milliseconds(100)))) {
             return;
         }
-        std::string text = "exporting " + target_ + ": ";
-        if (status.bytesWritten == 0) {
-            const int percent =
-                status.rowCount > 0 ? status.rowsRendered * 100 / status.rowCount : 0;
-            text += "rendering " + std::to_string(percent) + "%";
-        } else {
-            text += "writing PNG, " + std::to_string(status.bytesWritten / 1024) + " KiB so far";
-        }
-        // Blanks cover what is left of a longer previous text.
-        const size_t shownLength = text.size();
-        text.resize(std::max(text.size(), lastLength_), ' ');
-        lastLength_ = shownLength;
-        std::cerr << '\r' << text << std::flush;
-        shown_ = true;
+        Show();
         lastShown_ = now;
     }
 
-    void Finish() const {
-        if (shown_) {
-            std::cerr << std::endl;
+    // Brings a shown line up to the last figure and ends it.
+    void Finish() {
+        if (!shown_) {
+            return;
         }
+        if (latestPercent_ != shownPercent_) {
+            Show();
+        }
+        std::cerr << std::endl;
     }
 
   private:
     using Clock = std::chrono::steady_clock;
+
+    void Show() {
+        std::cerr << "\rexporting " << target_ << ": " << latestPercent_ << "%" << std::flush;
+        shown_ = true;
+        shownPercent_ = latestPercent_;
+    }
+
     std::string target_;
     Clock::time_point start_ = Clock::now();
     Clock::time_point lastShown_;
     bool shown_ = false;
-    size_t lastLength_ = 0;
+    int latestPercent_ = 0;
+    int shownPercent_ = 0;
 };
 
 std::filesystem::path ProgramFolder() {
@@ -153,7 +154,7 @@ int RunExportRequest(const ExportRequest& request) {
     ProgressLine progress(request.arguments.operands[1]);
     const auto picture =
         ExportPNG(*loaded.map, output, request.compression, MakeExportLook(display),
-                  [&progress](const ExportStatus& status) { progress.Update(status); });
+                  [&progress](int thousandths) { progress.Update(thousandths); });
     progress.Finish();
     if (!picture) {
         PrintError("Failed to export tilemap image!");
