@@ -46,34 +46,32 @@ class OpenDisplayTest : public testing::Test {
     std::vector<WindowRequest> requests_;
 };
 
-TEST_F(OpenDisplayTest, DefaultCellsWithEightPixelGlyphsMakeA768By256Window) {
+TEST_F(OpenDisplayTest, CellsGlyphsScaleAndTitleShapeTheWindow) {
     Display display;
     OpenDisplay(display, WriteConfig(""), kUseDefaultTitle, Recorder());
     ASSERT_EQ(requests_.size(), 1u);
-    const WindowRequest& request = requests_[0];
-    EXPECT_EQ(request.width, 768);
-    EXPECT_EQ(request.height, 256);
-    EXPECT_EQ(request.title, "Duskmarch");
-    EXPECT_EQ(request.depth, 0);
-    EXPECT_EQ(request.hertz, 60);
-    EXPECT_EQ(request.flags, 0);
+    EXPECT_EQ(requests_[0].width, 96 * 8);
+    EXPECT_EQ(requests_[0].height, 32 * 8);
+    EXPECT_EQ(requests_[0].title, "Duskmarch");
+    EXPECT_EQ(requests_[0].depth, 0);
+    EXPECT_EQ(requests_[0].hertz, 60);
+    EXPECT_EQ(requests_[0].flags, 0);
     EXPECT_EQ(display.windowWidth, 768);
     EXPECT_EQ(display.windowHeight, 256);
     EXPECT_EQ(display.title, "Duskmarch");
     EXPECT_EQ(display.tileset.GlyphWidth, 8);
     EXPECT_EQ(display.tileset.GlyphHeight, 8);
     EXPECT_EQ(display.palette.Blue(200), 200);
-}
 
-TEST_F(OpenDisplayTest, ScaleCellsAndTitleShapeTheWindow) {
-    Display display;
-    OpenDisplay(display, WriteConfig("width 111\nheight 68\nscale 2\ntitle Mine\n"), "Given",
+    // A given title wins over the configured one.
+    Display scaled;
+    OpenDisplay(scaled, WriteConfig("width 111\nheight 68\nscale 2\ntitle Mine\n"), "Given",
                 Recorder());
-    ASSERT_EQ(requests_.size(), 1u);
-    EXPECT_EQ(requests_[0].width, 111 * 8 * 2);
-    EXPECT_EQ(requests_[0].height, 68 * 8 * 2);
-    EXPECT_EQ(requests_[0].title, "Given");
-    EXPECT_EQ(display.config.title, "Mine");
+    ASSERT_EQ(requests_.size(), 2u);
+    EXPECT_EQ(requests_[1].width, 111 * 8 * 2);
+    EXPECT_EQ(requests_[1].height, 68 * 8 * 2);
+    EXPECT_EQ(requests_[1].title, "Given");
+    EXPECT_EQ(scaled.config.title, "Mine");
 }
 
 TEST_F(OpenDisplayTest, MissingConfigurationIsFatalUnlessOneWasReadBefore) {

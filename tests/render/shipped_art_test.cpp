@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace dm {
 namespace {
@@ -24,53 +26,6 @@ constexpr int kLayoutRows = 68;
 
 enum Edge { Top, Bottom, Left, Right };
 
-// The glyphs of one sheet, read through the 16 x 16 layout of the tileset.
-struct Sheet {
-    std::shared_ptr<TPixmap> pixmap;
-    int glyphWidth = 0;
-    int glyphHeight = 0;
-
-    uint32_t Pixel(int code, int x, int y) const {
-        return pixmap->ReadPixel(code % kGlyphsPerRow * glyphWidth + x,
-                                 code / kGlyphsPerRow * glyphHeight + y);
-    }
-    bool Ink(int code, int x, int y) const { return Pixel(code, x, y) == kInk; }
-
-    int InkCount(int code) const {
-        int count = 0;
-        for (int y = 0; y < glyphHeight; ++y) {
-            for (int x = 0; x < glyphWidth; ++x) {
-                count += Ink(code, x, y) ? 1 : 0;
-            }
-        }
-        return count;
-    }
-
-    // The pixels along one edge of a glyph, '#' for ink, left to right or top to bottom.
-    std::string EdgePattern(int code, Edge edge) const {
-        const bool across = edge == Top || edge == Bottom;
-        const int length = across ? glyphWidth : glyphHeight;
-        std::string pattern;
-        for (int i = 0; i < length; ++i) {
-            const int x = across ? i : (edge == Left ? 0 : glyphWidth - 1);
-            const int y = across ? (edge == Top ? 0 : glyphHeight - 1) : i;
-            pattern += Ink(code, x, y) ? '#' : '.';
-        }
-        return pattern;
-    }
-
-    std::string Picture(int code) const {
-        std::string picture;
-        for (int y = 0; y < glyphHeight; ++y) {
-            for (int x = 0; x < glyphWidth; ++x) {
-                picture += Ink(code, x, y) ? '#' : '.';
-            }
-            picture += '\n';
-        }
-        return picture;
-    }
-};
-
 int Runs(const std::string& pattern) {
     int runs = 0;
     for (size_t i = 0; i < pattern.size(); ++i) {
@@ -79,24 +34,59 @@ int Runs(const std::string& pattern) {
     return runs;
 }
 
+// The shipped sheets, their glyphs read through the 16 x 16 layout of the tileset.
 class ShippedTileset : public testing::Test {
   protected:
     void SetUp() override {
-        foreground_.pixmap = LoadPixmap(kRoot + "/data/image/curses_fg.png");
-        background_ = LoadPixmap(kRoot + "/data/image/curses_bg.png");
-        ASSERT_TRUE(foreground_.pixmap);
-        ASSERT_TRUE(background_);
-        foreground_.glyphWidth = foreground_.pixmap->width / 16;
-        foreground_.glyphHeight = foreground_.pixmap->height / 16;
+        fg_ = LoadPixmap(kRoot + "/data/image/curses_fg.png");
+        bg_ = LoadPixmap(kRoot + "/data/image/curses_bg.png");
+        ASSERT_TRUE(fg_);
+        ASSERT_TRUE(bg_);
+        w_ = fg_->width / kGlyphsPerRow;
+        h_ = fg_->height / kGlyphsPerRow;
     }
 
-    Sheet foreground_;
-    std::shared_ptr<TPixmap> background_;
+    bool Ink(int code, int x, int y) const {
+        return fg_->ReadPixel(code % kGlyphsPerRow * w_ + x, code / kGlyphsPerRow * h_ + y) == kInk;
+    }
+
+    // The glyph as rows of '#' for ink and '.' for paper.
+    std::string Picture(int code) const {
+        std::string picture;
+        for (int y = 0; y < h_; ++y) {
+            for (int x = 0; x < w_; ++x) {
+                picture += Ink(code, x, y) ? '#' : '.';
+            }
+            picture += '\n';
+        }
+        return picture;
+    }
+
+    int InkCount(int code) const {
+        return static_cast<int>(std::ranges::count(Picture(code), '#'));
+    }
+
+    // The pixels along one edge of a glyph, '#' for ink, left to right or top to bottom.
+    std::string EdgePattern(int code, Edge edge) const {
+        const bool across = edge == Top || edge == Bottom;
+        std::string pattern;
+        for (int i = 0; i < (across ? w_ : h_); ++i) {
+            const int x = across ? i : (edge == Left ? 0 : w_ - 1);
+            const int y = across ? (edge == Top ? 0 : h_ - 1) : i;
+            pattern += Ink(code, x, y) ? '#' : '.';
+        }
+        return pattern;
+    }
+
+    std::shared_ptr<TPixmap> fg_;
+    std::shared_ptr<TPixmap> bg_;
+    int w_ = 0; // glyph width
+    int h_ = 0; // glyph height
 };
 
 TEST_F(ShippedTileset, BackgroundSheetIsTheExactComplementOfTheForeground) {
-    const TPixmap& fg = *foreground_.pixmap;
-    const TPixmap& bg = *background_;
+    const TPixmap& fg = *fg_;
+    const TPixmap& bg = *bg_;
     ASSERT_EQ(bg.width, fg.width);
     ASSERT_EQ(bg.height, fg.height);
     // Without an alpha channel black is the mask colour.
@@ -118,13 +108,13 @@ TEST_F(ShippedTileset, OnlyTheBlankCodesAreEmptyAndNoTwoGlyphsAreAlike) {
     for (int code = 0; code < kGlyphCount; ++code) {
         const bool blank = code == 0 || code == 32 || code == 255;
         if (blank) {
-            EXPECT_EQ(foreground_.InkCount(code), 0) << "code " << code;
+            EXPECT_EQ(InkCount(code), 0) << "code " << code;
             continue;
         }
-        EXPECT_GT(foreground_.InkCount(code), 0) << "code " << code;
-        EXPECT_TRUE(pictures.insert(foreground_.Picture(code)).second)
+        EXPECT_GT(InkCount(code), 0) << "code " << code;
+        EXPECT_TRUE(pictures.insert(Picture(code)).second)
             << "code " << code << " repeats an earlier glyph:\n"
-            << foreground_.Picture(code);
+            << Picture(code);
     }
 }
 
@@ -152,19 +142,19 @@ constexpr std::array<BoxLines, 40> kBoxLines = {{
 TEST_F(ShippedTileset, BoxLinesLeaveTheCellWhereTheyContinueAndLineUpWithTheirNeighbours) {
     // Straight lines give the pattern every edge crossed by a line of that weight must show,
     // so that any two pieces meeting across a cell border join without a step.
-    const std::string verticalSingle = foreground_.EdgePattern(179, Top);
-    const std::string verticalDouble = foreground_.EdgePattern(186, Top);
-    const std::string horizontalSingle = foreground_.EdgePattern(196, Left);
-    const std::string horizontalDouble = foreground_.EdgePattern(205, Left);
+    const std::string verticalSingle = EdgePattern(179, Top);
+    const std::string verticalDouble = EdgePattern(186, Top);
+    const std::string horizontalSingle = EdgePattern(196, Left);
+    const std::string horizontalDouble = EdgePattern(205, Left);
     EXPECT_EQ(Runs(verticalSingle), 1) << verticalSingle;
     EXPECT_EQ(Runs(verticalDouble), 2) << verticalDouble;
     EXPECT_EQ(Runs(horizontalSingle), 1) << horizontalSingle;
     EXPECT_EQ(Runs(horizontalDouble), 2) << horizontalDouble;
-    EXPECT_EQ(foreground_.EdgePattern(179, Bottom), verticalSingle);
-    EXPECT_EQ(foreground_.EdgePattern(205, Right), horizontalDouble);
+    EXPECT_EQ(EdgePattern(179, Bottom), verticalSingle);
+    EXPECT_EQ(EdgePattern(205, Right), horizontalDouble);
 
-    const std::string none(foreground_.glyphWidth, '.');
-    const std::string noneDown(foreground_.glyphHeight, '.');
+    const std::string none(w_, '.');
+    const std::string noneDown(h_, '.');
     for (const BoxLines& box : kBoxLines) {
         for (Edge edge : {Top, Bottom, Left, Right}) {
             const bool vertical = edge == Top || edge == Bottom;
@@ -173,42 +163,38 @@ TEST_F(ShippedTileset, BoxLinesLeaveTheCellWhereTheyContinueAndLineUpWithTheirNe
                                          : weight == 1
                                              ? (vertical ? verticalSingle : horizontalSingle)
                                              : (vertical ? verticalDouble : horizontalDouble);
-            EXPECT_EQ(foreground_.EdgePattern(box.code, edge), expected)
+            EXPECT_EQ(EdgePattern(box.code, edge), expected)
                 << "code " << box.code << " edge " << edge << "\n"
-                << foreground_.Picture(box.code);
+                << Picture(box.code);
         }
     }
 }
 
 TEST_F(ShippedTileset, BlocksFillTheirPartOfTheCellExactly) {
-    const int w = foreground_.glyphWidth;
-    const int h = foreground_.glyphHeight;
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            EXPECT_TRUE(foreground_.Ink(219, x, y));
-            EXPECT_EQ(foreground_.Ink(220, x, y), y >= h / 2) << x << "," << y;
-            EXPECT_EQ(foreground_.Ink(223, x, y), y < h / 2) << x << "," << y;
-            EXPECT_EQ(foreground_.Ink(221, x, y), x < w / 2) << x << "," << y;
-            EXPECT_EQ(foreground_.Ink(222, x, y), x >= w / 2) << x << "," << y;
+    for (int y = 0; y < h_; ++y) {
+        for (int x = 0; x < w_; ++x) {
+            EXPECT_TRUE(Ink(219, x, y));
+            EXPECT_EQ(Ink(220, x, y), y >= h_ / 2) << x << "," << y;
+            EXPECT_EQ(Ink(223, x, y), y < h_ / 2) << x << "," << y;
+            EXPECT_EQ(Ink(221, x, y), x < w_ / 2) << x << "," << y;
+            EXPECT_EQ(Ink(222, x, y), x >= w_ / 2) << x << "," << y;
         }
     }
 }
 
 TEST_F(ShippedTileset, ShadesCoverAQuarterAHalfAndThreeQuartersAndTileSeamlessly) {
-    const int area = foreground_.glyphWidth * foreground_.glyphHeight;
-    EXPECT_EQ(foreground_.InkCount(176) * 4, area);
-    EXPECT_EQ(foreground_.InkCount(177) * 2, area);
-    EXPECT_EQ(foreground_.InkCount(178) * 4, area * 3);
+    const int area = w_ * h_;
+    EXPECT_EQ(InkCount(176) * 4, area);
+    EXPECT_EQ(InkCount(177) * 2, area);
+    EXPECT_EQ(InkCount(178) * 4, area * 3);
     // The patterns repeat every 4 columns and 2 rows, which divide the cell, so a shaded area
     // continues them across cell borders: wrapping around an edge lands on the same pattern.
     for (int code : {176, 177, 178}) {
-        const int w = foreground_.glyphWidth;
-        const int h = foreground_.glyphHeight;
-        for (int y = 0; y < h; ++y) {
-            for (int x = 0; x < w; ++x) {
-                const int right = (x + 4) % w;
-                const int below = (y + 2) % h;
-                EXPECT_EQ(foreground_.Ink(code, x, y), foreground_.Ink(code, right, below))
+        for (int y = 0; y < h_; ++y) {
+            for (int x = 0; x < w_; ++x) {
+                const int right = (x + 4) % w_;
+                const int below = (y + 2) % h_;
+                EXPECT_EQ(Ink(code, x, y), Ink(code, right, below))
                     << "code " << code << " at " << x << "," << y;
             }
         }
@@ -228,17 +214,15 @@ TEST(ShippedPalette, SixteenBySixteenDistinctColoursWithLegibleScreenPairs) {
     ASSERT_EQ(palette->height, 16);
     EXPECT_EQ(palette->format, PF_RGB888);
 
-    struct Pair {
-        int text, ground;
-    };
     // Text 0 on the screen and the dark grounds, the reference tables, the grey names and
     // checkerboard over their backing, status lines and the typing notice on the screen.
-    for (const Pair pair : {Pair{0, 9}, Pair{0, 1}, Pair{0, 10}, Pair{0, 15}, Pair{0, 22},
-                            Pair{0, 28}, Pair{24, 23}, Pair{8, 1}, Pair{14, 9}, Pair{5, 9}}) {
-        EXPECT_GE(Brightness(*palette, pair.text) - Brightness(*palette, pair.ground), 96)
-            << pair.text << " on " << pair.ground;
+    for (const auto& [text, ground] :
+         {std::pair{0, 9}, std::pair{0, 1}, std::pair{0, 10}, std::pair{0, 15}, std::pair{0, 22},
+          std::pair{0, 28}, std::pair{24, 23}, std::pair{8, 1}, std::pair{14, 9},
+          std::pair{5, 9}}) {
+        EXPECT_GE(Brightness(*palette, text) - Brightness(*palette, ground), 96)
+            << text << " on " << ground;
     }
-    EXPECT_EQ(palette->ReadPixel(9 % 16, 9 / 16), 0xFF000000u);
 
     std::set<uint32_t> colours;
     for (int index = 0; index < 256; ++index) {
@@ -272,8 +256,8 @@ TEST_F(ShippedTileset, ShippedConfigurationLoadsItWholeAndFitsTheLayoutOnAFullHd
     const Tileset tileset = LoadTileset(kRoot + "/" + config.tileset, config);
     EXPECT_EQ(tileset.GlyphWidth, 8);
     EXPECT_EQ(tileset.GlyphHeight, 14);
-    EXPECT_EQ(foreground_.pixmap->width, 16 * tileset.GlyphWidth);
-    EXPECT_EQ(foreground_.pixmap->height, 16 * tileset.GlyphHeight);
+    EXPECT_EQ(fg_->width, 16 * tileset.GlyphWidth);
+    EXPECT_EQ(fg_->height, 16 * tileset.GlyphHeight);
     EXPECT_LE(config.width * tileset.GlyphWidth * config.scale, kScreenWidth);
     EXPECT_LE(config.height * tileset.GlyphHeight * config.scale, kScreenHeight);
 

@@ -25,11 +25,12 @@ std::string FatalMessage(const std::string& path, const DisplayConfig& config = 
 }
 
 TEST(TilesetPaths, ExtensionGivesWayToSheetSuffixes) {
-    EXPECT_EQ(ForegroundSheetPath("art\\glyphs.png"), "art/glyphs_fg.png");
-    EXPECT_EQ(BackgroundSheetPath("art\\glyphs.png"), "art/glyphs_bg.png");
-    EXPECT_EQ(ForegroundSheetPath("art.d\\glyphs"), "art.d/glyphs_fg.png");
-    EXPECT_EQ(BackgroundSheetPath("art.d\\glyphs"), "art.d/glyphs_bg.png");
-    EXPECT_EQ(ForegroundSheetPath("data\\image\\curses.png"), "data/image/curses_fg.png");
+    for (const auto& [path, sheets] :
+         {std::pair{"art\\glyphs.png", "art/glyphs"}, std::pair{"art.d\\glyphs", "art.d/glyphs"},
+          std::pair{"data\\image\\curses.png", "data/image/curses"}}) {
+        EXPECT_EQ(ForegroundSheetPath(path), std::string(sheets) + "_fg.png");
+        EXPECT_EQ(BackgroundSheetPath(path), std::string(sheets) + "_bg.png");
+    }
 }
 
 class TilesetFiles : public testing::Test {
@@ -61,6 +62,14 @@ TEST_F(TilesetFiles, GlyphSizeComesFromTheForegroundSheet) {
         EXPECT_EQ(tileset.GlyphWidth, c.glyphWidth) << c.width << "x" << c.height;
         EXPECT_EQ(tileset.GlyphHeight, c.glyphHeight) << c.width << "x" << c.height;
     }
+
+    // The default path selects the configured tileset; a misspelt one is a plain path.
+    DisplayConfig config;
+    config.tileset = WriteSheets("art.d/glyphs", 128, 128, 128, 128);
+    config.tileset.resize(config.tileset.size() - 4); // no extension after the last slash
+    const Tileset tileset = LoadTileset("?USE_DEAFULT", config);
+    EXPECT_EQ(tileset.GlyphWidth, 8);
+    EXPECT_EQ(FatalMessage("?USE_DEFAULT", config), "Failed to load ?USE_DEFAULT_fg.png");
 }
 
 TEST_F(TilesetFiles, SheetsAreCutSixteenGlyphsToARow) {
@@ -80,15 +89,6 @@ TEST_F(TilesetFiles, SheetsAreCutSixteenGlyphsToARow) {
                 << glyph;
         }
     }
-}
-
-TEST_F(TilesetFiles, DefaultPathSelectsTheConfiguredTileset) {
-    DisplayConfig config;
-    config.tileset = WriteSheets("art.d/glyphs", 128, 128, 128, 128);
-    config.tileset.resize(config.tileset.size() - 4); // no extension after the last slash
-    const Tileset tileset = LoadTileset("?USE_DEAFULT", config);
-    EXPECT_EQ(tileset.GlyphWidth, 8);
-    EXPECT_EQ(FatalMessage("?USE_DEFAULT", config), "Failed to load ?USE_DEFAULT_fg.png");
 }
 
 TEST_F(TilesetFiles, MissingOrUnusableSheetsAreFatal) {
