@@ -34,6 +34,7 @@ using ExportProgress = std::function<void(int thousandths)>;
 // transparent) and saves the picture as PNG at path with the given zlib level. Returns the
 // picture, or null when it cannot be made, the glyph sheet cannot be loaded or does not hold
 // 16 x 16 glyphs of the look's size (nothing is written then), or the PNG cannot be written.
+// Whatever progress throws ends the export and reaches the caller.
 std::shared_ptr<TPixmap> ExportPNG(const tilemap& map, const std::string& path, int compression,
                                    const ExportLook& look, const ExportProgress& progress = {});
 

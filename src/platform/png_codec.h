@@ -28,7 +28,8 @@ std::shared_ptr<TPixmap> LoadPixmap(TStream& stream);
 std::shared_ptr<TPixmap> LoadPixmap(const std::string& path);
 
 // Told after each row the encoder has taken in: the rows done so far and the picture's height.
-// The last call, with rowsWritten equal to the height, comes once the compressed data are out.
+// The last call, with rowsWritten equal to the height, comes once all the compressed pixel data
+// are in the stream; only the closing chunk and the flush follow it.
 using PngRowProgress = std::function<void(int rowsWritten, int rowsTotal)>;
 
 // Encodes the pixmap as an 8-bit, non-interlaced PNG at zlib level compression (clamped to 0-9).

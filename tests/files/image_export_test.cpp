@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <numeric>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -227,6 +229,29 @@ TEST_F(ImageExport, FailedWritesNeverReportTheWholeJob) {
         EXPECT_EQ(ExportPNG(*map, "/dev/full", 8, look, record), nullptr);
         ASSERT_FALSE(reports.empty());
         EXPECT_LT(reports.back(), kExportProgressTotal);
+    }
+}
+
+TEST_F(ImageExport, ThrowingProgressEndsTheExportDuringEitherStage) {
+    const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
+    const auto map = tilemap::Create(2, 4);
+    for (const int stopAt : {50, 500}) {
+        std::vector<int> reports;
+        EXPECT_THROW(ExportPNG(*map, Path("out.png"), 8, look,
+                               [&reports, stopAt](int thousandths) {
+                                   reports.push_back(thousandths);
+                                   if (thousandths >= stopAt) {
+                                       throw std::runtime_error("cancelled");
+                                   }
+                               }),
+                     std::runtime_error);
+        // Nothing is told after the figure that threw.
+        ASSERT_FALSE(reports.empty());
+        EXPECT_GE(reports.back(), stopAt);
+        EXPECT_EQ(std::count_if(reports.begin(), reports.end(),
+                                [stopAt](int figure) { return figure >= stopAt; }),
+                  1)
+            << stopAt;
     }
 }
 
