@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <utility>
 
 namespace dm {
 
@@ -83,6 +84,57 @@ std::vector<vector> CellPositions(int32_t w, int32_t h, int32_t scramble) {
     return positions;
 }
 
+// Each pixel draws a rotation and a noise decision, each one real of two generator steps.
+constexpr uint64_t kStepsPerPixel = 4;
+
+// Without scrambling the draws change no pixel, so they are skipped; the generator still ends
+// where they would leave it.
+void SkipUnscrambledDraws(int32_t w, int32_t h) {
+    SeedFromSize(w, h);
+    GlobalRandom().Advance(kStepsPerPixel * static_cast<uint64_t>(w) * static_cast<uint64_t>(h));
+}
+
+// Pixel (x, y) carries cell x * h + y, so the cells run down the picture's columns. Walking the
+// pixels column by column keeps the cell side sequential; walking them row by row would, for a
+// power-of-two height, make the cell columns evict one another from the cache.
+template <typename CopyCell>
+void ForEachPixelByColumns(int w, int h, CopyCell copy) {
+    size_t n = 0;
+    for (int x = 0; x < w; ++x) {
+        for (int y = 0; y < h; ++y) {
+            copy(x, y, n++);
+        }
+    }
+}
+
+// Glyph in red, foreground in green, background in blue.
+void CellsToPixels(const tilemap& map, TPixmap& picture) {
+    const size_t plane = map.tmap.size() / 3;
+    const uint8_t* glyphs = map.tmap.data();
+    const uint8_t* foregrounds = glyphs + plane;
+    const uint8_t* backgrounds = foregrounds + plane;
+    ForEachPixelByColumns(picture.width, picture.height, [&](int x, int y, size_t n) {
+        uint8_t* pixel = picture.PixelPtr(x, y);
+        pixel[0] = glyphs[n];
+        pixel[1] = foregrounds[n];
+        pixel[2] = backgrounds[n];
+    });
+}
+
+// The inverse of CellsToPixels, for an RGB888 picture.
+void PixelsToCells(const TPixmap& picture, tilemap& map) {
+    const size_t plane = map.tmap.size() / 3;
+    uint8_t* glyphs = map.tmap.data();
+    uint8_t* foregrounds = glyphs + plane;
+    uint8_t* backgrounds = foregrounds + plane;
+    ForEachPixelByColumns(picture.width, picture.height, [&](int x, int y, size_t n) {
+        const uint8_t* pixel = picture.PixelPtr(x, y);
+        glyphs[n] = pixel[0];
+        foregrounds[n] = pixel[1];
+        backgrounds[n] = pixel[2];
+    });
+}
+
 // Decodes a picture at the stream's position, refusing one announced as too large before any
 // pixel is decoded.
 std::shared_ptr<tilemap> DecodeStream(TStream& in, int32_t scramble) {
@@ -119,6 +171,11 @@ std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, int32_t scramble) {
     std::shared_ptr<TPixmap> picture = TPixmap::Create(w, h, PF_RGB888, 4);
     if (!picture) {
         return nullptr;
+    }
+    if (scramble == 0) {
+        CellsToPixels(map, *picture);
+        SkipUnscrambledDraws(w, h);
+        return picture;
     }
     const std::vector<vector> positions = CellPositions(w, h, scramble);
     for (size_t n = 0; n < plane; ++n) {
@@ -196,8 +253,8 @@ std::shared_ptr<tilemap> DecodePNG(const std::string& path, int32_t scramble) {
     return map;
 }
 
-std::shared_ptr<tilemap> DecodePNG(const std::vector<uint8_t>& png, int32_t scramble) {
-    TMemoryStream in(png);
+std::shared_ptr<tilemap> DecodePNG(std::vector<uint8_t> png, int32_t scramble) {
+    TMemoryStream in(std::move(png));
     return DecodeStream(in, scramble);
 }
 
@@ -208,6 +265,11 @@ std::shared_ptr<tilemap> DecodePNG(const TPixmap& picture, int32_t scramble) {
         return nullptr;
     }
     std::shared_ptr<tilemap> map = tilemap::Create(w, h);
+    if (scramble == 0 && picture.format == PF_RGB888) {
+        PixelsToCells(picture, *map);
+        SkipUnscrambledDraws(w, h);
+        return map;
+    }
     const size_t plane = static_cast<size_t>(w) * static_cast<size_t>(h);
     const std::vector<vector> positions = CellPositions(w, h, scramble);
     for (size_t n = 0; n < plane; ++n) {

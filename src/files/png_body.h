@@ -42,7 +42,7 @@ int32_t WritePNG(const tilemap& map, TStream& out);
 // A new map of the picture's size. Null when the picture does not load or has more than
 // kMaxMapCells pixels (then refused before its pixels or the map are allocated).
 std::shared_ptr<tilemap> DecodePNG(const std::string& path, int32_t scramble);
-std::shared_ptr<tilemap> DecodePNG(const std::vector<uint8_t>& png, int32_t scramble);
+std::shared_ptr<tilemap> DecodePNG(std::vector<uint8_t> png, int32_t scramble);
 std::shared_ptr<tilemap> DecodePNG(const TPixmap& picture, int32_t scramble);
 
 } // namespace dm

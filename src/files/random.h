@@ -35,6 +35,17 @@ class RandomGenerator {
         return state_;
     }
 
+    // Moves the state on as `steps` calls of Step would, in time logarithmic in `steps`.
+    void Advance(uint64_t steps) {
+        uint64_t power = kMultiplier;
+        for (; steps != 0; steps >>= 1) {
+            if (steps & 1) {
+                state_ = MultiplyModulo(state_, power);
+            }
+            power = static_cast<uint64_t>(MultiplyModulo(static_cast<int32_t>(power), power));
+        }
+    }
+
     // In [0, 1): 27 bits from one step and 26 from the next. Both steps are computed straight
     // from the current state, so that neither waits for the other.
     double Real() {

@@ -24,18 +24,41 @@ void ForEachRun(const std::vector<uint8_t>& cells, Emit emit) {
     }
 }
 
+// Reads up to `count` bytes, fewer only where the stream ends or fails.
+size_t ReadUpTo(TStream& in, uint8_t* buffer, size_t count) {
+    size_t got = 0;
+    while (got < count) {
+        const int64_t moved = in.Read(buffer + got, static_cast<int64_t>(count - got));
+        if (moved <= 0) {
+            break;
+        }
+        got += static_cast<size_t>(moved);
+    }
+    return got;
+}
+
 } // namespace
 
-void WriteRLE(const tilemap& map, TStream& out) {
+std::vector<uint8_t> EncodeRuns(const tilemap& map) {
+    std::vector<uint8_t> runs;
+    ForEachRun(map.tmap, [&runs](uint8_t count, uint8_t value) {
+        runs.push_back(count);
+        runs.push_back(value);
+    });
+    return runs;
+}
+
+void WriteRLE(const tilemap& map, TStream& out, const std::vector<uint8_t>& runs) {
     out.WriteString("DMTR");
     out.WriteInt(map.tmapw);
     out.WriteInt(map.tmaph);
     out.WriteInt(map.GetChecksum());
-    ForEachRun(map.tmap, [&out](uint8_t count, uint8_t value) {
-        out.WriteByte(count);
-        out.WriteByte(value);
-    });
+    out.WriteBytes(runs.data(), static_cast<int64_t>(runs.size()));
     out.WriteString("EOF");
+}
+
+void WriteRLE(const tilemap& map, TStream& out) {
+    WriteRLE(map, out, EncodeRuns(map));
 }
 
 int64_t rlesize(const tilemap& map) {
@@ -47,18 +70,24 @@ int64_t rlesize(const tilemap& map) {
 RleDecodeResult ReadRLE(TStream& in, tilemap& map) {
     const size_t n = map.tmap.size();
     size_t sum = 0;
-    try {
-        while (sum < n) {
-            const size_t length = static_cast<size_t>(in.ReadByte()) + 1;
-            const uint8_t value = static_cast<uint8_t>(in.ReadByte());
+    std::vector<uint8_t> block;
+    while (sum < n) {
+        // A run covers at most 256 cells, so at least this many more runs are needed: reading
+        // them in one block never takes a byte past the body.
+        const size_t wanted = 2 * ((n - sum + 255) / 256);
+        block.resize(wanted);
+        const size_t got = ReadUpTo(in, block.data(), wanted);
+        for (size_t i = 0; i + 1 < got; i += 2) {
+            const size_t length = static_cast<size_t>(block[i]) + 1;
             if (length > n - sum) {
                 return RleDecodeResult::RunPastEnd;
             }
-            std::fill_n(map.tmap.begin() + static_cast<ptrdiff_t>(sum), length, value);
+            std::fill_n(map.tmap.begin() + static_cast<ptrdiff_t>(sum), length, block[i + 1]);
             sum += length;
         }
-    } catch (const TStreamReadException&) {
-        return RleDecodeResult::EndOfStream;
+        if (got < wanted) {
+            return RleDecodeResult::EndOfStream;
+        }
     }
     return RleDecodeResult::Complete;
 }

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <exception>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dm {
@@ -109,7 +110,7 @@ std::shared_ptr<tilemap> ReadPicture(TStream& in) {
     if (const std::optional<PictureSize> size = ReadPngDimensions(png)) {
         RequireAllowedSize(size->width, size->height);
     }
-    std::shared_ptr<tilemap> map = DecodePNG(png, 0);
+    std::shared_ptr<tilemap> map = DecodePNG(std::move(png), 0);
     if (!map) {
         throw Refusal{"The embedded PNG image could not be decoded."};
     }

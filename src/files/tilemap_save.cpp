@@ -27,21 +27,21 @@ void PrintStatistics(int64_t uncompressed, int64_t rle, int64_t png) {
 // the run-length body, which always succeeds.
 std::vector<uint8_t> ComposeFile(const tilemap& map) {
     const int64_t cells = int64_t{map.tmapw} * map.tmaph * 3;
-    const int64_t rle = rlesize(map);
+    const std::vector<uint8_t> runs = EncodeRuns(map);
+    const auto rle = static_cast<int64_t>(runs.size());
     const std::optional<std::vector<uint8_t>> png = EncodePNGBytes(map, 0);
     const int64_t png_size = png ? static_cast<int64_t>(png->size()) : -1;
     PrintStatistics(cells, rle, png_size);
 
     const bool picture_body = png && png_size < rle && png_size < cells;
-    // Room for header, length field, body and trailer up front: the run-length body arrives
-    // two bytes at a time.
+    // Room for header, length field, body and trailer up front.
     std::vector<uint8_t> room;
     room.reserve(static_cast<size_t>(16 + 8 + (picture_body ? png_size : rle) + 3));
     TMemoryStream image(std::move(room));
     if (picture_body) {
         WritePNG(map, image, *png);
     } else {
-        WriteRLE(map, image);
+        WriteRLE(map, image, runs);
     }
     return image.TakeBytes();
 }

@@ -14,23 +14,36 @@ constexpr uint32_t foldModulus = 65535;
 // Bytes handled per round: small enough that 32-bit per-lane sums of one round cannot overflow.
 constexpr size_t chunk = 16 * 4096;
 
+// The sums of the bytes of one round (at most `chunk` bytes) by position mod 16 within it. The
+// fixed lane count lets the compiler keep the sums in vector registers.
+std::array<uint32_t, 16> PositionSums(std::span<const uint8_t> round) {
+    std::array<uint32_t, 16> part{};
+    size_t i = 0;
+    for (; i + 16 <= round.size(); i += 16) {
+        for (size_t m = 0; m < 16; ++m) {
+            part[m] += round[i + m];
+        }
+    }
+    for (; i < round.size(); ++i) {
+        part[i % 16] += round[i];
+    }
+    return part;
+}
+
+uint64_t RoundSum(std::span<const uint8_t> round) {
+    const std::array<uint32_t, 16> part = PositionSums(round);
+    return std::accumulate(part.begin(), part.end(), uint64_t{0});
+}
+
 // The fold d = ((d + t) mod 65535) * 2 over the bytes, from d = 0. With d = 2r the step is
 // r = (2r + t) mod 65535, so r ends as the sum of t[i] * 2^(n-1-i) mod 65535; as 2^16 = 1 mod
 // 65535 the weights repeat every 16 bytes, and bytes can be summed per position mod 16 first.
 uint32_t Fold(std::span<const uint8_t> bytes) {
     std::array<uint64_t, 16> lanes{};
+    // Rounds start at multiples of 16, so a position within a round keeps its value mod 16.
     for (size_t start = 0; start < bytes.size(); start += chunk) {
-        const size_t end = std::min(bytes.size(), start + chunk);
-        std::array<uint32_t, 16> part{};
-        size_t i = start;
-        for (; i + 16 <= end; i += 16) {
-            for (size_t m = 0; m < 16; ++m) {
-                part[m] += bytes[i + m];
-            }
-        }
-        for (; i < end; ++i) {
-            part[i % 16] += bytes[i];
-        }
+        const std::array<uint32_t, 16> part =
+            PositionSums(bytes.subspan(start, std::min(chunk, bytes.size() - start)));
         for (size_t m = 0; m < 16; ++m) {
             lanes[m] += part[m];
         }
@@ -60,7 +73,7 @@ uint32_t Descent(std::span<const uint8_t> bytes) {
     uint32_t c = DescentStep(1048576, bytes[0]);
     for (size_t start = 1; start < bytes.size(); start += chunk) {
         const auto round = bytes.subspan(start, std::min(chunk, bytes.size() - start));
-        const uint64_t sum = std::accumulate(round.begin(), round.end(), uint64_t{0});
+        const uint64_t sum = RoundSum(round);
         const int64_t lowest = std::numeric_limits<int32_t>::min();
         if (static_cast<int64_t>(static_cast<int32_t>(c)) - static_cast<int64_t>(sum) >= lowest) {
             c -= static_cast<uint32_t>(sum);

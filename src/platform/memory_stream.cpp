@@ -1,6 +1,7 @@
 #include "platform/memory_stream.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 namespace dm {
@@ -26,12 +27,13 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
     if (count <= 0) {
         return 0;
     }
-    const int64_t end = pos_ + count;
-    if (end > Size()) {
-        bytes_.resize(static_cast<size_t>(end));
-    }
-    std::memcpy(bytes_.data() + pos_, buffer, static_cast<size_t>(count));
-    pos_ = end;
+    const auto* in = static_cast<const uint8_t*>(buffer);
+    const auto start = static_cast<size_t>(pos_);
+    const size_t inside = std::min(static_cast<size_t>(count), bytes_.size() - start);
+    std::copy_n(in, inside, bytes_.begin() + static_cast<ptrdiff_t>(start));
+    // Appending grows the buffer geometrically and copies without clearing first.
+    bytes_.insert(bytes_.end(), in + inside, in + count);
+    pos_ += count;
     return count;
 }
 

@@ -222,6 +222,45 @@ TEST_F(PngBody, MapsRoundTripWithAndWithoutScrambling) {
     }
 }
 
+TEST_F(PngBody, UnscrambledCodingLeavesTheGeneratorWhereItsDrawsWould) {
+    // Every size reseeds to the default state; each pixel then draws a rotation and a noise
+    // decision.
+    const auto map = RandomMap(37, 23, 5);
+    RandomGenerator expected;
+    for (int pixel = 0; pixel < 37 * 23; ++pixel) {
+        expected.Int(0, INT32_MIN);
+        expected.Int(0, 45);
+    }
+    SeedRandom(99);
+    const auto picture = EncodePNG(*map, 0);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(GlobalRandom().State(), expected.State());
+    SeedRandom(99);
+    ASSERT_NE(DecodePNG(*picture, 0), nullptr);
+    EXPECT_EQ(GlobalRandom().State(), expected.State());
+}
+
+TEST_F(PngBody, PicturesWithAlphaDecodeLikeOpaqueOnes) {
+    const auto map = RandomMap(13, 11, 21);
+    const auto opaque = EncodePNG(*map, 0);
+    ASSERT_NE(opaque, nullptr);
+    const auto with_alpha = TPixmap::Create(13, 11, PF_RGBA8888, 4);
+    ASSERT_NE(with_alpha, nullptr);
+    for (int y = 0; y < 11; ++y) {
+        for (int x = 0; x < 13; ++x) {
+            with_alpha->WritePixel(x, y, opaque->ReadPixel(x, y));
+        }
+    }
+    for (const int32_t scramble : {0, 1}) {
+        const auto decoded = DecodePNG(*with_alpha, scramble);
+        ASSERT_NE(decoded, nullptr);
+        const auto reference = DecodePNG(*opaque, scramble);
+        ASSERT_NE(reference, nullptr);
+        EXPECT_EQ(decoded->tmap, reference->tmap) << "scramble " << scramble;
+    }
+    EXPECT_EQ(DecodePNG(*with_alpha, 0)->tmap, map->tmap);
+}
+
 TEST_F(PngBody, ScramblingShufflesRepeatablyAndNeedsItsKey) {
     const auto map = RandomMap(40, 30, 99);
     const Bytes first = *EncodePNGBytes(*map, 1);

@@ -69,6 +69,22 @@ TEST(Random, StepsFollowTheMinimalStandardGenerator) {
     EXPECT_EQ(value, 399268537);
 }
 
+TEST(Random, AdvanceEqualsThatManySteps) {
+    for (const uint64_t steps : {0ull, 1ull, 2ull, 3ull, 1000ull, 4194304ull, 4194305ull}) {
+        RandomGenerator jumped;
+        jumped.Seed(12345);
+        jumped.Advance(steps);
+        std::minstd_rand reference(12345);
+        reference.discard(steps);
+        EXPECT_EQ(jumped.Step(), static_cast<int32_t>(reference())) << steps << " steps";
+    }
+    // The modulus minus one steps bring every state back to itself.
+    RandomGenerator full_cycle;
+    full_cycle.Seed(777);
+    full_cycle.Advance(0x7FFFFFFEull);
+    EXPECT_EQ(full_cycle.State(), 777);
+}
+
 TEST(Random, SeedingFallsBackToTheDefaultSeed) {
     const RandomGenerator fresh;
     EXPECT_EQ(fresh.State(), RandomGenerator::kDefaultSeed);
