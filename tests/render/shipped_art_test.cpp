@@ -153,16 +153,14 @@ TEST_F(ShippedTileset, BoxLinesLeaveTheCellWhereTheyContinueAndLineUpWithTheirNe
     EXPECT_EQ(EdgePattern(179, Bottom), verticalSingle);
     EXPECT_EQ(EdgePattern(205, Right), horizontalDouble);
 
-    const std::string none(w_, '.');
-    const std::string noneDown(h_, '.');
+    // By weight, for edges crossed by vertical lines (top, bottom) and by horizontal ones.
+    const std::string vertical[3] = {std::string(w_, '.'), verticalSingle, verticalDouble};
+    const std::string horizontal[3] = {std::string(h_, '.'), horizontalSingle, horizontalDouble};
     for (const BoxLines& box : kBoxLines) {
         for (Edge edge : {Top, Bottom, Left, Right}) {
-            const bool vertical = edge == Top || edge == Bottom;
             const int weight = box.weight[edge];
-            const std::string expected = weight == 0 ? (vertical ? none : noneDown)
-                                         : weight == 1
-                                             ? (vertical ? verticalSingle : horizontalSingle)
-                                             : (vertical ? verticalDouble : horizontalDouble);
+            const std::string& expected =
+                edge == Top || edge == Bottom ? vertical[weight] : horizontal[weight];
             EXPECT_EQ(EdgePattern(box.code, edge), expected)
                 << "code " << box.code << " edge " << edge << "\n"
                 << Picture(box.code);
