@@ -28,6 +28,7 @@ TEST(MemoryStreamTest, SeekAndReadStayInsideTheBytes) {
     EXPECT_EQ(stream.Read(buffer, 8), 2);
     EXPECT_EQ(buffer[1], 7);
     EXPECT_EQ(stream.Read(buffer, 8), 0);
+    EXPECT_EQ(stream.Seek(3), 3);
     EXPECT_EQ(stream.Seek(0), 0);
     EXPECT_EQ(stream.Read(buffer, -4), 0);
     EXPECT_EQ(stream.Write(buffer, -4), 0);
