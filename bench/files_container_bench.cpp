@@ -77,18 +77,20 @@ const dm::tilemap& MapOf(Kind kind) {
     return *drawing;
 }
 
-// One pixel per cell in row order, carrying glyph, foreground and background.
+// One pixel per cell carrying glyph, foreground and background, laid out as in the saved
+// picture: the cells in storage order run down the columns, so pixel (x, y) holds cell x * h + y.
+// The layout matters: level 9 takes far longer on some layouts of the same cells than on others.
 std::shared_ptr<dm::TPixmap> PictureOf(const dm::tilemap& map) {
     std::shared_ptr<dm::TPixmap> picture =
         dm::TPixmap::Create(map.tmapw, map.tmaph, dm::PF_RGB888, 4);
     const size_t plane = static_cast<size_t>(map.tmapw) * map.tmaph;
-    for (int32_t y = 0; y < map.tmaph; ++y) {
-        uint8_t* pixel = picture->PixelPtr(0, y);
-        for (int32_t x = 0; x < map.tmapw; ++x) {
-            const size_t cell = static_cast<size_t>(y) * map.tmapw + x;
-            *pixel++ = map.tmap[cell];
-            *pixel++ = map.tmap[plane + cell];
-            *pixel++ = map.tmap[2 * plane + cell];
+    size_t cell = 0;
+    for (int32_t x = 0; x < map.tmapw; ++x) {
+        for (int32_t y = 0; y < map.tmaph; ++y, ++cell) {
+            uint8_t* pixel = picture->PixelPtr(x, y);
+            pixel[0] = map.tmap[cell];
+            pixel[1] = map.tmap[plane + cell];
+            pixel[2] = map.tmap[2 * plane + cell];
         }
     }
     return picture;

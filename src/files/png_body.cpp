@@ -8,6 +8,7 @@
 #include "platform/open_stream.h"
 #include "platform/png_codec.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -94,15 +95,25 @@ void SkipUnscrambledDraws(int32_t w, int32_t h) {
     GlobalRandom().Advance(kStepsPerPixel * static_cast<uint64_t>(w) * static_cast<uint64_t>(h));
 }
 
-// Pixel (x, y) carries cell x * h + y, so the cells run down the picture's columns. Walking the
-// pixels column by column keeps the cell side sequential; walking them row by row would, for a
-// power-of-two height, make the cell columns evict one another from the cache.
+// Pixel (x, y) carries cell x * h + y, so the cells run down the picture's columns while the
+// pixels run along its rows. The copy goes by tiles 8 columns wide and 64 rows high, whose 24
+// column pieces (one cache line per plane and column) and 64 row pieces stay in the first-level
+// cache together even when a power-of-two height maps every column to the same few cache sets.
+constexpr int kTileWidth = 8;
+constexpr int kTileHeight = 64;
+
 template <typename CopyCell>
-void ForEachPixelByColumns(int w, int h, CopyCell copy) {
-    size_t n = 0;
-    for (int x = 0; x < w; ++x) {
-        for (int y = 0; y < h; ++y) {
-            copy(x, y, n++);
+void ForEachPixelByTiles(int w, int h, CopyCell copy) {
+    for (int x0 = 0; x0 < w; x0 += kTileWidth) {
+        const int x1 = std::min(w, x0 + kTileWidth);
+        for (int y0 = 0; y0 < h; y0 += kTileHeight) {
+            const int y1 = std::min(h, y0 + kTileHeight);
+            for (int y = y0; y < y1; ++y) {
+                for (int x = x0; x < x1; ++x) {
+                    copy(x, y,
+                         static_cast<size_t>(x) * static_cast<size_t>(h) + static_cast<size_t>(y));
+                }
+            }
         }
     }
 }
@@ -113,7 +124,7 @@ void CellsToPixels(const tilemap& map, TPixmap& picture) {
     const uint8_t* glyphs = map.tmap.data();
     const uint8_t* foregrounds = glyphs + plane;
     const uint8_t* backgrounds = foregrounds + plane;
-    ForEachPixelByColumns(picture.width, picture.height, [&](int x, int y, size_t n) {
+    ForEachPixelByTiles(picture.width, picture.height, [&](int x, int y, size_t n) {
         uint8_t* pixel = picture.PixelPtr(x, y);
         pixel[0] = glyphs[n];
         pixel[1] = foregrounds[n];
@@ -127,7 +138,7 @@ void PixelsToCells(const TPixmap& picture, tilemap& map) {
     uint8_t* glyphs = map.tmap.data();
     uint8_t* foregrounds = glyphs + plane;
     uint8_t* backgrounds = foregrounds + plane;
-    ForEachPixelByColumns(picture.width, picture.height, [&](int x, int y, size_t n) {
+    ForEachPixelByTiles(picture.width, picture.height, [&](int x, int y, size_t n) {
         const uint8_t* pixel = picture.PixelPtr(x, y);
         glyphs[n] = pixel[0];
         foregrounds[n] = pixel[1];

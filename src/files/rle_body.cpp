@@ -41,6 +41,8 @@ size_t ReadUpTo(TStream& in, uint8_t* buffer, size_t count) {
 
 std::vector<uint8_t> EncodeRuns(const tilemap& map) {
     std::vector<uint8_t> runs;
+    // Address space for the longest body, taken once: pages stay untouched until runs reach them.
+    runs.reserve(2 * map.tmap.size());
     ForEachRun(map.tmap, [&runs](uint8_t count, uint8_t value) {
         runs.push_back(count);
         runs.push_back(value);

@@ -67,8 +67,7 @@ std::shared_ptr<tilemap> ReadUncompressed(TStream& in, int32_t w, int32_t h) {
     return map;
 }
 
-// Every run covers at least one byte, so the runs and the trailer of a sound body lie within
-// twice the cell count plus three bytes.
+// The runs are decoded straight from the file: ReadRLE reads no further than the runs it needs.
 std::shared_ptr<tilemap> ReadRunLength(TStream& in, int32_t w, int32_t h) {
     RequireAllowedSize(w, h);
     const int64_t cells = int64_t{w} * h * 3;
@@ -77,9 +76,8 @@ std::shared_ptr<tilemap> ReadRunLength(TStream& in, int32_t w, int32_t h) {
     if (in.Size() - in.Pos() < (cells + 255) / 256 * 2) {
         throw Refusal{kUnexpectedEnd};
     }
-    TMemoryStream rest(ReadAtMost(in, 2 * cells + 3));
     std::shared_ptr<tilemap> map = tilemap::Create(w, h);
-    switch (ReadRLE(rest, *map)) {
+    switch (ReadRLE(in, *map)) {
     case RleDecodeResult::Complete:
         break;
     case RleDecodeResult::RunPastEnd:
@@ -87,7 +85,7 @@ std::shared_ptr<tilemap> ReadRunLength(TStream& in, int32_t w, int32_t h) {
     case RleDecodeResult::EndOfStream:
         throw Refusal{kUnexpectedEnd};
     }
-    ReadTrailer(rest);
+    ReadTrailer(in);
     return map;
 }
 

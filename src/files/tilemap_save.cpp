@@ -3,13 +3,11 @@
 #include "files/rle_body.h"
 #include "files/side_file_writer.h"
 #include "files/tilemap_file.h"
-#include "platform/memory_stream.h"
 #include "platform/print_line.h"
 
 #include <exception>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace dm {
@@ -23,9 +21,9 @@ void PrintStatistics(int64_t uncompressed, int64_t rle, int64_t png) {
     PrintLine("PNG compression: " + std::to_string(png) + " bytes");
 }
 
-// The whole file image with the smaller body; ties, and a picture that cannot be encoded, go to
-// the run-length body, which always succeeds.
-std::vector<uint8_t> ComposeFile(const tilemap& map) {
+// Writes the whole file image with the smaller body; ties, and a picture that cannot be encoded,
+// go to the run-length body, which always succeeds.
+void WriteSmallerBody(const tilemap& map, TStream& out) {
     const int64_t cells = int64_t{map.tmapw} * map.tmaph * 3;
     const std::vector<uint8_t> runs = EncodeRuns(map);
     const auto rle = static_cast<int64_t>(runs.size());
@@ -33,17 +31,11 @@ std::vector<uint8_t> ComposeFile(const tilemap& map) {
     const int64_t png_size = png ? static_cast<int64_t>(png->size()) : -1;
     PrintStatistics(cells, rle, png_size);
 
-    const bool picture_body = png && png_size < rle && png_size < cells;
-    // Room for header, length field, body and trailer up front.
-    std::vector<uint8_t> room;
-    room.reserve(static_cast<size_t>(16 + 8 + (picture_body ? png_size : rle) + 3));
-    TMemoryStream image(std::move(room));
-    if (picture_body) {
-        WritePNG(map, image, *png);
+    if (png && png_size < rle && png_size < cells) {
+        WritePNG(map, out, *png);
     } else {
-        WriteRLE(map, image, runs);
+        WriteRLE(map, out, runs);
     }
-    return image.TakeBytes();
 }
 
 // Only maps that Read accepts again are written, so a save never produces a file that cannot be
@@ -64,8 +56,7 @@ int32_t Save(const tilemap& map, const std::string& path) {
         if (!writer) {
             return 0;
         }
-        const std::vector<uint8_t> image = ComposeFile(map);
-        writer->Stream().WriteBytes(image.data(), static_cast<int64_t>(image.size()));
+        WriteSmallerBody(map, writer->Stream());
         return writer->Commit() ? 1 : 0;
     } catch (const std::exception&) {
         // A write error (a full disk) or lack of memory: the writer has removed its side file.
