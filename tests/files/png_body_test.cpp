@@ -224,7 +224,7 @@ TEST_F(PngBody, MapsRoundTripWithAndWithoutScrambling) {
 
 TEST_F(PngBody, UnscrambledCodingLeavesTheGeneratorWhereItsDrawsWould) {
     // Every size reseeds to the default state; each pixel then draws a rotation and a noise
-    // decision.
+    // decision, and a draw takes one real whatever its bounds.
     const auto map = RandomMap(37, 23, 5);
     RandomGenerator expected;
     for (int pixel = 0; pixel < 37 * 23; ++pixel) {
