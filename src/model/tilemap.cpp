@@ -52,10 +52,11 @@ int32_t tilemap::GrabTile(int32_t x, int32_t y, uint8_t& glyph, uint8_t& fg, uin
 
 int32_t tilemap::GrabTileInt(int32_t x, int32_t y, int32_t& glyph, int32_t& fg, int32_t& bg) const {
     if (Inside(x, y)) {
-        const size_t at = CellIndex(x, y);
-        glyph = tmap[at];
-        fg = tmap[at + PlaneSize()];
-        bg = tmap[at + 2 * PlaneSize()];
+        uint8_t g, f, b;
+        GrabTile(x, y, g, f, b);
+        glyph = g;
+        fg = f;
+        bg = b;
     }
     return 0;
 }
