@@ -5,6 +5,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <climits>
 #include <csetjmp>
 #include <exception>
 #include <vector>
@@ -82,6 +83,7 @@ struct DecodedLayout {
     int colorType;
     int bitDepth;
     size_t rowBytes;
+    int passes;
 };
 
 bool ReadHeader(png_structp png, png_infop info, DecodedLayout* layout) {
@@ -106,7 +108,7 @@ bool ReadHeader(png_structp png, png_infop info, DecodedLayout* layout) {
     if (colorType == PNG_COLOR_TYPE_GRAY_ALPHA ||
         (colorType == PNG_COLOR_TYPE_GRAY && transparency))
         png_set_gray_to_rgb(png);
-    png_set_interlace_handling(png);
+    layout->passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
 
     layout->width = png_get_image_width(png, info);
@@ -117,10 +119,18 @@ bool ReadHeader(png_structp png, png_infop info, DecodedLayout* layout) {
     return true;
 }
 
-bool ReadRows(png_structp png, png_bytepp rows) {
+// Reads the next count rows, each pass of an interlaced picture over the same rows.
+bool ReadRows(png_structp png, png_bytepp rows, png_uint_32 count, int passes) {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    png_read_image(png, rows);
+    for (int pass = 0; pass < passes; ++pass)
+        png_read_rows(png, rows, nullptr, count);
+    return true;
+}
+
+bool ReadEnd(png_structp png) {
+    if (setjmp(png_jmpbuf(png)))
+        return false;
     png_read_end(png, nullptr);
     return true;
 }
@@ -183,32 +193,44 @@ bool HasSignature(TStream& stream) {
     return png_sig_cmp(signature, 0, sizeof(signature)) == 0;
 }
 
-std::shared_ptr<TPixmap> Decode(TStream& stream) {
+// Decodes the rows after the signature band by band into one pixmap of bandRows rows. An
+// interlaced picture needs every row at hand on each pass, so it is read as one band. The pixmap
+// of the last band, or null when the decode fails.
+std::shared_ptr<TPixmap> DecodeBands(TStream& stream, int bandRows, const PngLayoutCheck& check,
+                                     const PngBandSink& sink) {
     ReadStruct read;
-    if (!read.info)
+    if (!read.info || bandRows <= 0)
         return nullptr;
     IoContext io{&stream, nullptr};
     png_set_read_fn(read.png, &io, ReadFromStream);
 
     DecodedLayout layout{};
-    std::shared_ptr<TPixmap> pixmap;
     bool ok = ReadHeader(read.png, read.info, &layout);
     const int format = PixmapFormat(layout);
     ok = ok && format != 0 && static_cast<uint64_t>(layout.width) * layout.height <= kPngMaxPixels;
+    const int width = static_cast<int>(layout.width);
+    const int height = static_cast<int>(layout.height);
+    ok = ok && (!check || check(PngLayout{width, height, format}));
+    if (layout.passes > 1)
+        bandRows = height;
+    std::shared_ptr<TPixmap> band;
     if (ok) {
-        pixmap = TPixmap::Create(static_cast<int>(layout.width), static_cast<int>(layout.height),
-                                 format, 4);
-        ok = pixmap && layout.rowBytes <= static_cast<size_t>(pixmap->pitch);
+        band = TPixmap::Create(width, std::min(bandRows, height), format, 4);
+        ok = band && layout.rowBytes <= static_cast<size_t>(band->pitch);
     }
-    if (ok) {
-        std::vector<png_bytep> rows(layout.height);
-        for (png_uint_32 y = 0; y < layout.height; ++y)
-            rows[y] = pixmap->PixelPtr(0, static_cast<int>(y));
-        ok = ReadRows(read.png, rows.data());
+    std::vector<png_bytep> rows(band ? static_cast<size_t>(band->height) : 0);
+    for (size_t y = 0; y < rows.size(); ++y)
+        rows[y] = band->PixelPtr(0, static_cast<int>(y));
+    for (int first = 0; ok && first < height; first += band->height) {
+        const int count = std::min(band->height, height - first);
+        ok = ReadRows(read.png, rows.data(), static_cast<png_uint_32>(count), layout.passes);
+        if (ok && sink)
+            sink(count == band->height ? *band : *band->Window(0, 0, width, count), first);
     }
+    ok = ok && ReadEnd(read.png);
     if (io.failure)
         std::rethrow_exception(io.failure);
-    return ok ? pixmap : nullptr;
+    return ok ? band : nullptr;
 }
 
 struct EncodeLayout {
@@ -237,9 +259,8 @@ bool WriteRows(png_structp png, png_infop info, const EncodeLayout* layout, png_
 
 std::shared_ptr<TPixmap> LoadPixmap(TStream& stream) {
     try {
-        if (!HasSignature(stream))
-            return nullptr;
-        return Decode(stream);
+        // A single band of every row is the whole picture.
+        return HasSignature(stream) ? DecodeBands(stream, INT_MAX, nullptr, nullptr) : nullptr;
     } catch (const TStreamException&) {
         return nullptr;
     }
@@ -254,6 +275,15 @@ std::shared_ptr<TPixmap> LoadPixmap(const std::string& path) {
         result = LoadPixmap(*stream);
     stream->Close();
     return result;
+}
+
+bool ReadPngBands(TStream& stream, int bandRows, const PngLayoutCheck& check,
+                  const PngBandSink& sink) {
+    try {
+        return HasSignature(stream) && DecodeBands(stream, bandRows, check, sink) != nullptr;
+    } catch (const TStreamException&) {
+        return false;
+    }
 }
 
 bool WritePixmapPNG(const TPixmap& pixmap, TStream& out, int compression,

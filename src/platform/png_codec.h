@@ -27,6 +27,29 @@ std::shared_ptr<TPixmap> LoadPixmap(TStream& stream);
 // Opens the file and decodes it as above; null when it cannot be opened or decoded.
 std::shared_ptr<TPixmap> LoadPixmap(const std::string& path);
 
+// The size and pixmap format of the picture LoadPixmap would deliver.
+struct PngLayout {
+    int width;
+    int height;
+    int format;
+};
+
+// Told the layout once the header is read, before any row is decoded; false stops the decode.
+using PngLayoutCheck = std::function<bool(const PngLayout& layout)>;
+
+// Handed each band of decoded rows: band holds picture rows firstRow to firstRow + band.height - 1
+// (rows aligned to 4). Its memory is reused for the next band.
+using PngBandSink = std::function<void(const TPixmap& band, int firstRow)>;
+
+// Decodes as LoadPixmap does, with the same formats, limits and failures, but hands the rows to
+// sink in bands of bandRows rows (fewer in the last band; an interlaced picture comes as a single
+// band) instead of keeping the whole picture. True once every row is handed over and the data
+// after them are whole; false when LoadPixmap would give null, when check refuses, or when
+// bandRows is not positive. A stream exception thrown by check or sink is a failure too; whatever
+// else they throw reaches the caller.
+bool ReadPngBands(TStream& stream, int bandRows, const PngLayoutCheck& check,
+                  const PngBandSink& sink);
+
 // Told after each row the encoder has taken in: the rows done so far and the picture's height.
 // The last call, with rowsWritten equal to the height, comes once all the compressed pixel data
 // are in the stream; only the closing chunk and the flush follow it.

@@ -240,6 +240,79 @@ TEST_F(PngBody, UnscrambledCodingLeavesTheGeneratorWhereItsDrawsWould) {
     EXPECT_EQ(GlobalRandom().State(), expected.State());
 }
 
+// The PNG bytes of the picture whose pixel (x, y) carries cell x * h + y, built without the
+// encoder under test.
+Bytes PngOfColumns(const tilemap& map) {
+    const int32_t w = map.tmapw;
+    const int32_t h = map.tmaph;
+    const size_t plane = static_cast<size_t>(w) * static_cast<size_t>(h);
+    const auto picture = TPixmap::Create(w, h, PF_RGB888, 4);
+    for (int32_t x = 0; x < w; ++x) {
+        for (int32_t y = 0; y < h; ++y) {
+            const size_t n = static_cast<size_t>(x) * static_cast<size_t>(h) + y;
+            picture->WritePixel(x, y,
+                                Opaque(map.tmap[n], map.tmap[plane + n], map.tmap[2 * plane + n]));
+        }
+    }
+    TMemoryStream out;
+    EXPECT_TRUE(WritePixmapPNG(*picture, out, 1));
+    return out.TakeBytes();
+}
+
+TEST_F(PngBody, UnscrambledBytesDecodeAtEverySizeLikeTheWholePicture) {
+    // Sizes around the 16-pixel blocks and the 64-row bands, including single rows and columns.
+    const std::pair<int32_t, int32_t> sizes[] = {{1, 1},   {1, 70},  {70, 1},  {16, 16},
+                                                 {17, 33}, {33, 64}, {48, 65}, {21, 130}};
+    for (const auto& [w, h] : sizes) {
+        SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+        const auto map = RandomMap(w, h, static_cast<uint32_t>(w * 1000 + h));
+        const Bytes png = PngOfColumns(*map);
+        SeedRandom(7);
+        const auto decoded = DecodePNG(png, 0);
+        ASSERT_NE(decoded, nullptr);
+        EXPECT_EQ(decoded->tmapw, w);
+        EXPECT_EQ(decoded->tmaph, h);
+        EXPECT_EQ(decoded->tmap, map->tmap);
+        const int32_t state = GlobalRandom().State();
+
+        TMemoryStream in(png);
+        const auto picture = LoadPixmap(in);
+        ASSERT_NE(picture, nullptr);
+        SeedRandom(7);
+        const auto whole = DecodePNG(*picture, 0);
+        ASSERT_NE(whole, nullptr);
+        EXPECT_EQ(whole->tmap, map->tmap);
+        EXPECT_EQ(GlobalRandom().State(), state);
+    }
+}
+
+TEST_F(PngBody, UnscrambledGreyAndAlphaBytesDecodeLikeTheirPictures) {
+    const auto map = RandomMap(19, 70, 3);
+    const auto opaque = EncodePNG(*map, 0);
+    ASSERT_NE(opaque, nullptr);
+    for (const int format : {PF_I8, PF_RGBA8888}) {
+        SCOPED_TRACE("format " + std::to_string(format));
+        const auto converted = opaque->Convert(format);
+        ASSERT_NE(converted, nullptr);
+        TMemoryStream out;
+        ASSERT_TRUE(WritePixmapPNG(*converted, out, 1));
+        const Bytes png = out.TakeBytes();
+        TMemoryStream in(png);
+        const auto loaded = LoadPixmap(in);
+        ASSERT_NE(loaded, nullptr);
+        ASSERT_EQ(loaded->format, format);
+        SeedRandom(11);
+        const auto reference = DecodePNG(*loaded, 0);
+        ASSERT_NE(reference, nullptr);
+        const int32_t state = GlobalRandom().State();
+        SeedRandom(11);
+        const auto decoded = DecodePNG(png, 0);
+        ASSERT_NE(decoded, nullptr);
+        EXPECT_EQ(decoded->tmap, reference->tmap);
+        EXPECT_EQ(GlobalRandom().State(), state);
+    }
+}
+
 TEST_F(PngBody, PicturesWithAlphaDecodeLikeOpaqueOnes) {
     const auto map = RandomMap(13, 11, 21);
     const auto opaque = EncodePNG(*map, 0);

@@ -272,6 +272,118 @@ TEST(PngLoad, StreamErrorsGiveNullOtherErrorsPassOn) {
     EXPECT_THROW(LoadPixmap(broken), std::logic_error);
 }
 
+// The rows ReadPngBands hands over, joined into one picture's pixels, with every band's first row
+// and height.
+struct BandRead {
+    bool ok = false;
+    std::vector<PngLayout> layouts;
+    std::vector<std::pair<int, int>> bands;
+    std::vector<uint32_t> pixels;
+    int format = 0;
+};
+
+BandRead ReadBands(const std::vector<uint8_t>& bytes, int bandRows) {
+    BandRead read;
+    TMemoryStream stream(bytes);
+    read.ok = ReadPngBands(
+        stream, bandRows,
+        [&](const PngLayout& layout) {
+            read.layouts.push_back(layout);
+            return true;
+        },
+        [&](const TPixmap& band, int firstRow) {
+            read.bands.emplace_back(firstRow, band.height);
+            read.format = band.format;
+            const std::vector<uint32_t> rows = Pixels(band);
+            read.pixels.insert(read.pixels.end(), rows.begin(), rows.end());
+        });
+    return read;
+}
+
+TEST(PngBands, RowsEqualTheWholePictureInEveryFormat) {
+    auto palette = test::Picture(5, 7, PNG_COLOR_TYPE_PALETTE, 8);
+    palette.palette = {{10, 20, 30}, {40, 50, 60}, {250, 240, 230}};
+    for (int i = 0; i < 35; ++i)
+        palette.rows.push_back(static_cast<uint8_t>(i % 3));
+    auto interlaced = test::Picture(11, 9, PNG_COLOR_TYPE_RGB);
+    interlaced.interlaced = true;
+    for (int i = 0; i < 11 * 9 * 3; ++i)
+        interlaced.rows.push_back(static_cast<uint8_t>(i * 7));
+    const std::vector<std::vector<uint8_t>> files = {
+        Encode(*Varied(13, 10, PF_I8), 6),
+        Encode(*Varied(13, 10, PF_RGB888), 6),
+        Encode(*Varied(13, 10, PF_RGBA8888), 6),
+        EncodePng(palette),
+        EncodePng(interlaced),
+    };
+    for (size_t f = 0; f < files.size(); ++f) {
+        const auto whole = LoadBytes(files[f]);
+        ASSERT_TRUE(whole) << "file " << f;
+        for (const int bandRows : {1, 3, 4, 64}) {
+            const BandRead read = ReadBands(files[f], bandRows);
+            SCOPED_TRACE("file " + std::to_string(f) + ", bands of " + std::to_string(bandRows));
+            ASSERT_TRUE(read.ok);
+            ASSERT_EQ(read.layouts.size(), 1u);
+            EXPECT_EQ(read.layouts[0].width, whole->width);
+            EXPECT_EQ(read.layouts[0].height, whole->height);
+            EXPECT_EQ(read.layouts[0].format, whole->format);
+            EXPECT_EQ(read.format, whole->format);
+            EXPECT_EQ(read.pixels, Pixels(*whole));
+            // Bands follow each other without gaps; an interlaced picture comes whole.
+            const int expectedRows = f == 4 ? whole->height : std::min(bandRows, whole->height);
+            int next = 0;
+            for (const auto& [first, rows] : read.bands) {
+                EXPECT_EQ(first, next);
+                EXPECT_EQ(rows, std::min(expectedRows, whole->height - first));
+                next = first + rows;
+            }
+            EXPECT_EQ(next, whole->height);
+        }
+    }
+}
+
+TEST(PngBands, RefusalsAndFailuresHandOverNothingOrReportFalse) {
+    const std::vector<uint8_t> png = Encode(*Varied(20, 30, PF_RGB888), 6);
+    TMemoryStream refused(png);
+    int sinkCalls = 0;
+    EXPECT_FALSE(ReadPngBands(
+        refused, 8, [](const PngLayout&) { return false; },
+        [&](const TPixmap&, int) { ++sinkCalls; }));
+    EXPECT_EQ(sinkCalls, 0);
+
+    EXPECT_FALSE(ReadBands(png, 0).ok);
+    EXPECT_FALSE(ReadBands(png, -5).ok);
+    EXPECT_TRUE(ReadBands(png, 0).bands.empty());
+
+    // Cut in the pixel data: the rows decoded before the cut may arrive, but the read fails.
+    const std::vector<uint8_t> cut(png.begin(), png.begin() + static_cast<long>(png.size() / 2));
+    EXPECT_FALSE(ReadBands(cut, 4).ok);
+    // Damage after the pixel data fails the read too, as it fails the whole load.
+    std::vector<uint8_t> badEnd = png;
+    badEnd[badEnd.size() - 5] ^= 0x40;
+    EXPECT_FALSE(LoadBytes(badEnd));
+    const BandRead damaged = ReadBands(badEnd, 4);
+    EXPECT_FALSE(damaged.ok);
+    EXPECT_EQ(damaged.bands.size(), 8u);
+
+    EXPECT_FALSE(ReadBands({'n', 'o', 't', ' ', 'p', 'n', 'g', '!', 0, 0}, 4).ok);
+    EXPECT_FALSE(ReadBands(test::PngWithHeaderOnly(kPngMaxSide + 1, 1), 4).ok);
+    EXPECT_TRUE(ReadBands(test::PngWithHeaderOnly(kPngMaxSide + 1, 1), 4).layouts.empty());
+}
+
+TEST(PngBands, WhatTheSinkThrowsReachesTheCaller) {
+    const std::vector<uint8_t> png = Encode(*Varied(6, 9, PF_RGB888), 6);
+    TMemoryStream stream(png);
+    int sinkCalls = 0;
+    EXPECT_THROW(ReadPngBands(stream, 2, nullptr,
+                              [&](const TPixmap&, int) {
+                                  ++sinkCalls;
+                                  throw std::logic_error("sink");
+                              }),
+                 std::logic_error);
+    EXPECT_EQ(sinkCalls, 1);
+}
+
 TEST(PngSave, RoundTripsEveryFormat) {
     struct Case {
         int format;
