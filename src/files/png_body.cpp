@@ -169,8 +169,9 @@ std::array<Bytes16, kBlock> Transpose(const std::array<Bytes16, kBlock>& rows) {
 // The inverse of CellsToPixels for the RGB888 rows firstRow to firstRow + rows.height - 1 of the
 // map's picture. The rows go in groups of 16 pixels, whose 48 bytes per row are three byte blocks
 // wide: after transposing, byte column k of a group is channel k % 3 of its pixel k / 3 down 16
-// rows, one piece of a plane's column. Each group is copied down the whole band, so that the
-// band's rows are read from the cache and every plane column is written in full cache lines.
+// rows, one piece of a plane's column. Each block column of a group is copied down the whole band
+// before the next, so that the 16 plane columns it writes stay in the first-level cache until
+// their cache lines are full.
 void PixelsToCells(const TPixmap& rows, int firstRow, tilemap& map) {
     const size_t plane = map.tmap.size() / 3;
     const auto h = static_cast<size_t>(map.tmaph);
@@ -182,8 +183,8 @@ void PixelsToCells(const TPixmap& rows, int firstRow, tilemap& map) {
     const int fullHeight = rows.height - rows.height % kBlock;
     for (int x0 = 0; x0 < fullWidth; x0 += kBlock) {
         uint8_t* group = map.tmap.data() + static_cast<size_t>(x0) * h + firstRow;
-        for (int y0 = 0; y0 < fullHeight; y0 += kBlock) {
-            for (int k0 = 0; k0 < 3 * kBlock; k0 += kBlock) {
+        for (int k0 = 0; k0 < 3 * kBlock; k0 += kBlock) {
+            for (int y0 = 0; y0 < fullHeight; y0 += kBlock) {
                 std::array<Bytes16, kBlock> block;
 #pragma GCC unroll 16
                 for (int i = 0; i < kBlock; ++i) {
