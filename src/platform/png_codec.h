@@ -11,8 +11,10 @@
 namespace dm {
 
 // Limits that keep a hostile picture from making the loader allocate without bound. A picture
-// over any of them loads as null.
-inline constexpr uint32_t kPngMaxSide = 16384;                    // width and height each
+// over any of them loads as null. The side limit is the one libpng itself applies when writing,
+// so every picture this program writes loads again (a map of one long row is one long picture);
+// the pixel count is what bounds the memory.
+inline constexpr uint32_t kPngMaxSide = 1000000;                  // width and height each
 inline constexpr uint64_t kPngMaxPixels = 64ull * 1024 * 1024;    // width x height
 inline constexpr uint64_t kPngMaxChunkBytes = 8ull * 1024 * 1024; // one ancillary chunk
 inline constexpr uint32_t kPngMaxCachedChunks = 128;              // ancillary chunks kept

@@ -204,6 +204,25 @@ TEST(TilemapSave, BackslashesSeparateFolders) {
     EXPECT_EQ(Magic(folder.Path("maps/town.dtm")), "DMTR");
 }
 
+TEST(TilemapSave, LongThinMapsComeBackFromThePictureBody) {
+    ContainerTempFolder folder;
+    for (const auto& [w, h] : {std::pair{1, 20000}, std::pair{20000, 1}}) {
+        const std::shared_ptr<tilemap> map = tilemap::Create(w, h);
+        map->SetTile(w - 1, h - 1, 65, 7, 3, 0);
+        const std::string path = folder.Path("thin.dtm");
+        int32_t result = 0;
+        SaveCapturingOutput(*map, path, result);
+        ASSERT_EQ(result, 1);
+        EXPECT_EQ(Magic(path), "DMTP");
+
+        test::MessageLog log;
+        const std::shared_ptr<tilemap> back = Read(path, log.Callback());
+        ASSERT_TRUE(back) << w << " x " << h;
+        EXPECT_TRUE(log.messages.empty());
+        EXPECT_EQ(back->tmap, map->tmap);
+    }
+}
+
 TEST(TilemapSave, RoundTripsThroughBothBodies) {
     ContainerTempFolder folder;
     std::mt19937 random(20261209);
