@@ -1,4 +1,5 @@
 #include "files/container_test_support.h"
+#include "tool_run.h"
 
 #include "files/tilemap_file.h"
 #include "platform/pixmap.h"
@@ -6,37 +7,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <sys/wait.h>
 
 namespace dm {
 namespace {
 
 using test::ContainerTempFolder;
-
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-std::string FileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-struct ExportRun {
-    int status = -1;
-    std::string err;
-};
+using test::RunDtmtool;
+using test::ToolRun;
 
 class DtmtoolExport : public testing::Test {
   protected:
@@ -72,18 +52,9 @@ class DtmtoolExport : public testing::Test {
     }
 
     // Runs "dtmtool export" with the arguments from inside the test folder.
-    ExportRun Export(const std::vector<std::string>& args) {
-        std::string command =
-            "cd " + Quote(folder_.Root().string()) + " && " + Quote(DTMTOOL_PATH) + " export";
-        for (const std::string& arg : args) {
-            command += " " + Quote(arg);
-        }
-        command += " 2>" + Quote(folder_.Path("stderr.txt"));
-        ExportRun run;
-        const int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.err = FileText(folder_.Path("stderr.txt"));
-        return run;
+    ToolRun Export(std::vector<std::string> args) {
+        args.insert(args.begin(), "export");
+        return RunDtmtool(args, folder_);
     }
 
     ContainerTempFolder folder_;
@@ -96,7 +67,7 @@ std::array<uint8_t, 4> PixelBytes(const TPixmap& picture, int x, int y) {
 }
 
 TEST_F(DtmtoolExport, RendersTheMapWithTheConfiguredLook) {
-    const ExportRun run = Export({"in.dtm", "out.png", "--config", "look.txt"});
+    const ToolRun run = Export({"in.dtm", "out.png", "--config", "look.txt"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     const auto picture = LoadPixmap(folder_.Path("out.png"));
@@ -118,7 +89,7 @@ TEST_F(DtmtoolExport, ShippedConfigurationAndArtAreFoundBesideTheProgram) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"in.dtm", "default.png"},
           std::vector<std::string>{"in.dtm", "relative.png", "--config", "shipped.txt"}}) {
-        const ExportRun run = Export(args);
+        const ToolRun run = Export(args);
         EXPECT_EQ(run.status, 0) << run.err;
         const auto picture = LoadPixmap(folder_.Path(args[1]));
         ASSERT_NE(picture, nullptr) << args[1];
@@ -132,7 +103,7 @@ TEST_F(DtmtoolExport, ShippedConfigurationAndArtAreFoundBesideTheProgram) {
 
 TEST_F(DtmtoolExport, StartUpFailuresEndWithStatus255AndTheMessage) {
     std::ofstream(folder_.Path("broken.txt")) << "tileset " << folder_.Path("none.png") << "\n";
-    ExportRun run = Export({"in.dtm", "out.png", "--config", "broken.txt"});
+    ToolRun run = Export({"in.dtm", "out.png", "--config", "broken.txt"});
     EXPECT_EQ(run.status, 255);
     EXPECT_EQ(run.err, "Failed to load " + folder_.Path("none_fg.png") + "\n");
 
@@ -149,7 +120,7 @@ TEST_F(DtmtoolExport, StartUpFailuresEndWithStatus255AndTheMessage) {
 }
 
 TEST_F(DtmtoolExport, BadArgumentsAndFailedExportsAreReported) {
-    ExportRun run = Export({"in.dtm", "no/folder/out.png", "--config", "look.txt"});
+    ToolRun run = Export({"in.dtm", "no/folder/out.png", "--config", "look.txt"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "dtmtool: Failed to export tilemap image!\n");
 

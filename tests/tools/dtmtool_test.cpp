@@ -1,4 +1,5 @@
 #include "files/container_test_support.h"
+#include "tool_run.h"
 
 #include "files/png_body.h"
 #include "files/rle_body.h"
@@ -6,35 +7,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <sys/wait.h>
-
 namespace dm {
 namespace {
 
 using test::ByteBuilder;
 using test::ContainerTempFolder;
 using test::ReadFileBytes;
+using test::RunDtmtool;
+using test::ToolRun;
 using test::WriteFileBytes;
-
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-std::string FileText(const std::string& path) {
-    const std::vector<uint8_t> bytes = ReadFileBytes(path);
-    return {bytes.begin(), bytes.end()};
-}
 
 std::shared_ptr<tilemap> PatternMap(int32_t w, int32_t h) {
     std::shared_ptr<tilemap> map = tilemap::Create(w, h);
@@ -52,21 +33,7 @@ std::string Statistics(int64_t uncompressed, int64_t rle, int64_t png) {
 
 class Dtmtool : public testing::Test {
   protected:
-    ToolRun Dtm(const std::vector<std::string>& args) {
-        std::string command = Quote(DTMTOOL_PATH);
-        for (const std::string& arg : args) {
-            command += " " + Quote(arg);
-        }
-        const std::string out = folder_.Path("stdout.txt");
-        const std::string err = folder_.Path("stderr.txt");
-        command += " >" + Quote(out) + " 2>" + Quote(err);
-        ToolRun run;
-        const int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = FileText(out);
-        run.err = FileText(err);
-        return run;
-    }
+    ToolRun Dtm(const std::vector<std::string>& args) { return RunDtmtool(args, folder_); }
 
     // Saves the map as the editor would, without letting the statistics reach the test's output.
     std::string SaveMap(const tilemap& map, const std::string& name) {
