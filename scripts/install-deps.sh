@@ -7,6 +7,9 @@ packages=(
     libpng-dev zlib1g-dev
     libgtest-dev libbenchmark-dev
     clang-format
+    libsdl2-dev libgl-dev
+    xvfb xauth xdotool libgl1-mesa-dri imagemagick
+    zenity
 )
 
 missing=()
