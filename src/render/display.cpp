@@ -2,6 +2,7 @@
 
 #include "platform/fatal_error.h"
 #include "platform/file_system.h"
+#include "platform/graphics.h"
 
 #include <cstdint>
 
@@ -45,6 +46,7 @@ void OpenDisplay(Display& display, const std::string& configPath, const std::str
     display.windowWidth = static_cast<int>(width);
     display.windowHeight = static_cast<int>(height);
 
+    SetApplicationTitle(display.title);
     WindowRequest request;
     request.title = display.title;
     request.width = display.windowWidth;

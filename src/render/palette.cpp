@@ -1,6 +1,7 @@
 #include "render/palette.h"
 
 #include "platform/fatal_error.h"
+#include "platform/graphics.h"
 #include "platform/pixmap.h"
 #include "platform/png_codec.h"
 
@@ -33,8 +34,8 @@ int PaletteBrightness(const Palette& palette, uint8_t index) {
     return (palette.Red(index) + palette.Green(index) + palette.Blue(index)) / 3;
 }
 
-void SetPaletteColor(const Palette& palette, uint8_t index, const ColorSetter& setColor) {
-    setColor(palette.Red(index), palette.Green(index), palette.Blue(index));
+void SetPaletteColor(const Palette& palette, uint8_t index) {
+    SetColor(palette.Red(index), palette.Green(index), palette.Blue(index));
 }
 
 } // namespace dm

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace dm {
@@ -29,10 +28,7 @@ Palette LoadPalette(const std::string& path, const DisplayConfig& config);
 // (red + green + blue) / 3 of an entry.
 int PaletteBrightness(const Palette& palette, uint8_t index);
 
-// Receives a drawing colour as red, green and blue.
-using ColorSetter = std::function<void(int red, int green, int blue)>;
-
-// Hands the colour of an entry to the drawing layer's colour setter.
-void SetPaletteColor(const Palette& palette, uint8_t index, const ColorSetter& setColor);
+// Makes the colour of an entry the drawing colour.
+void SetPaletteColor(const Palette& palette, uint8_t index);
 
 } // namespace dm

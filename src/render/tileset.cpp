@@ -4,6 +4,7 @@
 #include "platform/paths.h"
 #include "platform/pixmap.h"
 #include "platform/png_codec.h"
+#include "platform/timage.h"
 
 namespace dm {
 
@@ -12,15 +13,11 @@ namespace {
 // Glyph sizes are kept in 8 bits, so a sheet may be at most 16 x 255 pixels across and down.
 constexpr int kMaxSheetSide = kGlyphsPerRow * 255;
 
-GlyphSheet CutSheet(std::shared_ptr<TPixmap> pixmap, int glyphWidth, int glyphHeight) {
-    GlyphSheet sheet;
-    for (int i = 0; i < kGlyphCount; ++i) {
-        sheet.frames[i] =
-            pixmap->Window(glyphWidth * (i % kGlyphsPerRow), glyphHeight * (i / kGlyphsPerRow),
-                           glyphWidth, glyphHeight);
-    }
-    sheet.pixmap = std::move(pixmap);
-    return sheet;
+// The sheet's 256 glyphs. Only the 16 glyph columns of the sheet are handed over, so that a sheet
+// whose width is not a multiple of 16 is still cut 16 glyphs to a row.
+std::shared_ptr<TImage> CutSheet(TPixmap& pixmap, int glyphWidth, int glyphHeight) {
+    return TImage::LoadAnim(pixmap.Window(0, 0, glyphWidth * kGlyphsPerRow, pixmap.height),
+                            glyphWidth, glyphHeight, 0, kGlyphCount, kImageMasked, GetMaskRGB());
 }
 
 } // namespace
@@ -38,10 +35,11 @@ Tileset LoadTileset(const std::string& path, const DisplayConfig& config) {
     const std::string foregroundPath = ForegroundSheetPath(tilesetPath);
     const std::string backgroundPath = BackgroundSheetPath(tilesetPath);
 
-    std::shared_ptr<TPixmap> foreground = LoadPixmap(foregroundPath);
-    if (!foreground) {
+    const std::shared_ptr<TImage> whole = TImage::Load(foregroundPath, -1, GetMaskRGB());
+    if (!whole) {
         throw FatalError("Failed to load " + foregroundPath);
     }
+    TPixmap* foreground = whole->pixmaps[0].get();
     if (foreground->width < kGlyphsPerRow || foreground->height < kGlyphsPerRow ||
         foreground->width > kMaxSheetSide || foreground->height > kMaxSheetSide) {
         throw FatalError(
@@ -52,15 +50,19 @@ Tileset LoadTileset(const std::string& path, const DisplayConfig& config) {
     const int glyphWidth = foreground->width / kGlyphsPerRow;
     const int glyphHeight = foreground->height / kGlyphsPerRow;
 
-    std::shared_ptr<TPixmap> background = LoadPixmap(backgroundPath);
-    if (!background || background->width < glyphWidth * kGlyphsPerRow ||
-        background->height < glyphHeight * kGlyphsPerRow) {
+    SetMaskRGB(0, 0, 0);
+    Tileset tileset;
+    tileset.ForegroundSheet = CutSheet(*foreground, glyphWidth, glyphHeight);
+    if (!tileset.ForegroundSheet) {
+        throw FatalError("Failed to load tileset image " + foregroundPath);
+    }
+    const std::shared_ptr<TPixmap> background = LoadPixmap(backgroundPath);
+    if (background && background->width >= glyphWidth * kGlyphsPerRow) {
+        tileset.BackgroundSheet = CutSheet(*background, glyphWidth, glyphHeight);
+    }
+    if (!tileset.BackgroundSheet) {
         throw FatalError("Failed to load tileset image " + backgroundPath);
     }
-
-    Tileset tileset;
-    tileset.ForegroundSheet = CutSheet(std::move(foreground), glyphWidth, glyphHeight);
-    tileset.BackgroundSheet = CutSheet(std::move(background), glyphWidth, glyphHeight);
     tileset.GlyphWidth = static_cast<uint8_t>(glyphWidth);
     tileset.GlyphHeight = static_cast<uint8_t>(glyphHeight);
     return tileset;

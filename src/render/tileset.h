@@ -2,27 +2,22 @@
 
 #include "render/display_config.h"
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 namespace dm {
 
-class TPixmap;
+class TImage;
 
 inline constexpr int kGlyphCount = 256;
 inline constexpr int kGlyphsPerRow = 16;
 
-// One glyph sheet: the whole picture and its 256 glyph frames, which share its pixels.
-struct GlyphSheet {
-    std::shared_ptr<TPixmap> pixmap;
-    std::array<std::shared_ptr<TPixmap>, kGlyphCount> frames;
-};
-
+// The two glyph sheets as images of 256 frames, glyph g being frame g; black is the mask colour
+// and glyphs are sampled by nearest pixel so they stay sharp when scaled.
 struct Tileset {
-    GlyphSheet ForegroundSheet;
-    GlyphSheet BackgroundSheet;
+    std::shared_ptr<TImage> ForegroundSheet;
+    std::shared_ptr<TImage> BackgroundSheet;
     uint8_t GlyphWidth = 0;
     uint8_t GlyphHeight = 0;
 };
@@ -33,8 +28,8 @@ std::string ForegroundSheetPath(const std::string& tilesetPath);
 std::string BackgroundSheetPath(const std::string& tilesetPath);
 
 // Loads both glyph sheets named after path (kUseDefaultPath: config.tileset) and cuts each into
-// 256 frames of the foreground sheet's glyph size. Throws FatalError when a sheet cannot be
-// loaded or is too small or too large for 16 x 16 glyphs.
+// 256 frames of the foreground sheet's glyph size, 16 to a row. Sets the mask colour to black.
+// Throws FatalError when a sheet cannot be loaded or is too small or too large for 16 x 16 glyphs.
 Tileset LoadTileset(const std::string& path, const DisplayConfig& config);
 
 } // namespace dm

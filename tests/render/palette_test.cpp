@@ -1,5 +1,7 @@
 #include "render/palette.h"
 
+#include "support/headless_window.h"
+
 #include "platform/fatal_error.h"
 #include "platform/pixmap.h"
 #include "temp_folder.h"
@@ -102,9 +104,11 @@ TEST(PaletteColors, BrightnessAndColorSetterUseTheEntry) {
     EXPECT_EQ(PaletteBrightness(palette, 8), 2);
     EXPECT_EQ(PaletteBrightness(palette, 9), 0);
 
-    std::array<int, 3> color{-1, -1, -1};
-    SetPaletteColor(palette, 8, [&](int r, int g, int b) { color = {r, g, b}; });
-    EXPECT_EQ(color, (std::array<int, 3>{1, 2, 3}));
+    test::HeadlessWindow window(1, 1);
+    SetPaletteColor(palette, 8);
+    const TDrawContext& context = window.Graphics().context;
+    EXPECT_EQ((std::array<int, 3>{context.color_red, context.color_green, context.color_blue}),
+              (std::array<int, 3>{1, 2, 3}));
 }
 
 } // namespace

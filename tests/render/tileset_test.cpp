@@ -2,6 +2,7 @@
 
 #include "platform/fatal_error.h"
 #include "platform/pixmap.h"
+#include "platform/timage.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
 
@@ -75,9 +76,13 @@ TEST_F(TilesetFiles, GlyphSizeComesFromTheForegroundSheet) {
 TEST_F(TilesetFiles, SheetsAreCutSixteenGlyphsToARow) {
     const std::string path = WriteSheets("glyphs", 130, 200, 128 + 40, 192);
     const Tileset tileset = LoadTileset(path, DisplayConfig{});
-    for (const GlyphSheet* sheet : {&tileset.ForegroundSheet, &tileset.BackgroundSheet}) {
+    for (const TImage* sheet : {tileset.ForegroundSheet.get(), tileset.BackgroundSheet.get()}) {
+        ASSERT_EQ(sheet->FrameCount(), 256);
+        EXPECT_EQ(sheet->flags, kImageMasked);
+        EXPECT_EQ(sheet->width, 8);
+        EXPECT_EQ(sheet->height, 12);
         for (int glyph : {0, 1, 15, 16, 17, 255}) {
-            const std::shared_ptr<TPixmap>& frame = sheet->frames[glyph];
+            const std::shared_ptr<TPixmap>& frame = sheet->pixmaps[glyph];
             ASSERT_NE(frame, nullptr);
             EXPECT_EQ(frame->width, 8);
             EXPECT_EQ(frame->height, 12);

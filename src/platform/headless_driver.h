@@ -1,0 +1,69 @@
+#pragma once
+
+#include "platform/frame_list.h"
+#include "platform/pixmap.h"
+#include "platform/replay_script.h"
+#include "platform/system_driver.h"
+
+#include <cstdint>
+#include <deque>
+#include <iosfwd>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace dm {
+
+// Thrown out of Flip when the script has run its course, wherever the program is.
+class ReplayFinished : public std::runtime_error {
+  public:
+    ReplayFinished() : std::runtime_error("the replay script has ended") {}
+};
+
+// A system driver without a display: events come from a script keyed by frame number, time is a
+// virtual clock that sleeping advances at once, frames are drawn by the software rasteriser, and
+// message boxes and file requesters are answered from the script and written to the log, one line
+// each.
+class HeadlessDriver : public SystemDriver {
+  public:
+    HeadlessDriver(ReplayScript script, std::ostream& log);
+
+    bool OpenWindow(const std::string& title, int width, int height, std::string& whyNot) override;
+    void Poll() override;
+    int64_t Millisecs() override { return clock_; }
+    void Delay(int milliseconds) override;
+    void Present(const FrameList& frame, int syncInterval) override;
+    int ShowMessageBox(MessageBoxKind kind, const std::string& caption, const std::string& text,
+                       bool serious) override;
+    std::string RequestFile(const FileRequest& request) override;
+
+    // Frames presented so far; the number of the frame being made.
+    int64_t FrameNumber() const { return frame_; }
+
+    // The last frame presented, drawn; a black window before the first.
+    std::shared_ptr<TPixmap> LastFrame();
+
+    // Keeps going past the script's end instead of throwing ReplayFinished, for callers that
+    // step the program themselves.
+    void RunPastEnd() { runPastEnd_ = true; }
+
+  private:
+    void Deliver(const ReplayStep& step);
+    void SaveScreenshot(const std::string& path);
+
+    ReplayScript script_;
+    std::ostream& log_;
+    size_t next_ = 0;
+    int64_t frame_ = 0;
+    int64_t clock_ = 0;
+    int64_t lastFrame_ = -1; // the frame after which the run stops; -1 never
+    bool runPastEnd_ = false;
+    int width_ = 0;
+    int height_ = 0;
+    FrameList presented_;
+    std::shared_ptr<TPixmap> drawn_;
+    std::deque<std::string> answers_;
+    std::deque<int> choices_;
+};
+
+} // namespace dm

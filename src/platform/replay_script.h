@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dm {
+
+// One scripted happening of a headless run.
+enum class ReplayAction {
+    KeyDown,     // value: key code
+    KeyUp,       // value: key code
+    Char,        // value: character code
+    Move,        // value, value2: window pixel
+    ButtonDown,  // value: 1 left, 2 right, 3 middle
+    ButtonUp,    // value: button
+    Wheel,       // value: notches
+    Close,       // the window's close request
+    FocusLost,   //
+    FocusGained, //
+    Answer,      // text: the next file requester's answer, "" to cancel
+    Choose,      // value: the next message box's button index
+    Screenshot,  // text: where to save the frame presented at this frame
+    End,         // stop after this frame
+};
+
+struct ReplayStep {
+    int64_t frame = 0;
+    ReplayAction action = ReplayAction::End;
+    int value = 0;
+    int value2 = 0;
+    std::string text;
+};
+
+// A script in order of frames, as parsed from text.
+struct ReplayScript {
+    std::vector<ReplayStep> steps;
+};
+
+struct ReplayParseResult {
+    std::optional<ReplayScript> script;
+    std::string error; // "line N: why", when script is empty
+};
+
+// Reads a script: one happening per line, blank lines and lines starting with "#" ignored, numbers
+// decimal. "frame N" makes the following lines happen at frame N (frames count presented frames
+// from 0 and never go back). "press CODE" is a key down and up in one frame. Relative paths of
+// "screenshot" and "answer" are taken against baseFolder. The first line that does not parse
+// refuses the whole script.
+ReplayParseResult ParseReplayScript(std::string_view text, const std::string& baseFolder);
+
+} // namespace dm

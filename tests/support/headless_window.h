@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/graphics.h"
+#include "platform/headless_driver.h"
+#include "platform/pixmap.h"
+#include "platform/replay_script.h"
+#include "platform/system_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+namespace dm::test {
+
+// A headless driver running the script, with a window of the given size open on it; everything is
+// put back when the object goes.
+class HeadlessWindow {
+  public:
+    HeadlessWindow(int width, int height, std::string_view script = "",
+                   const std::string& baseFolder = "/") {
+        ReplayParseResult parsed = ParseReplayScript(script, baseFolder);
+        EXPECT_TRUE(parsed.script) << parsed.error;
+        driver_ = std::make_shared<HeadlessDriver>(parsed.script.value_or(ReplayScript{}), log_);
+        SetSystemDriver(driver_);
+        graphics_ = OpenGraphics(width, height, 0, 60, 0);
+        EXPECT_NE(graphics_, nullptr);
+    }
+    ~HeadlessWindow() {
+        CloseGraphics();
+        SetSystemDriver(nullptr);
+    }
+    HeadlessWindow(const HeadlessWindow&) = delete;
+    HeadlessWindow& operator=(const HeadlessWindow&) = delete;
+
+    HeadlessDriver& Driver() { return *driver_; }
+    TGraphics& Graphics() { return *graphics_; }
+    std::string Log() const { return log_.str(); }
+
+    // Presents what was drawn since the last flip, without pacing, and returns it drawn.
+    std::shared_ptr<TPixmap> Present() {
+        Flip(0);
+        return driver_->LastFrame();
+    }
+
+  private:
+    std::ostringstream log_;
+    std::shared_ptr<HeadlessDriver> driver_;
+    std::shared_ptr<TGraphics> graphics_;
+};
+
+} // namespace dm::test
