@@ -1,0 +1,293 @@
+#include "platform/sdl/sdl_driver.h"
+
+#include "platform/input_event.h"
+#include "platform/polled_input.h"
+#include "platform/sdl/gl_renderer.h"
+#include "platform/sdl/sdl_key_codes.h"
+
+#include <SDL2/SDL.h>
+
+#include <vector>
+
+namespace dm {
+
+namespace {
+
+int Modifiers() {
+    const SDL_Keymod mods = SDL_GetModState();
+    return ((mods & KMOD_SHIFT) ? kModShift : 0) | ((mods & KMOD_CTRL) ? kModControl : 0) |
+           ((mods & KMOD_ALT) ? kModAlt : 0) | ((mods & KMOD_GUI) ? kModSystem : 0);
+}
+
+// SDL numbers the middle button 2 and the right one 3; the host the other way round.
+int HostButton(uint8_t button) {
+    switch (button) {
+    case SDL_BUTTON_LEFT:
+        return 1;
+    case SDL_BUTTON_RIGHT:
+        return 2;
+    case SDL_BUTTON_MIDDLE:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+// The keys that the host also delivers as typed characters; SDL's text input leaves them out.
+int ControlCharacter(SDL_Keycode sym) {
+    switch (sym) {
+    case SDLK_BACKSPACE:
+        return 8;
+    case SDLK_TAB:
+        return 9;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return 13;
+    case SDLK_ESCAPE:
+        return 27;
+    default:
+        return 0;
+    }
+}
+
+void Emit(EventId id, int data, int x = 0, int y = 0) {
+    EmitEvent({id, data, Modifiers(), x, y});
+}
+
+// Typed text arrives as UTF-8; characters beyond 255 have no place in the character queue.
+void EmitText(const char* utf8) {
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8);
+    while (*p) {
+        int length = *p < 0x80 ? 1 : (*p >> 5) == 6 ? 2 : (*p >> 4) == 14 ? 3 : 4;
+        uint32_t code = length == 1 ? *p : *p & (0x3F >> (length - 1));
+        for (int i = 1; i < length; ++i) {
+            if ((p[i] & 0xC0) != 0x80) {
+                length = i; // a broken sequence: drop what was read
+                code = 0x100;
+                break;
+            }
+            code = code << 6 | (p[i] & 0x3F);
+        }
+        if (code > 0 && code <= 255) {
+            Emit(EventId::KeyChar, static_cast<int>(code));
+        }
+        p += length;
+    }
+}
+
+void Translate(const SDL_Event& event, int& buttonsHeld) {
+    switch (event.type) {
+    case SDL_KEYDOWN: {
+        const int key = VirtualKeyCode(event.key.keysym);
+        if (key > 0) {
+            Emit(event.key.repeat ? EventId::KeyRepeat : EventId::KeyDown, key);
+        }
+        if (const int c = ControlCharacter(event.key.keysym.sym)) {
+            Emit(EventId::KeyChar, c);
+        }
+        break;
+    }
+    case SDL_KEYUP:
+        if (const int key = VirtualKeyCode(event.key.keysym)) {
+            Emit(EventId::KeyUp, key);
+        }
+        break;
+    case SDL_TEXTINPUT:
+        EmitText(event.text.text);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        if (const int button = HostButton(event.button.button)) {
+            // Captured, a drag that leaves the window keeps reporting where it goes.
+            if (buttonsHeld++ == 0) {
+                SDL_CaptureMouse(SDL_TRUE);
+            }
+            Emit(EventId::MouseDown, button, event.button.x, event.button.y);
+        }
+        break;
+    case SDL_MOUSEBUTTONUP:
+        if (const int button = HostButton(event.button.button)) {
+            if (buttonsHeld > 0 && --buttonsHeld == 0) {
+                SDL_CaptureMouse(SDL_FALSE);
+            }
+            Emit(EventId::MouseUp, button, event.button.x, event.button.y);
+        }
+        break;
+    case SDL_MOUSEMOTION: {
+        const uint32_t state = event.motion.state;
+        const int held = (state & SDL_BUTTON_RMASK)   ? 2
+                         : (state & SDL_BUTTON_MMASK) ? 4
+                         : (state & SDL_BUTTON_LMASK) ? 1
+                                                      : 0;
+        Emit(EventId::MouseMove, held, event.motion.x, event.motion.y);
+        break;
+    }
+    case SDL_MOUSEWHEEL: {
+        const int notches =
+            event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        Emit(EventId::MouseWheel, notches, x, y);
+        break;
+    }
+    case SDL_QUIT:
+        Emit(EventId::AppTerminate, 0);
+        break;
+    case SDL_WINDOWEVENT:
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            Emit(EventId::AppResume, 0);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            buttonsHeld = 0;
+            Emit(EventId::AppSuspend, 0);
+            break;
+        case SDL_WINDOWEVENT_ENTER:
+            Emit(EventId::MouseEnter, 0);
+            break;
+        case SDL_WINDOWEVENT_LEAVE:
+            Emit(EventId::MouseLeave, 0);
+            break;
+        case SDL_WINDOWEVENT_CLOSE:
+            Emit(EventId::AppTerminate, 0);
+            break;
+        default:
+            break;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+SdlDriver::SdlDriver() = default;
+
+SdlDriver::~SdlDriver() {
+    CloseWindow();
+    SDL_Quit();
+}
+
+void SdlDriver::CloseWindow() {
+    renderer_.reset();
+    if (context_) {
+        SDL_GL_DeleteContext(context_);
+        context_ = nullptr;
+    }
+    if (window_) {
+        SDL_DestroyWindow(window_);
+        window_ = nullptr;
+    }
+}
+
+bool SdlDriver::OpenWindow(const std::string& title, int width, int height, std::string& whyNot) {
+    CloseWindow();
+    // A click that brings the window forward is a click like any other.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        whyNot = SDL_GetError();
+        return false;
+    }
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                               height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (window_) {
+        context_ = SDL_GL_CreateContext(window_);
+    }
+    if (!window_ || !context_) {
+        whyNot = SDL_GetError();
+        CloseWindow();
+        return false;
+    }
+    SDL_GL_MakeCurrent(window_, context_);
+    SDL_GL_SetSwapInterval(0);
+    swapInterval_ = 0;
+    renderer_ = std::make_unique<GlRenderer>(width, height);
+    // Both buffers start black before the window shows.
+    for (int i = 0; i < 2; ++i) {
+        renderer_->Render(FrameList{{DrawCommand{}}});
+        SDL_GL_SwapWindow(window_);
+    }
+    SDL_ShowWindow(window_);
+    SDL_StartTextInput();
+    return true;
+}
+
+void SdlDriver::Poll() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        Translate(event, buttonsHeld_);
+    }
+}
+
+int64_t SdlDriver::Millisecs() {
+    return static_cast<int64_t>(SDL_GetTicks64());
+}
+
+void SdlDriver::Delay(int milliseconds) {
+    if (milliseconds > 0) {
+        SDL_Delay(static_cast<uint32_t>(milliseconds));
+    }
+}
+
+void SdlDriver::Present(const FrameList& frame, int syncInterval) {
+    if (!renderer_) {
+        return;
+    }
+    if (syncInterval != swapInterval_) {
+        SDL_GL_SetSwapInterval(syncInterval);
+        swapInterval_ = syncInterval;
+    }
+    renderer_->Render(frame);
+    if (capture_) {
+        lastFrame_ = renderer_->ReadBack();
+    }
+    SDL_GL_SwapWindow(window_);
+}
+
+int SdlDriver::DrawCalls() const {
+    return renderer_ ? renderer_->DrawCalls() : 0;
+}
+
+int SdlDriver::ShowMessageBox(MessageBoxKind kind, const std::string& caption,
+                              const std::string& text, bool serious) {
+    std::vector<SDL_MessageBoxButtonData> buttons;
+    const auto add = [&buttons](const char* label, uint32_t flags) {
+        buttons.push_back({flags, static_cast<int>(buttons.size()), label});
+    };
+    const uint32_t enter = SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+    const uint32_t escape = SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+    switch (kind) {
+    case MessageBoxKind::Notify:
+        add("OK", enter | escape);
+        break;
+    case MessageBoxKind::Confirm:
+        add("OK", enter);
+        add("Cancel", escape);
+        break;
+    case MessageBoxKind::Proceed:
+        add("Yes", enter);
+        add("No", 0);
+        add("Cancel", escape);
+        break;
+    }
+    SDL_MessageBoxData data{};
+    data.flags = (serious ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION) |
+                 SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+    data.window = window_;
+    data.title = caption.c_str();
+    data.message = text.c_str();
+    data.numbuttons = static_cast<int>(buttons.size());
+    data.buttons = buttons.data();
+    int chosen = -1;
+    return SDL_ShowMessageBox(&data, &chosen) == 0 ? chosen : -1;
+}
+
+std::string SdlDriver::RequestFile(const FileRequest&) {
+    return "";
+}
+
+} // namespace dm

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/pixmap.h"
+#include "platform/system_driver.h"
+
+#include <memory>
+#include <string>
+
+struct SDL_Window;
+
+namespace dm {
+
+class GlRenderer;
+
+// The desktop driver: an SDL window with an OpenGL context, SDL's events turned into the host's
+// events, SDL's clock, and SDL message boxes.
+class SdlDriver : public SystemDriver {
+  public:
+    SdlDriver();
+    ~SdlDriver() override;
+    SdlDriver(const SdlDriver&) = delete;
+    SdlDriver& operator=(const SdlDriver&) = delete;
+
+    bool OpenWindow(const std::string& title, int width, int height, std::string& whyNot) override;
+    void Poll() override;
+    int64_t Millisecs() override;
+    void Delay(int milliseconds) override;
+    void Present(const FrameList& frame, int syncInterval) override;
+    int ShowMessageBox(MessageBoxKind kind, const std::string& caption, const std::string& text,
+                       bool serious) override;
+    std::string RequestFile(const FileRequest& request) override;
+
+    // Keeps a copy of each presented frame, read back from the window, for LastFrame.
+    void CaptureFrames(bool enabled) { capture_ = enabled; }
+    std::shared_ptr<TPixmap> LastFrame() const { return lastFrame_; }
+
+    // Draw calls of the last presented frame.
+    int DrawCalls() const;
+
+  private:
+    void CloseWindow();
+
+    SDL_Window* window_ = nullptr; // owned; SDL frees it
+    void* context_ = nullptr;      // owned; SDL frees it
+    std::unique_ptr<GlRenderer> renderer_;
+    int swapInterval_ = -1;
+    int buttonsHeld_ = 0;
+    bool capture_ = false;
+    std::shared_ptr<TPixmap> lastFrame_;
+};
+
+} // namespace dm
