@@ -40,6 +40,9 @@ class HeadlessDriver : public SystemDriver {
     // Frames presented so far; the number of the frame being made.
     int64_t FrameNumber() const { return frame_; }
 
+    // The drawing of the last frame presented, as recorded.
+    const FrameList& PresentedFrame() const { return presented_; }
+
     // The last frame presented, drawn; a black window before the first.
     std::shared_ptr<TPixmap> LastFrame();
 

@@ -28,9 +28,14 @@ class HeadlessWindow {
         graphics_ = OpenGraphics(width, height, 0, 60, 0);
         EXPECT_NE(graphics_, nullptr);
     }
+    // Leaves alone a window that a newer one has replaced.
     ~HeadlessWindow() {
-        CloseGraphics();
-        SetSystemDriver(nullptr);
+        if (CurrentGraphics() == graphics_.get()) {
+            CloseGraphics();
+        }
+        if (CurrentSystemDriver() == driver_.get()) {
+            SetSystemDriver(nullptr);
+        }
     }
     HeadlessWindow(const HeadlessWindow&) = delete;
     HeadlessWindow& operator=(const HeadlessWindow&) = delete;

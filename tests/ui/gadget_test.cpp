@@ -1,0 +1,160 @@
+#include "ui/gadget.h"
+
+#include "support/headless_window.h"
+#include "support/test_display.h"
+#include "ui/mouse_state.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace dm {
+namespace {
+
+struct Cell {
+    int glyph, fg, bg;
+    bool operator==(const Cell&) const = default;
+};
+
+Cell At(const tilemap& map, int x, int y) {
+    uint8_t g = 0, f = 0, b = 0;
+    map.GrabTile(x, y, g, f, b);
+    return {g, f, b};
+}
+
+std::string Row(const tilemap& map, int x, int y, int length) {
+    std::string text;
+    for (int i = 0; i < length; ++i) {
+        text += static_cast<char>(At(map, x + i, y).glyph);
+    }
+    return text;
+}
+
+std::shared_ptr<tilemap> Blank(int w, int h) {
+    auto map = tilemap::Create(w, h);
+    map->Fill(7, 1, 2, 1);
+    return map;
+}
+
+TEST(GadgetFrames, WindowsFramesTitleBarsAndCutTitles) {
+    auto map = Blank(40, 10);
+    DrawWindow(*map, "Hi", 0, 0, 10, 1);
+    EXPECT_EQ(At(*map, 0, 0), (Cell{91, 28, 2}));
+    EXPECT_EQ(At(*map, 9, 0), (Cell{93, 28, 2}));
+    EXPECT_EQ(At(*map, 1, 0), (Cell{0, 28, 28}));
+    EXPECT_EQ(At(*map, 8, 0), (Cell{0, 28, 28}));
+    EXPECT_EQ(At(*map, 2, 0), (Cell{'H', 0, 28}));
+    EXPECT_EQ(At(*map, 10, 0), (Cell{7, 1, 2}));
+
+    map = Blank(40, 10);
+    DrawWindow(*map, "", 1, 1, 38, 8);
+    EXPECT_EQ(At(*map, 1, 1), (Cell{214, 28, 2}));
+    EXPECT_EQ(At(*map, 38, 1), (Cell{183, 28, 2}));
+    EXPECT_EQ(At(*map, 1, 8), (Cell{211, 28, 2}));
+    EXPECT_EQ(At(*map, 38, 8), (Cell{189, 28, 2}));
+    for (int y = 2; y < 8; ++y) {
+        EXPECT_EQ(At(*map, 1, y), (Cell{186, 28, 2}));
+        EXPECT_EQ(At(*map, 38, y), (Cell{186, 28, 2}));
+    }
+    EXPECT_EQ(At(*map, 2, 1), (Cell{7, 1, 2})); // no title bar, no edge lines
+    EXPECT_EQ(At(*map, 2, 8), (Cell{7, 1, 2}));
+
+    map = Blank(40, 10);
+    DrawWindow(*map, "0123456789012345678901234567890123456789", 0, 0, 38, 8);
+    EXPECT_EQ(Row(*map, 2, 0, 34), "0123456789012345678901234567890123");
+    EXPECT_EQ(At(*map, 36, 0), (Cell{0, 28, 28}));
+}
+
+TEST(GadgetFrames, ChildrenAreDrawnRelativeToTheirParentsUnlessHidden) {
+    auto map = Blank(30, 20);
+    auto window = gadget::CreateWindow("", 2, 2, 8, 6, nullptr);
+    auto label = gadget::CreateLabel("ab", 1, 1, 5, 1, window);
+    window->draw(*map, 10, 5);
+    EXPECT_EQ(At(*map, 13, 8), (Cell{'a', 0, 2}));
+    EXPECT_EQ(At(*map, 12, 7), (Cell{214, 28, 2}));
+
+    map = Blank(30, 20);
+    window->hidden = 1;
+    window->draw(*map, 10, 5);
+    EXPECT_EQ(map->tmap, Blank(30, 20)->tmap);
+    window->hidden = 0;
+    label->hidden = 1;
+    window->draw(*map, 10, 5);
+    EXPECT_EQ(At(*map, 13, 8), (Cell{7, 1, 2}));
+
+    auto button = std::make_shared<gadget>();
+    button->kind = gadget::BUTTON;
+    button->title = "Go";
+    button->TextColor = 5;
+    button->draw(*map, 3, 4);
+    EXPECT_EQ(At(*map, 3, 4), (Cell{'G', 5, 2}));
+}
+
+TEST(GadgetCheckbox, ToggleOnALeftReleaseOverTheBoxCellAndShowItNextDraw) {
+    const Display display = test::TestDisplay(120, 20, 1);
+    // Cell (96, 16) is pixel (384, 48) with 4 x 3 glyphs; (97, 16) is beside the box.
+    test::HeadlessWindow window(display.windowWidth, display.windowHeight, R"(
+        move 385 49
+        button down 1
+        frame 1
+        button up 1
+        frame 2
+        move 389 49
+        button down 1
+        frame 3
+        button up 1
+        frame 4
+        button down 3
+        frame 5
+        button up 3
+        frame 9
+        end
+    )");
+    auto box = gadget::CreateCheckbox("Fill diagonal", 96, 16, nullptr);
+    box->bgcolor = 28;
+    auto map = Blank(120, 20);
+    // The box drawn in the frame of the release still shows the state before the toggle.
+    const int states[] = {0, 1, 1, 1, 1, 1};
+    const int glyphs[] = {0, 0, 251, 251, 251, 251};
+    for (int frame = 0; frame < 6; ++frame) {
+        UpdateMouse(display);
+        box->draw(*map, 0, 0);
+        EXPECT_EQ(box->state, states[frame]) << frame;
+        EXPECT_EQ(At(*map, 96, 16).glyph, glyphs[frame]) << frame;
+        Flip(0);
+    }
+    EXPECT_EQ(At(*map, 96, 16), (Cell{251, 0, 28}));
+    EXPECT_EQ(Row(*map, 98, 16, 13), "Fill diagonal");
+
+    auto unnamed = gadget::CreateCheckbox("", 0, 0, nullptr);
+    unnamed->draw(*map, 0, 0);
+    EXPECT_EQ(At(*map, 0, 0), (Cell{7, 1, 2}));
+}
+
+TEST(MouseState, CellsAreThePixelDividedByGlyphThenScaleAndReleasesLastOnePoll) {
+    Display display = test::TestDisplay(40, 20, 2);
+    display.tileset.GlyphWidth = 8;
+    display.tileset.GlyphHeight = 8;
+    test::HeadlessWindow window(320, 320, R"(
+        move 17 9
+        button down 2
+        frame 3
+        button up 2
+        frame 9
+        end
+    )");
+    const int released[] = {0, 0, 0, 1, 0, 0};
+    for (int frame = 0; frame < 6; ++frame) {
+        UpdateMouse(display);
+        EXPECT_EQ(Mouse().mousecellx, 1);
+        EXPECT_EQ(Mouse().mousecelly, 0);
+        EXPECT_EQ(Mouse().mouseheld[1], frame < 3 ? 1 : 0) << frame;
+        EXPECT_EQ(Mouse().mousereleased[1], released[frame]) << frame;
+        Flip(0);
+    }
+    EXPECT_EQ(MouseInRect(1, 0, 1, 1), 1);
+    EXPECT_EQ(MouseInRect(2, 0, 5, 5), 0);
+}
+
+} // namespace
+} // namespace dm

@@ -1,0 +1,118 @@
+#include "ui/popup.h"
+
+#include "platform/polled_input.h"
+#include "support/drawn_cells.h"
+#include "support/headless_window.h"
+#include "support/test_display.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace dm {
+namespace {
+
+// On a 96 x 32 screen of 4 x 3 glyphs the popup's top-left cell is screen cell (29, 12).
+constexpr int kLeft = 29;
+constexpr int kTop = 12;
+
+class Popup : public testing::Test {
+  protected:
+    // Runs a popup opened at frame 0 with the script; -100 when the script ended first.
+    int Run(const std::string& script, const std::vector<std::string>& buttons) {
+        window_ = std::make_unique<test::HeadlessWindow>(display_.windowWidth,
+                                                         display_.windowHeight, script);
+        try {
+            return popup(display_, "Confirm!", "Text", buttons);
+        } catch (const ReplayFinished&) {
+            return -100;
+        }
+    }
+
+    // "move" to the middle of a popup cell.
+    static std::string MoveTo(int column, int row) {
+        return "move " + std::to_string((kLeft + column) * 4 + 1) + " " +
+               std::to_string((kTop + row) * 3 + 1) + "\n";
+    }
+
+    std::string Shown(int row) const {
+        return test::TextAt(window_->Driver().PresentedFrame(), display_, kLeft, kTop + row, 38);
+    }
+
+    Display display_ = test::TestDisplay(96, 32, 1);
+    std::unique_ptr<test::HeadlessWindow> window_;
+};
+
+TEST_F(Popup, KeysChooseInTheirGroupsOrderAndWrapAround) {
+    const std::vector<std::string> abc{"A", "BB", "CCC"};
+    struct Case {
+        std::string script;
+        const std::vector<std::string>& buttons;
+        int result;
+    };
+    const Case cases[] = {
+        {"frame 1\npress 13\n", yesnobuttons(), 0},
+        {"frame 1\npress 39\nframe 2\npress 13\n", yesnobuttons(), 1},
+        {"frame 1\npress 37\nframe 2\npress 32\n", yesnobuttons(), 1},
+        {"frame 1\npress 68\nframe 2\npress 9\nframe 3\npress 13\n", yesnobuttons(), 0},
+        {"frame 1\npress 27\n", yesnobuttons(), 1},
+        {"frame 1\npress 27\n", abc, 2},
+        {"frame 1\npress 83\nframe 2\npress 40\nframe 3\npress 13\n", abc, 2},
+        // Keys of one group hit in the same frame move the mark once per frame, first key first.
+        {"frame 1\npress 39\npress 68\nframe 2\npress 13\n", abc, 1},
+        {"frame 1\npress 87\npress 37\nframe 2\npress 13\n", abc, 2},
+        {"frame 1\npress 37\npress 39\nframe 2\npress 13\n", abc, 0},
+        // Keys held before the popup opens were forgotten.
+        {"press 13\nframe 3\nend\n", yesnobuttons(), -100},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Run(c.script, c.buttons), c.result) << c.script;
+    }
+    EXPECT_EQ(Run("", {}), -1);
+}
+
+TEST_F(Popup, ReleasesOverTheThreeRowsUnderACaptionChooseIt) {
+    // "Yes" stands at columns 15 to 17, "No" at 19 and 20, on row 6; markers on row 7.
+    struct Case {
+        int column, row, result;
+    };
+    for (const Case c : {Case{15, 6, 0}, Case{17, 5, 0}, Case{19, 7, 1}, Case{20, 6, 1},
+                         Case{21, 6, -100}, Case{18, 6, -100}, Case{19, 4, -100}}) {
+        const std::string script =
+            MoveTo(c.column, c.row) + "button down 1\nframe 1\nbutton up 1\nframe 5\nend\n";
+        EXPECT_EQ(Run(script, yesnobuttons()), c.result) << c.column << "," << c.row;
+    }
+    // A click leaves the keyboard alone; a key exit forgets what else was pressed.
+    Run(MoveTo(16, 6) + "button down 1\nframe 1\nbutton up 1\npress 66\n", yesnobuttons());
+    EXPECT_EQ(TakeKeyHits(66), 1);
+    Run("frame 1\npress 66\npress 13\n", yesnobuttons());
+    EXPECT_EQ(TakeKeyHits(66), 0);
+}
+
+TEST_F(Popup, CaptionsAreSpreadAndMarkersShowOneFrameLate) {
+    Run("frame 0\nend\n", {"A", "BB", "CCC"});
+    EXPECT_EQ(Shown(6).substr(13, 11), std::string("A\0\0\0BB\0\0CCC", 11));
+    EXPECT_EQ(Shown(7).substr(12, 12), std::string(12, '\0'));
+    Run("frame 1\nend\n", {"A", "BB", "CCC"});
+    // Markers stand under the middle of each caption: "XX" under the chosen one.
+    EXPECT_EQ(Shown(7).substr(12, 12), std::string("XX\0\0\0--\0\0--\0", 12));
+    EXPECT_EQ(Shown(0).substr(0, 12), "\xD6 Confirm!  "); // the bar is one solid block a cell
+    EXPECT_EQ(Shown(1).substr(1, 4), "Text");
+
+    Run("frame 1\nend\n", okbuttons());
+    EXPECT_EQ(Shown(6).substr(17, 2), "Ok");
+    EXPECT_EQ(Shown(7).substr(17, 2), "XX");
+}
+
+TEST_F(Popup, MessagesCloseOnEveryAnswerAndReturnOne) {
+    for (const char* script :
+         {"frame 1\npress 27\n", "frame 1\npress 13\n", "frame 1\npress 32\n"}) {
+        window_ = std::make_unique<test::HeadlessWindow>(display_.windowWidth,
+                                                         display_.windowHeight, script);
+        EXPECT_EQ(ShowMessage(display_, "Error!", "Failed to open tilemap."), 1);
+    }
+}
+
+} // namespace
+} // namespace dm

@@ -1,0 +1,70 @@
+#include "ui/prompt.h"
+
+#include "support/drawn_cells.h"
+#include "support/headless_window.h"
+#include "support/test_display.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace dm {
+namespace {
+
+class Prompt : public testing::Test {
+  protected:
+    std::string Run(const std::string& script, uint8_t colour = 0) {
+        window_ = std::make_unique<test::HeadlessWindow>(display_.windowWidth,
+                                                         display_.windowHeight, script);
+        try {
+            return PromptString(display_, "New image width: ", 10, colour);
+        } catch (const ReplayFinished&) {
+            return "(ended)";
+        }
+    }
+
+    test::DrawnCell At(int x, int y) const {
+        return test::ForegroundAt(window_->Driver().PresentedFrame(), display_, x, y);
+    }
+
+    Display display_ = test::TestDisplay(96, 32, 1);
+    std::unique_ptr<test::HeadlessWindow> window_;
+};
+
+TEST_F(Prompt, TypingBackspaceAndIgnoredCharactersMakeTheAnswer) {
+    EXPECT_EQ(Run("frame 1\nchar 49\nframe 2\nchar 50\nframe 3\npress 8\nframe 4\nchar 51\n"
+                  "frame 5\nchar 32\nframe 6\nchar 45\nframe 7\nchar 126\nchar 34\nchar 61\n"
+                  "frame 12\nchar 64\nchar 233\nframe 14\npress 13\n"),
+              "13@");
+    EXPECT_EQ(Run("frame 1\npress 8\nframe 2\npress 27\nframe 3\npress 13\n"), "");
+    // Characters typed before the prompt opened are forgotten; only Enter ends it.
+    EXPECT_EQ(Run("char 55\nframe 3\nend\n"), "(ended)");
+}
+
+TEST_F(Prompt, TheLineIsCentredCountingColourCodesButNotTheCursor) {
+    // "New image width: @0@@@_" is 23 characters, 22 without the cursor: column 46 - 11 = 35 of
+    // the 92-cell row, which stands at screen column 2 of row 2.
+    Run("frame 1\nend\n");
+    EXPECT_EQ(test::TextAt(window_->Driver().PresentedFrame(), display_, 37, 2, 18),
+              "New image width: _");
+    EXPECT_EQ(At(36, 2).glyph, 0);
+
+    // With "12" typed in colour 5 the line starts one column further left, the answer in colour 5.
+    Run("frame 1\nchar 49\nchar 50\nframe 4\nend\n", 5);
+    const std::string shown = test::TextAt(window_->Driver().PresentedFrame(), display_, 36, 2, 19);
+    EXPECT_EQ(shown.substr(0, 19), "New image width: 12");
+    EXPECT_EQ(At(53, 2).red, test::TestPaletteColor(5) >> 16 & 0xFF);
+    EXPECT_EQ(At(36, 2).red, test::TestPaletteColor(0) >> 16 & 0xFF);
+}
+
+TEST_F(Prompt, TheCursorBlinksFortyFramesOnAndForty) {
+    Run("frame 39\nend\n");
+    EXPECT_EQ(At(54, 2).glyph, '_');
+    Run("frame 41\nend\n");
+    EXPECT_EQ(At(54, 2).glyph, 0);
+    Run("frame 81\nend\n");
+    EXPECT_EQ(At(54, 2).glyph, '_');
+}
+
+} // namespace
+} // namespace dm
