@@ -18,7 +18,7 @@ inline constexpr int32_t kXpVersion = -1;
 inline constexpr int64_t kXpCellBytes = 4 + 3 + 3;
 // A background of this colour marks a transparent cell.
 inline constexpr Rgb kXpTransparent{255, 0, 255};
-// Declared layer counts above this are refused; the tools that make .xp images offer fewer.
+// Declared layer counts above this are refused, which bounds the work one image can ask for.
 inline constexpr int32_t kMaxXpLayers = 64;
 // As the layer of ReadXp: every layer, flattened.
 inline constexpr int kXpAllLayers = -1;
