@@ -198,7 +198,8 @@ TEST_F(Dtmtool, FailuresAndUsageErrorsGiveTheirStatusAndMessage) {
 
     run = Dtm({"--help"});
     EXPECT_EQ(run.status, 0);
-    for (const char* name : {"info", "resave", "encode", "decode"}) {
+    for (const char* name :
+         {"info", "resave", "encode", "decode", "export", "convert", "show", "diff"}) {
         EXPECT_NE(run.out.find(std::string("  ") + name + " "), std::string::npos) << name;
         const ToolRun help = Dtm({name, "--help"});
         EXPECT_EQ(help.status, 0) << name;

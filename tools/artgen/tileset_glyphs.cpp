@@ -1,8 +1,9 @@
 #include "tileset_glyphs.h"
 
-#include "cp437_unicode.h"
 #include "drawn_glyphs.h"
 #include "supplement_glyphs.h"
+
+#include "files/cp437_unicode.h"
 
 #include <cstdio>
 

@@ -1,23 +1,26 @@
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace dm::dtmtool {
 
-// A subcommand's arguments split into file operands and "--" flags.
+// A subcommand's arguments split into file operands, "--" flags and "--" options with a value.
 struct Arguments {
     std::vector<std::string> operands;
     std::set<std::string> flags;
+    std::map<std::string, std::string> values; // option -> the argument that followed it
     bool help = false;
     // Empty when the arguments fit the command; otherwise what is wrong with them.
     std::string error;
 };
 
-// Accepts exactly `operand_count` operands and any of `known_flags`; "--help" anywhere asks for
-// the command's help instead.
+// Accepts exactly `operand_count` operands, any of `known_flags`, and any of `valued_options`
+// each followed by its value; "--help" anywhere asks for the command's help instead.
 Arguments ParseArguments(const std::vector<std::string>& args, size_t operand_count,
-                         const std::set<std::string>& known_flags);
+                         const std::set<std::string>& known_flags,
+                         const std::set<std::string>& valued_options = {});
 
 } // namespace dm::dtmtool

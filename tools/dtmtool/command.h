@@ -24,5 +24,8 @@ Command ResaveCommand();
 Command EncodeCommand();
 Command DecodeCommand();
 Command ExportCommand();
+Command ConvertCommand();
+Command ShowCommand();
+Command DiffCommand();
 
 } // namespace dm::dtmtool

@@ -1,9 +1,9 @@
 #include "arguments.h"
 #include "command.h"
 #include "tool_output.h"
+#include "whole_file.h"
 
 #include "files/png_body.h"
-#include "files/side_file_writer.h"
 #include "files/tilemap_file.h"
 
 #include <optional>
@@ -18,20 +18,6 @@ const char* const kUsage =
     "foreground and background. With --scramble the cells are shuffled and disguised as the\n"
     "editor's encode command does; \"dtmtool decode\" with the same flag restores them.\n";
 
-// The picture replaces OUT.png only once it is complete, like a saved map.
-bool WritePicture(const std::vector<uint8_t>& png, const std::string& path) {
-    const std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
-    if (!writer) {
-        return false;
-    }
-    try {
-        writer->Stream().WriteBytes(png.data(), static_cast<int64_t>(png.size()));
-    } catch (const TStreamException&) {
-        return false;
-    }
-    return writer->Commit();
-}
-
 int RunEncode(const std::vector<std::string>& args) {
     const Arguments arguments = ParseArguments(args, 2, {"--scramble"});
     if (const auto status = FinishEarly(kUsage, arguments)) {
@@ -43,7 +29,11 @@ int RunEncode(const std::vector<std::string>& args) {
     }
     const int32_t scramble = arguments.flags.count("--scramble") != 0 ? 1 : 0;
     const std::optional<std::vector<uint8_t>> png = EncodePNGBytes(*loaded.map, scramble);
-    if (!png || !WritePicture(*png, arguments.operands[1])) {
+    const auto writePicture = [&png](TStream& out) {
+        out.WriteBytes(png->data(), static_cast<int64_t>(png->size()));
+    };
+    // The picture replaces OUT.png only once it is complete, like a saved map.
+    if (!png || !WriteWholeFile(arguments.operands[1], writePicture)) {
         PrintError("Failed to encode tilemap image!");
         return kExitFailure;
     }

@@ -11,7 +11,7 @@ namespace {
 
 void PrintOverview(std::ostream& out) {
     out << "usage: dtmtool COMMAND [ARGUMENTS] [--help]\n\n"
-           "Reads, checks and converts Duskmarch tilemap files (.dtm).\n\n"
+           "Reads, checks, converts, shows and compares Duskmarch maps.\n\n"
            "commands:\n";
     for (const dm::dtmtool::Command& command : dm::dtmtool::AllCommands()) {
         out << "  " << std::left << std::setw(10) << command.name << command.summary << "\n";

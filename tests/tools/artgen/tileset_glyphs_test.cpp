@@ -1,10 +1,11 @@
 #include "tileset_glyphs.h"
 
 #include "art_images.h"
-#include "cp437_unicode.h"
 #include "drawn_glyphs.h"
 #include "psf_test_font.h"
 #include "supplement_glyphs.h"
+
+#include "files/cp437_unicode.h"
 
 #include <gtest/gtest.h>
 

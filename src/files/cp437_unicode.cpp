@@ -1,4 +1,4 @@
-#include "cp437_unicode.h"
+#include "files/cp437_unicode.h"
 
 namespace dm {
 

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/stream.h"
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+struct z_stream_s;
+
+namespace dm {
+
+// A stream that is not gzip or whose compressed data is damaged; the text says how.
+class GzipError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Inflates one gzip member read from a stream a chunk at a time, so that only what the caller
+// asks for is ever held in memory.
+class GzipReader {
+  public:
+    explicit GzipReader(TStream& in);
+    ~GzipReader();
+    GzipReader(const GzipReader&) = delete;
+    GzipReader& operator=(const GzipReader&) = delete;
+
+    // Fills buffer with count inflated bytes, or fewer where the gzip member ends; the
+    // member's checksum is verified as its end is reached. Throws GzipError.
+    int64_t Read(void* buffer, int64_t count);
+
+    // The most bytes that what is left of the input can inflate to (deflate packs at most
+    // 1032 bytes into one), so that a declared size can be checked before room is made for
+    // it; -1 when the input cannot tell how much is left.
+    int64_t MostBytesLeft();
+
+  private:
+    TStream& in_;
+    std::unique_ptr<z_stream_s> zlib_;
+    std::vector<uint8_t> input_;
+    bool ended_ = false;
+};
+
+// Deflates into a gzip member written to a stream a chunk at a time.
+class GzipWriter {
+  public:
+    // level is zlib's, 0 to 9.
+    GzipWriter(TStream& out, int level);
+    ~GzipWriter();
+    GzipWriter(const GzipWriter&) = delete;
+    GzipWriter& operator=(const GzipWriter&) = delete;
+
+    // Throw TStreamWriteException when the stream cannot take the bytes.
+    void Write(const void* data, int64_t count);
+    // Writes what is left and the member's trailer; nothing may be written after it.
+    void Finish();
+
+  private:
+    // Runs deflate with the given flush mode until it has taken all input.
+    void Deflate(int flush);
+
+    TStream& out_;
+    std::unique_ptr<z_stream_s> zlib_;
+    std::vector<uint8_t> output_;
+};
+
+} // namespace dm

@@ -1,0 +1,238 @@
+#include "container_test_support.h"
+
+#include "files/gzip_stream.h"
+#include "files/map_limits.h"
+#include "files/xp_format.h"
+#include "platform/memory_stream.h"
+
+#include <gtest/gtest.h>
+
+namespace dm {
+namespace {
+
+using test::ByteBuilder;
+using test::MessageLog;
+
+// Every entry distinct, none of them the transparent colour: index i is (i, 255 - i, 7i).
+PalettePlanes TestPalette() {
+    PalettePlanes palette{};
+    for (int i = 0; i < 256; ++i) {
+        palette[i] = static_cast<uint8_t>(i);
+        palette[256 + i] = static_cast<uint8_t>(255 - i);
+        palette[512 + i] = static_cast<uint8_t>(i * 7);
+    }
+    return palette;
+}
+
+std::vector<uint8_t> Gzip(const std::vector<uint8_t>& bytes) {
+    TMemoryStream out;
+    GzipWriter gzip(out, 6);
+    gzip.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
+    gzip.Finish();
+    return out.TakeBytes();
+}
+
+std::vector<uint8_t> Gunzip(std::vector<uint8_t> bytes) {
+    TMemoryStream in(std::move(bytes));
+    GzipReader gzip(in);
+    std::vector<uint8_t> inflated(1 << 16);
+    inflated.resize(static_cast<size_t>(gzip.Read(inflated.data(), 1 << 16)));
+    return inflated;
+}
+
+ByteBuilder& Cell(ByteBuilder& bytes, int32_t glyph, Rgb fg, Rgb bg) {
+    return bytes.Int(glyph).Bytes({fg.red, fg.green, fg.blue, bg.red, bg.green, bg.blue});
+}
+
+struct XpRead {
+    std::shared_ptr<tilemap> map;
+    std::vector<std::string> messages;
+};
+
+XpRead Read(std::vector<uint8_t> bytes, int layer = kXpAllLayers) {
+    TMemoryStream in(std::move(bytes));
+    MessageLog log;
+    XpRead read{ReadXp(in, TestPalette(), layer, log.Callback()), {}};
+    for (const auto& [title, text] : log.messages) {
+        EXPECT_EQ(title, "Error!");
+        read.messages.push_back(text);
+    }
+    return read;
+}
+
+std::vector<uint8_t> Written(const tilemap& map) {
+    TMemoryStream out;
+    WriteXp(map, TestPalette(), out);
+    return out.TakeBytes();
+}
+
+TEST(XpFormat, WritesOneLayerColumnByColumnWithNoColourMadeTransparent) {
+    const auto map = tilemap::Create(2, 2);
+    map->SetTile(0, 0, 65, 1, 2, 1);
+    map->SetTile(1, 0, 66, 255, 3, 1);
+    map->SetTile(0, 1, 67, 4, 255, 1);
+    map->SetTile(1, 1, 68, 255, 255, 1);
+    const Rgb magenta{255, 0, 255};
+    ByteBuilder expected;
+    expected.Int(-1).Int(1).Int(2).Int(2);
+    Cell(expected, 65, {1, 254, 7}, {2, 253, 14});
+    Cell(expected, 67, {4, 251, 28}, magenta);
+    Cell(expected, 66, {3, 252, 21}, {3, 252, 21});
+    Cell(expected, 68, magenta, magenta);
+    const std::vector<uint8_t> file = Written(*map);
+    EXPECT_EQ(std::vector<uint8_t>(file.begin(), file.begin() + 3),
+              (std::vector<uint8_t>{0x1F, 0x8B, 8}));
+    EXPECT_EQ(Gunzip(file), expected.Result());
+}
+
+TEST(XpFormat, ReadsBackWhatItWrites) {
+    std::mt19937 random(7);
+    for (const auto& [w, h] : {std::pair{1, 1}, std::pair{3, 5}, std::pair{700, 9}}) {
+        const auto map = test::RandomMap(random, w, h, 256);
+        // Foregrounds of 255 come back as the background's index; keep them out.
+        for (size_t i = map->tmap.size() / 3; i < map->tmap.size() * 2 / 3; ++i) {
+            map->tmap[i] %= 255;
+        }
+        const XpRead read = Read(Written(*map));
+        ASSERT_NE(read.map, nullptr) << w << " x " << h;
+        EXPECT_EQ(read.map->tmapw, w);
+        EXPECT_EQ(read.map->tmaph, h);
+        EXPECT_EQ(read.map->tmap, map->tmap) << w << " x " << h;
+    }
+}
+
+TEST(XpFormat, FlattensUpperLayersOverLowerOnesWhereNotTransparent) {
+    const Rgb magenta{255, 0, 255};
+    ByteBuilder bytes;
+    bytes.Int(-1).Int(2);
+    bytes.Int(3).Int(1); // layer 0
+    Cell(bytes, 65, {10, 245, 70}, {20, 235, 140});
+    Cell(bytes, 66, {11, 244, 77}, magenta);
+    Cell(bytes, 67, {12, 243, 84}, magenta);
+    bytes.Int(3).Int(1); // layer 1
+    Cell(bytes, 97, {30, 225, 210}, magenta);
+    Cell(bytes, 98, {31, 224, 217}, {40, 215, 24});
+    Cell(bytes, 99, {32, 223, 224}, magenta);
+    const std::vector<uint8_t> file = Gzip(bytes.Result());
+
+    const struct {
+        int layer;
+        std::vector<uint8_t> cells; // glyphs, foregrounds, backgrounds
+    } cases[] = {
+        {kXpAllLayers, {65, 98, 67, 10, 31, 12, 20, 40, 255}},
+        {0, {65, 66, 67, 10, 11, 12, 20, 255, 255}},
+        {1, {97, 98, 99, 30, 31, 32, 255, 40, 255}},
+    };
+    for (const auto& c : cases) {
+        const XpRead read = Read(file, c.layer);
+        ASSERT_NE(read.map, nullptr) << c.layer;
+        EXPECT_EQ(read.map->tmap, c.cells) << c.layer;
+        EXPECT_TRUE(read.messages.empty());
+    }
+}
+
+TEST(XpFormat, ColoursBecomeTheNearestIndexBelow255) {
+    PalettePlanes palette{};
+    const auto set = [&palette](int index, Rgb color) {
+        palette[index] = color.red;
+        palette[256 + index] = color.green;
+        palette[512 + index] = color.blue;
+    };
+    for (int i = 0; i < 256; ++i) {
+        set(i, {0, 0, 255});
+    }
+    set(0, {0, 0, 0});
+    set(1, {255, 255, 255});
+    set(2, {200, 0, 0});
+    set(4, {200, 0, 0});
+    set(255, {10, 10, 10});
+    const struct {
+        Rgb color;
+        uint8_t index;
+    } cases[] = {
+        {{0, 0, 0}, 0},    {{255, 255, 255}, 1},
+        {{190, 10, 0}, 2}, {{100, 100, 100}, 0}, // as near black as (200, 0, 0)
+        {{10, 10, 10}, 0},                       // 255 means no colour and is never chosen
+        {{0, 0, 250}, 3},  {{255, 0, 255}, 1},   // as near white as blue
+    };
+    ColorMatcher matcher(palette);
+    for (int pass = 0; pass < 2; ++pass) { // the second pass answers from the matcher's table
+        for (const auto& c : cases) {
+            EXPECT_EQ(matcher.Nearest(c.color), c.index)
+                << int{c.color.red} << "," << int{c.color.green} << "," << int{c.color.blue};
+        }
+    }
+}
+
+TEST(XpFormat, RefusesDamagedShortAndOversizedImages) {
+    const auto one = [](int32_t glyph) {
+        ByteBuilder bytes;
+        return Cell(bytes.Int(-1).Int(1).Int(1).Int(1), glyph, {}, {}).Result();
+    };
+    std::vector<uint8_t> badChecksum = Written(*tilemap::Create(2, 2));
+    badChecksum[badChecksum.size() - 8] ^= 1;
+    const std::vector<uint8_t> whole = Written(*tilemap::Create(40, 40));
+    const std::vector<uint8_t> halved(whole.begin(), whole.begin() + whole.size() / 2);
+    std::vector<uint8_t> shortCells = ByteBuilder().Int(-1).Int(1).Int(2).Int(2).Result();
+    shortCells.resize(shortCells.size() + 3 * kXpCellBytes);
+    std::vector<uint8_t> twoSizes = one(65);
+    twoSizes[4] = 2;
+    ByteBuilder wider;
+    wider.Int(2).Int(1);
+    Cell(Cell(wider, 65, {}, {}), 65, {}, {});
+    twoSizes.insert(twoSizes.end(), wider.Result().begin(), wider.Result().end());
+
+    const std::string big = std::to_string(kMaxMapCells);
+    const struct {
+        std::vector<uint8_t> file;
+        std::string message;
+    } cases[] = {
+        {{'h', 'e', 'l', 'l', 'o'},
+         "The .xp image is not an intact gzip stream (incorrect header check)."},
+        {{}, "The .xp image is not an intact gzip stream (cut short)."},
+        {halved, "The .xp image is not an intact gzip stream (cut short)."},
+        {badChecksum, "The .xp image is not an intact gzip stream (incorrect data check)."},
+        {Gzip({0xFF, 0xFF}), "The .xp image is cut short: it ends before its version."},
+        {Gzip(ByteBuilder().Int(-1).Int(2).Result()),
+         "The .xp image is cut short: it ends before the size of layer 0."},
+        {Gzip(ByteBuilder().Int(3).Int(1).Result()),
+         "Unknown .xp version 3: the format's versions are negative numbers."},
+        {Gzip(ByteBuilder().Int(-1).Int(0).Result()),
+         "The .xp image declares 0 layers; 1 to 64 are allowed."},
+        {Gzip(ByteBuilder().Int(-1).Int(65).Result()),
+         "The .xp image declares 65 layers; 1 to 64 are allowed."},
+        {Gzip(ByteBuilder().Int(-1).Int(1).Int(4096).Int(4097).Result()),
+         "The size of layer 0 of the .xp image, 4096 x 4097, is out of range: a map has at "
+         "least 1 x 1 and at most " +
+             big + " cells."},
+        {Gzip(ByteBuilder().Int(-1).Int(1).Int(-5).Int(2).Result()),
+         "The size of layer 0 of the .xp image, -5 x 2, is out of range: a map has at least 1 "
+         "x 1 and at most " +
+             big + " cells."},
+        {Gzip(ByteBuilder().Int(-1).Int(1).Int(4096).Int(4096).Result()),
+         "The .xp image is cut short: layer 0 declares 4096 x 4096 cells, more than the rest "
+         "of the file can hold."},
+        {Gzip(shortCells), "The .xp image is cut short: layer 0 ends after 3 of its 2 x 2 cells."},
+        {Gzip(one(256)), "Glyph code 256 at cell 0,0 of layer 0 of the .xp image is above 255; a "
+                         "map holds glyphs 0 to 255."},
+        {Gzip(one(-1)), "Glyph code 4294967295 at cell 0,0 of layer 0 of the .xp image is above "
+                        "255; a map holds glyphs 0 to 255."},
+        {Gzip(twoSizes), "The layers of the .xp image differ in size (layer 1 is 2 x 1, layer 0 "
+                         "is 1 x 1), so they cannot be flattened; read a single layer instead."},
+    };
+    for (const auto& c : cases) {
+        const XpRead read = Read(c.file);
+        EXPECT_EQ(read.map, nullptr) << c.message;
+        EXPECT_EQ(read.messages, std::vector<std::string>{c.message});
+    }
+    const XpRead upper = Read(Gzip(twoSizes), 1);
+    ASSERT_NE(upper.map, nullptr);
+    // Black is nearest to entry 110, (110, 145, 2).
+    EXPECT_EQ(upper.map->tmap, (std::vector<uint8_t>{65, 65, 110, 110, 110, 110}));
+    EXPECT_EQ(Read(Gzip(one(65)), 1).messages,
+              std::vector<std::string>{"There is no layer 1: the .xp image has 1 layer, counted "
+                                       "from 0."});
+}
+
+} // namespace
+} // namespace dm

@@ -1,0 +1,126 @@
+#include "arguments.h"
+#include "command.h"
+#include "map_input.h"
+#include "tool_output.h"
+#include "tool_palette.h"
+#include "whole_file.h"
+
+#include "files/map_text.h"
+#include "files/tilemap_file.h"
+#include "files/xp_format.h"
+#include "platform/fatal_error.h"
+
+#include <charconv>
+#include <optional>
+
+namespace dm::dtmtool {
+namespace {
+
+const char* const kUsage =
+    "usage: dtmtool convert IN OUT [--palette PATH] [--layer N]\n\n"
+    "Converts a map from one format to another, each told by its file's extension:\n"
+    "  .dtm  a tilemap file, read and saved as the editor does\n"
+    "  .xp   the gzip-compressed layered image of roguelike engines and text-art tools\n"
+    "  .ans  ANSI text: code page 437 glyphs in 24-bit colour (written only)\n"
+    "  .txt  the glyphs as UTF-8 text (written only)\n"
+    "An input of any other name is read as a tilemap file. Palette indices become colours and\n"
+    "colours the nearest index with the palette image PATH (default: the one that\n"
+    "dmdata/graphics.txt beside this program names). An .xp input has its layers flattened,\n"
+    "upper over lower where not transparent; --layer N reads only layer N, counting from 0 at\n"
+    "the bottom.\n";
+
+enum class OutputFormat { Dtm, Xp, Ans, Txt };
+
+std::optional<OutputFormat> FormatOf(const std::string& path) {
+    const std::string extension = LowerExtension(path);
+    if (extension == ".dtm") {
+        return OutputFormat::Dtm;
+    }
+    if (extension == ".xp") {
+        return OutputFormat::Xp;
+    }
+    if (extension == ".ans") {
+        return OutputFormat::Ans;
+    }
+    if (extension == ".txt") {
+        return OutputFormat::Txt;
+    }
+    return std::nullopt;
+}
+
+// The layer an .xp input is read from; the arguments' error is set when --layer is unusable.
+int LayerOf(Arguments& arguments) {
+    const auto option = arguments.values.find("--layer");
+    if (option == arguments.values.end()) {
+        return kXpAllLayers;
+    }
+    const std::string& text = option->second;
+    int layer = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), layer);
+    if (error != std::errc() || end != text.data() + text.size() || layer < 0) {
+        arguments.error = "--layer needs a layer number from 0";
+    } else if (LowerExtension(arguments.operands[0]) != ".xp") {
+        arguments.error = "--layer applies only to an .xp input";
+    }
+    return layer;
+}
+
+bool WriteMap(const tilemap& map, const std::string& path, OutputFormat format,
+              ToolPalette& palette) {
+    switch (format) {
+    case OutputFormat::Dtm:
+        return Save(map, path) != 0;
+    case OutputFormat::Xp:
+        return WriteWholeFile(path, [&](TStream& out) { WriteXp(map, palette.Planes(), out); });
+    case OutputFormat::Ans:
+        return WriteWholeFile(path, [&](TStream& out) {
+            for (int32_t y = 0; y < map.tmaph; ++y) {
+                out.WriteString(AnsiRow(map, y, palette.Planes(), AnsiTarget::File));
+            }
+        });
+    case OutputFormat::Txt:
+        return WriteWholeFile(path, [&](TStream& out) {
+            for (int32_t y = 0; y < map.tmaph; ++y) {
+                out.WriteString(TextRow(map, y));
+            }
+        });
+    }
+    return false;
+}
+
+int RunConvert(const std::vector<std::string>& args) {
+    Arguments arguments = ParseArguments(args, 2, {}, {"--palette", "--layer"});
+    std::optional<OutputFormat> format;
+    int layer = kXpAllLayers;
+    if (arguments.error.empty()) {
+        layer = LayerOf(arguments);
+        format = FormatOf(arguments.operands[1]);
+        if (!format && arguments.error.empty()) {
+            arguments.error = "cannot tell the format of " + arguments.operands[1] +
+                              " from its extension; use .dtm, .xp, .ans or .txt";
+        }
+    }
+    if (const auto status = FinishEarly(kUsage, arguments)) {
+        return *status;
+    }
+    ToolPalette palette(arguments.values["--palette"]);
+    return RunReportingFatal([&] {
+        const std::shared_ptr<tilemap> map = ReadMapOrReport(arguments.operands[0], palette, layer);
+        if (!map) {
+            return kExitFailure;
+        }
+        if (!WriteMap(*map, arguments.operands[1], *format, palette)) {
+            PrintError("failed to write " + arguments.operands[1]);
+            return kExitFailure;
+        }
+        return kExitSuccess;
+    });
+}
+
+} // namespace
+
+Command ConvertCommand() {
+    return {"convert", "convert a map between .dtm, .xp, .ans and .txt", kUsage, RunConvert};
+}
+
+} // namespace dm::dtmtool

@@ -1,0 +1,33 @@
+#include "map_input.h"
+
+#include "tool_output.h"
+
+#include "platform/open_stream.h"
+#include "platform/paths.h"
+
+#include <algorithm>
+
+namespace dm::dtmtool {
+
+std::string LowerExtension(const std::string& path) {
+    std::string extension = path.substr(PathNoExtension(path).size());
+    std::transform(extension.begin(), extension.end(), extension.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return extension;
+}
+
+std::shared_ptr<tilemap> ReadMapOrReport(const std::string& path, ToolPalette& palette, int layer) {
+    if (LowerExtension(path) != ".xp") {
+        return ReadOrReport(path).map;
+    }
+    const std::shared_ptr<TStream> stream = OpenReadStream(path);
+    if (!stream) {
+        PrintError("cannot open " + path);
+        return nullptr;
+    }
+    return ReadXp(*stream, palette.Planes(), layer,
+                  [](const std::string&, const std::string& text) { PrintError(text); });
+}
+
+} // namespace dm::dtmtool

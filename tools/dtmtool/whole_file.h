@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/stream.h"
+
+#include <functional>
+#include <string>
+
+namespace dm::dtmtool {
+
+// Writes the file at path through a side file, so that it appears complete or not at all: an
+// existing file stays as it was when opening, writing (write throws TStreamException) or
+// committing fails. False then.
+bool WriteWholeFile(const std::string& path, const std::function<void(TStream&)>& write);
+
+} // namespace dm::dtmtool
