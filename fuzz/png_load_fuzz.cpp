@@ -1,3 +1,5 @@
+#include "png_chunk_features.h"
+
 #include "platform/memory_stream.h"
 #include "platform/png_codec.h"
 
@@ -5,11 +7,16 @@
 #include <cstdint>
 #include <vector>
 
+// Pictures up to this many pixels are checked through a save and load; larger ones would slow the
+// fuzzer down without reaching other code.
+constexpr int64_t kMostCheckedPixels = 1 << 16;
+
 // Feeds arbitrary bytes to the PNG loader. Whatever loads must survive a save and load unchanged.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     dm::TMemoryStream input(std::vector<uint8_t>(data, data + size));
     const auto pixmap = dm::LoadPixmap(input);
-    if (!pixmap || static_cast<int64_t>(pixmap->width) * pixmap->height > (1 << 20))
+    dm::fuzz::RecordPngFeatures(data, size, pixmap != nullptr);
+    if (!pixmap || static_cast<int64_t>(pixmap->width) * pixmap->height > kMostCheckedPixels)
         return 0;
 
     dm::TMemoryStream encoded;

@@ -7,6 +7,7 @@ packages=(
     libpng-dev zlib1g-dev
     libgtest-dev libbenchmark-dev
     clang-format
+    clang libclang-rt-14-dev
     libsdl2-dev libgl-dev
     xvfb xauth xdotool libgl1-mesa-dri imagemagick
     zenity

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: once with warnings as errors,
-# once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+# once more under AddressSanitizer and UndefinedBehaviorSanitizer; then runs each fuzz target for a
+# minute.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -15,3 +16,5 @@ cmake -S "$root" -B "$root/build-sanitize" -DDUSKMARCH_WERROR=ON -DDUSKMARCH_SAN
     -DDUSKMARCH_BENCHMARKS=OFF
 cmake --build "$root/build-sanitize" -j "$jobs"
 (cd "$root/build-sanitize" && ctest --output-on-failure -j "$jobs")
+
+"$root/scripts/fuzz.sh" 60

@@ -93,6 +93,10 @@ bool ReadHeader(png_structp png, png_infop info, DecodedLayout* layout) {
     png_set_user_limits(png, kPngMaxSide, kPngMaxSide);
     png_set_chunk_cache_max(png, kPngMaxCachedChunks);
     png_set_chunk_malloc_max(png, kPngMaxChunkBytes);
+    // Past the limit above libpng only warns and still allocates what a chunk's length claims.
+    // No ancillary chunk but tRNS (which libpng goes on handling) changes the pixels delivered,
+    // so every other one is skipped unread and costs no memory, whatever its length.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(png, info);
 
     const int colorType = png_get_color_type(png, info);

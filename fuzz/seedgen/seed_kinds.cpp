@@ -1,0 +1,18 @@
+#include "seeds.h"
+
+namespace dm::seeds {
+
+const std::vector<SeedKind>& SeedKinds() {
+    static const std::vector<SeedKind> kinds = {
+        {"png", PictureSeeds},
+        {"cell_png", CellPictureSeeds},
+        {"dtm", MapFileSeeds},
+        {"xp", XpSeeds},
+        {"display_config", DisplayConfigSeeds},
+        {"config_line", ConfigLineSeeds},
+        {"insert_string", InsertStringSeeds},
+    };
+    return kinds;
+}
+
+} // namespace dm::seeds
