@@ -1,6 +1,10 @@
 #include "platform/notify.h"
 
+#include "platform/graphics.h"
+#include "platform/system_driver.h"
+
 #include <iostream>
+#include <string>
 #include <utility>
 
 namespace dm {
@@ -12,6 +16,16 @@ NotifyHandler& CurrentHandler() {
     return handler;
 }
 
+// The index of the button chosen, or -1.
+int ShowBox(MessageBoxKind kind, std::string_view text, bool serious) {
+    SystemDriver* driver = CurrentSystemDriver();
+    if (!driver) {
+        std::cerr << text << std::endl;
+        return -1;
+    }
+    return driver->ShowMessageBox(kind, ApplicationTitle(), std::string(text), serious);
+}
+
 } // namespace
 
 void Notify(std::string_view text, bool serious) {
@@ -20,11 +34,26 @@ void Notify(std::string_view text, bool serious) {
         handler(text, serious);
         return;
     }
-    std::cerr << text << std::endl;
+    ShowBox(MessageBoxKind::Notify, text, serious);
 }
 
 void SetNotifyHandler(NotifyHandler handler) {
     CurrentHandler() = std::move(handler);
+}
+
+int Confirm(std::string_view text, bool serious) {
+    return ShowBox(MessageBoxKind::Confirm, text, serious) == 0 ? 1 : 0;
+}
+
+int Proceed(std::string_view text, bool serious) {
+    switch (ShowBox(MessageBoxKind::Proceed, text, serious)) {
+    case 0:
+        return 1;
+    case 1:
+        return 0;
+    default:
+        return -1;
+    }
 }
 
 } // namespace dm

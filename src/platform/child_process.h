@@ -1,0 +1,27 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace dm {
+
+// How a program run as a child process ended.
+struct ChildResult {
+    bool started = false; // false: it could not be started, for the reason in startError
+    int startError = 0;   // an errno value; ENOENT when the program is not on PATH
+    int exitStatus = -1;  // its exit status; -1 when a signal ended it
+    std::string output;   // what it wrote to standard output, up to kMaxChildOutput bytes
+};
+
+inline constexpr size_t kMaxChildOutput = 64 * 1024;
+
+// Runs a program found on PATH with exactly these arguments (the first names the program), with
+// standard input from /dev/null and standard output read through a pipe; no shell reads them.
+// While it runs, whileWaiting is called about every intervalMs milliseconds. The call returns
+// once the program has ended. Should whileWaiting throw, the program is killed before the
+// exception goes on.
+ChildResult RunChildProcess(const std::vector<std::string>& arguments,
+                            const std::function<void()>& whileWaiting, int intervalMs);
+
+} // namespace dm

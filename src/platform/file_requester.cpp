@@ -1,0 +1,76 @@
+#include "platform/file_requester.h"
+
+#include "platform/file_filter.h"
+#include "platform/file_system.h"
+#include "platform/notify.h"
+#include "platform/paths.h"
+
+#include <utility>
+
+namespace dm {
+
+namespace {
+
+FileRequestFallback& CurrentFallback() {
+    static FileRequestFallback fallback;
+    return fallback;
+}
+
+bool MayReplace(const std::string& path) {
+    return GetFileType(path) != kFileTypeFile ||
+           Confirm(PathFileName(path) + " already exists. Do you want to replace it?", true) == 1;
+}
+
+} // namespace
+
+std::string AddDefaultExtension(const std::string& path, std::string_view filter) {
+    const std::string extension = DefaultExtension(filter);
+    if (extension.empty() || PathFileName(path).find('.') != std::string::npos) {
+        return path;
+    }
+    return path + "." + extension;
+}
+
+std::string RequestFile(const std::string& title, const std::string& filter, bool save,
+                        const std::string& initialPath) {
+    SystemDriver* driver = CurrentSystemDriver();
+    if (!driver) {
+        return "";
+    }
+    FileRequest request{title, filter, save, initialPath};
+    while (true) {
+        const std::string chosen = driver->RequestFile(request);
+        if (!save || chosen.empty()) {
+            return chosen;
+        }
+        // The chooser asked about the name it returned, not about the one it is given here.
+        std::string named = AddDefaultExtension(chosen, filter);
+        if (named == chosen || MayReplace(named)) {
+            return named;
+        }
+        request.initialPath = std::move(named);
+    }
+}
+
+void SetFileRequestFallback(FileRequestFallback fallback) {
+    CurrentFallback() = std::move(fallback);
+}
+
+std::string RequestFileThroughFallback(const FileRequest& request, const std::string& why) {
+    const FileRequestFallback fallback = CurrentFallback();
+    if (!fallback) {
+        return "";
+    }
+    FileRequest asked = request;
+    while (true) {
+        std::string chosen = fallback(asked, why);
+        // A name that RequestFile extends is asked about there, under the name it ends with.
+        if (!asked.save || chosen.empty() || AddDefaultExtension(chosen, asked.filter) != chosen ||
+            MayReplace(chosen)) {
+            return chosen;
+        }
+        asked.initialPath = std::move(chosen);
+    }
+}
+
+} // namespace dm
