@@ -84,7 +84,7 @@ void DrawRect(float x, float y, float width, float height);
 // A one-pixel line; the end pixel is drawn too when lastPixel is set.
 void DrawLine(float x1, float y1, float x2, float y2, bool lastPixel);
 // Frame `frame` of the image, its colours multiplied by the drawing colour. The image must live
-// until the frame is flipped.
+// until the next frame is flipped: a file chooser open in between shows this frame again.
 void DrawFrame(const TImage& image, float x, float y, int frame);
 
 // Shows the frame. sync -1 holds a windowed display to its refresh rate by waiting in software;

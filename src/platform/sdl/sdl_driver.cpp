@@ -1,5 +1,7 @@
 #include "platform/sdl/sdl_driver.h"
 
+#include "platform/desktop_chooser.h"
+#include "platform/file_requester.h"
 #include "platform/input_event.h"
 #include "platform/polled_input.h"
 #include "platform/sdl/gl_renderer.h"
@@ -7,6 +9,7 @@
 
 #include <SDL2/SDL.h>
 
+#include <iostream>
 #include <vector>
 
 namespace dm {
@@ -241,11 +244,27 @@ void SdlDriver::Present(const FrameList& frame, int syncInterval) {
         SDL_GL_SetSwapInterval(syncInterval);
         swapInterval_ = syncInterval;
     }
+    shown_ = frame;
+    Show(frame);
+}
+
+void SdlDriver::Show(const FrameList& frame) {
     renderer_->Render(frame);
     if (capture_) {
         lastFrame_ = renderer_->ReadBack();
     }
     SDL_GL_SwapWindow(window_);
+    ++framesShown_;
+}
+
+void SdlDriver::KeepAnswering() {
+    // Pumping answers the window manager's pings; the keys and clicks it queues were meant for
+    // the chooser or came while the editor could not take them. Window events stay queued.
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_KEYDOWN, SDL_MOUSEWHEEL);
+    if (renderer_) {
+        Show(shown_);
+    }
 }
 
 int SdlDriver::DrawCalls() const {
@@ -283,11 +302,18 @@ int SdlDriver::ShowMessageBox(MessageBoxKind kind, const std::string& caption,
     data.numbuttons = static_cast<int>(buttons.size());
     data.buttons = buttons.data();
     int chosen = -1;
-    return SDL_ShowMessageBox(&data, &chosen) == 0 ? chosen : -1;
+    // Without a display SDL may hand the box to a helper that fails and report it closed, so
+    // that case is not left to it. Either way the message reaches whoever started us.
+    if (!HasDesktopSession() || SDL_ShowMessageBox(&data, &chosen) != 0) {
+        std::cerr << text << std::endl;
+        return -1;
+    }
+    return chosen;
 }
 
-std::string SdlDriver::RequestFile(const FileRequest&) {
-    return "";
+std::string SdlDriver::RequestFile(const FileRequest& request) {
+    const ChooserOutcome outcome = RunDesktopChooser(request, [this] { KeepAnswering(); });
+    return outcome.shown ? outcome.path : RequestFileThroughFallback(request, outcome.why);
 }
 
 } // namespace dm

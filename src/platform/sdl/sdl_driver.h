@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/frame_list.h"
 #include "platform/pixmap.h"
 #include "platform/system_driver.h"
 
@@ -13,7 +14,7 @@ namespace dm {
 class GlRenderer;
 
 // The desktop driver: an SDL window with an OpenGL context, SDL's events turned into the host's
-// events, SDL's clock, and SDL message boxes.
+// events, SDL's clock, SDL message boxes, and the desktop's file chooser run beside the window.
 class SdlDriver : public SystemDriver {
   public:
     SdlDriver();
@@ -37,8 +38,16 @@ class SdlDriver : public SystemDriver {
     // Draw calls of the last presented frame.
     int DrawCalls() const;
 
+    // Frames shown since the window opened, those shown again while a file chooser is open
+    // included.
+    int64_t FramesShown() const { return framesShown_; }
+
   private:
     void CloseWindow();
+    void Show(const FrameList& frame);
+    // While a chooser is open: answers the desktop, drops the input meant for the editor and
+    // shows the last frame again.
+    void KeepAnswering();
 
     SDL_Window* window_ = nullptr; // owned; SDL frees it
     void* context_ = nullptr;      // owned; SDL frees it
@@ -47,6 +56,8 @@ class SdlDriver : public SystemDriver {
     int buttonsHeld_ = 0;
     bool capture_ = false;
     std::shared_ptr<TPixmap> lastFrame_;
+    FrameList shown_; // the last frame presented, to show again
+    int64_t framesShown_ = 0;
 };
 
 } // namespace dm
