@@ -25,7 +25,11 @@ bool MayReplace(const std::string& path) {
 
 std::string AddDefaultExtension(const std::string& path, std::string_view filter) {
     const std::string extension = DefaultExtension(filter);
-    if (extension.empty() || PathFileName(path).find('.') != std::string::npos) {
+    const size_t slash = path.find_last_of("/\\");
+    const std::string_view name =
+        std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
+    // A folder keeps its closing slash and fails to save as one, rather than gain a hidden file.
+    if (extension.empty() || name.empty() || name.find('.') != std::string_view::npos) {
         return path;
     }
     return path + "." + extension;

@@ -17,7 +17,8 @@ namespace dm {
 std::string RequestFile(const std::string& title, const std::string& filter, bool save,
                         const std::string& initialPath);
 
-// The path with the filter's default extension added when its file name has no extension.
+// The path with the filter's default extension added when its file name has no extension; a
+// path that ends in a slash names no file and is left alone.
 std::string AddDefaultExtension(const std::string& path, std::string_view filter);
 
 // What the user interface offers when the desktop has no file chooser: it asks for the path

@@ -33,6 +33,7 @@ TEST(RequestFile, SaveNamesGetTheFirstExtensionAndReplacingIsAsked) {
         std::string log; // after the first requester's line
     } cases[] = {
         {kMaps, true, "answer old.maps/town", "@/old.maps/town.dtm", ""},
+        {kMaps, true, "answer old.maps/", "@/old.maps/", ""},
         {kMaps, true, "answer castle.png", "@/castle.png", ""},
         {kMaps, false, "answer castle", "@/castle", ""},
         {kMaps, true, "answer", "", ""},
