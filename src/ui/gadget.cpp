@@ -1,5 +1,6 @@
 #include "ui/gadget.h"
 
+#include "ui/interface_text.h"
 #include "ui/label_layout.h"
 #include "ui/mouse_state.h"
 
@@ -16,11 +17,6 @@ constexpr uint8_t kRowLeft = 91;
 constexpr uint8_t kRowRight = 93;
 constexpr uint8_t kBlank = 0;
 constexpr uint8_t kCheckMark = 251;
-
-// Text as the interface writes it: colour codes off, never forced, character 255 a line break.
-void WriteText(tilemap& tm, int32_t x, int32_t y, const std::string& text, uint8_t fg, uint8_t bg) {
-    tm.InsertString(x, y, text, fg, bg, 0, 0, 1);
-}
 
 } // namespace
 

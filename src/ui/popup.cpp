@@ -6,6 +6,7 @@
 #include "platform/polled_input.h"
 #include "render/map_draw.h"
 #include "ui/gadget.h"
+#include "ui/interface_text.h"
 #include "ui/mouse_state.h"
 
 #include <initializer_list>
@@ -61,8 +62,7 @@ int32_t popup(const Display& display, const std::string& title, const std::strin
     std::vector<int32_t> columns;
     for (int32_t i = 0; i < n; ++i) {
         columns.push_back(static_cast<int32_t>(i * spacing - total / 2 + 19));
-        window->InsertString(columns.back(), kCaptionRow, buttons[static_cast<size_t>(i)], 0, 22, 0,
-                             0, 1);
+        WriteText(*window, columns.back(), kCaptionRow, buttons[static_cast<size_t>(i)], 0, 22);
     }
 
     int32_t sel = 0;
@@ -92,8 +92,8 @@ int32_t popup(const Display& display, const std::string& title, const std::strin
         sel %= n;
         for (int32_t i = 0; i < n; ++i) {
             const int32_t length = static_cast<int32_t>(buttons[static_cast<size_t>(i)].size());
-            window->InsertString(columns[static_cast<size_t>(i)] + length / 2 - 1, kMarkerRow,
-                                 i == sel ? "XX" : "--", 14, 9, 0, 0, 1);
+            WriteText(*window, columns[static_cast<size_t>(i)] + length / 2 - 1, kMarkerRow,
+                      i == sel ? "XX" : "--", 14, 9);
             if (MouseInRect(px + columns[static_cast<size_t>(i)], py + 5, length, 3) &&
                 Mouse().mousereleased[0]) {
                 return i;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/frame_list.h"
-#include "platform/timage.h"
 #include "render/display.h"
 
 #include <cstdint>
@@ -9,8 +8,9 @@
 
 namespace dm::test {
 
-// What a recorded frame drew last in a screen cell's foreground: the glyph's frame and colour, a
-// solid block (glyph -2), or nothing (glyph -1).
+// What a recorded frame drew last in a screen cell of cellWidth x cellHeight pixels: a glyph's
+// frame and its colour, a solid block (glyph -2), or nothing (glyph -1). Both sheets are drawn
+// with the cell's glyph, the foreground last.
 struct DrawnCell {
     int glyph = -1;
     uint8_t red = 0;
@@ -18,35 +18,47 @@ struct DrawnCell {
     uint8_t blue = 0;
 };
 
-inline DrawnCell ForegroundAt(const FrameList& frame, const Display& display, int cellX,
-                              int cellY) {
-    const float scale = static_cast<float>(display.config.scale);
-    const float x = static_cast<float>(cellX) * display.tileset.GlyphWidth * scale;
-    const float y = static_cast<float>(cellY) * display.tileset.GlyphHeight * scale;
+inline DrawnCell DrawnAt(const FrameList& frame, int cellWidth, int cellHeight, int cellX,
+                         int cellY) {
+    const float x = static_cast<float>(cellX * cellWidth);
+    const float y = static_cast<float>(cellY * cellHeight);
     DrawnCell cell;
     for (const DrawCommand& command : frame.commands) {
         if (command.kind == DrawKind::Clear) {
             cell = DrawnCell{};
         }
-        const bool foreground = command.kind == DrawKind::Frame &&
-                                command.image == display.tileset.ForegroundSheet.get();
-        if ((foreground || command.kind == DrawKind::Rect) && command.x0 == x && command.y0 == y) {
-            cell = {foreground ? command.frame : -2, command.red, command.green, command.blue};
+        const bool glyph = command.kind == DrawKind::Frame;
+        if ((glyph || command.kind == DrawKind::Rect) && command.x0 == x && command.y0 == y) {
+            cell = {glyph ? command.frame : -2, command.red, command.green, command.blue};
         }
     }
     return cell;
 }
 
+inline DrawnCell ForegroundAt(const FrameList& frame, const Display& display, int cellX,
+                              int cellY) {
+    const int scale = display.config.scale;
+    return DrawnAt(frame, display.tileset.GlyphWidth * scale, display.tileset.GlyphHeight * scale,
+                   cellX, cellY);
+}
+
 // The glyphs drawn along a screen row from cellX on, as text; cells showing no glyph become
 // spaces.
-inline std::string TextAt(const FrameList& frame, const Display& display, int cellX, int cellY,
-                          int length) {
+inline std::string TextAt(const FrameList& frame, int cellWidth, int cellHeight, int cellX,
+                          int cellY, int length) {
     std::string text;
     for (int i = 0; i < length; ++i) {
-        const int glyph = ForegroundAt(frame, display, cellX + i, cellY).glyph;
+        const int glyph = DrawnAt(frame, cellWidth, cellHeight, cellX + i, cellY).glyph;
         text += glyph < 0 ? ' ' : static_cast<char>(glyph);
     }
     return text;
+}
+
+inline std::string TextAt(const FrameList& frame, const Display& display, int cellX, int cellY,
+                          int length) {
+    const int scale = display.config.scale;
+    return TextAt(frame, display.tileset.GlyphWidth * scale, display.tileset.GlyphHeight * scale,
+                  cellX, cellY, length);
 }
 
 } // namespace dm::test

@@ -1,0 +1,71 @@
+#include "editor/canvas_commands.h"
+#include "editor/screen_layout.h"
+#include "platform/key_codes.h"
+#include "platform/polled_input.h"
+#include "platform/string_to_int.h"
+#include "ui/popup.h"
+#include "ui/prompt.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace dm {
+
+namespace {
+
+constexpr int64_t kLargestSide = 1024;
+constexpr int32_t kScrollStep = 16;
+
+// The answer as a size: its integer value without sign, at most 1024 and at least 1.
+int32_t SideFromAnswer(const std::string& answer) {
+    const int64_t value = std::llabs(int64_t{StringToInt(answer)});
+    return static_cast<int32_t>(std::max<int64_t>(std::min(value, kLargestSide), 1));
+}
+
+// Moves one view coordinate by the hits of its two arrow keys, or pins it to 0 when the canvas
+// fits the view.
+void Scroll(int32_t& view, int32_t size, int backKey, int forwardKey) {
+    if (size <= kViewSize) {
+        view = 0;
+        return;
+    }
+    const int64_t moved =
+        int64_t{view} + int64_t{kScrollStep} * (TakeKeyHits(forwardKey) - TakeKeyHits(backKey));
+    view = static_cast<int32_t>(std::clamp<int64_t>(moved, 0, size - kViewSize));
+}
+
+} // namespace
+
+void ResizeActiveCanvas(EditorState& state) {
+    canvas& active = *state.activecanvas;
+    const int32_t width = SideFromAnswer(PromptString(state.display, "New image width: ", 10, 0));
+    const int32_t height = SideFromAnswer(PromptString(state.display, "New image height: ", 10, 0));
+    const std::string question = "Are you sure you want to resize the image " + CanvasName(active) +
+                                 " from its original size " + std::to_string(active.w) + "x" +
+                                 std::to_string(active.h) + " to the new size " +
+                                 std::to_string(width) + "x" + std::to_string(height) + "?";
+    if (AskYesNo(state.display, "Confirm!", question) == 0) {
+        auto resized = tilemap::Create(width, height);
+        resized->transparentcolor = 255;
+        tilemap::CopyRect(*active.img, 0, 0, active.w, active.h, *resized, 0, 0, 0);
+        active.w = width;
+        active.h = height;
+        active.img = std::move(resized);
+        active.hassaved = 0;
+    }
+    WriteCanvasSizeLine(state);
+}
+
+void UndoActiveCanvas(EditorState& state) {
+    if (state.activecanvas && state.activecanvas->canundo == 1) {
+        std::swap(state.activecanvas->img, state.activecanvas->undo);
+    }
+}
+
+void ScrollActiveCanvas(EditorState& state) {
+    canvas& active = *state.activecanvas;
+    Scroll(active.viewx, active.w, kKeyLeft, kKeyRight);
+    Scroll(active.viewy, active.h, kKeyUp, kKeyDown);
+}
+
+} // namespace dm

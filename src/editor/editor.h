@@ -1,0 +1,26 @@
+#pragma once
+
+#include "editor/editor_state.h"
+
+#include <memory>
+#include <string>
+
+namespace dm {
+
+// Where the display configuration is read from, relative to the program's folder.
+inline constexpr const char* kDisplayConfigPath = "dmdata\\graphics.txt";
+
+// Opens the display and builds the editor's screen, then opens mapPath when it is not empty.
+// Throws FatalError when the configuration, the tileset or the palette cannot be loaded or no
+// window can be opened.
+std::unique_ptr<EditorState> StartEditor(const std::string& mapPath);
+
+enum class FrameResult { Continue, Quit };
+
+// One frame of the editor: input, commands, tools, drawing and the quit check, then the flip.
+FrameResult RunFrame(EditorState& state);
+
+// Frames until the user quits.
+void RunEditor(EditorState& state);
+
+} // namespace dm

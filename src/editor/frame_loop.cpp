@@ -1,0 +1,161 @@
+#include "editor/canvas_commands.h"
+#include "editor/editor.h"
+#include "editor/file_commands.h"
+#include "editor/mouse_tools.h"
+#include "editor/screen_layout.h"
+#include "editor/typing_mode.h"
+#include "platform/graphics.h"
+#include "platform/key_codes.h"
+#include "platform/polled_input.h"
+#include "render/map_draw.h"
+#include "ui/mouse_state.h"
+#include "ui/popup.h"
+
+#include <algorithm>
+
+namespace dm {
+
+namespace {
+
+constexpr int kIdleSleepMs = 50;
+
+// A letter's hit is taken first and only then are Shift and the canvas looked at, so a hit
+// without them is used up.
+bool ShiftHit(const EditorState& state, int key) {
+    return TakeKeyHits(key) != 0 && state.shiftdown;
+}
+
+void RunKeyCommands(EditorState& state) {
+    if (ShiftHit(state, 'B')) {
+        state.showtables = !state.showtables;
+    }
+    if (ShiftHit(state, 'N')) {
+        NewCanvas(state);
+    }
+    if (ShiftHit(state, 'X') && state.activecanvas) {
+        CloseActiveCanvas(state);
+    }
+    if (ShiftHit(state, 'R') && state.activecanvas) {
+        ResizeActiveCanvas(state);
+    }
+    if (ShiftHit(state, 'F') && state.activecanvas) {
+        FillActiveCanvas(state);
+    }
+    if (TakeKeyHits(kKeyTab) != 0 && state.canvases.size() > 1) {
+        CycleActiveCanvas(state);
+    }
+    if (TakeKeyHits(kKeyF1) != 0) {
+        state.showhelp = !state.showhelp;
+    }
+    if (ShiftHit(state, 'E') && state.activecanvas) {
+        ExportActiveCanvas(state);
+    }
+    if (ShiftHit(state, 'K') && state.activecanvas) {
+        EncodeActiveCanvas(state);
+    }
+    if (ShiftHit(state, 'I')) {
+        ImportCanvas(state);
+    }
+    if (TakeKeyHits('S') != 0 && state.activecanvas) {
+        SaveActiveCanvas(state);
+    }
+    if (TakeKeyHits('O') != 0) {
+        OpenCanvas(state);
+    }
+}
+
+void UpdateCursor(EditorState& state) {
+    const MouseState& mouse = Mouse();
+    const int32_t viewx = state.activecanvas ? state.activecanvas->viewx : 0;
+    const int32_t viewy = state.activecanvas ? state.activecanvas->viewy : 0;
+    state.cursorx = mouse.mousecellx - kCanvasLeft + viewx;
+    state.cursory = mouse.mousecelly - kCanvasTop + viewy;
+}
+
+void StartOrContinueTyping(EditorState& state) {
+    if (state.typing) {
+        TypingStep(state);
+        return;
+    }
+    if (ShiftHit(state, 'T') && state.activecanvas && MouseOverCanvas(state)) {
+        StartTyping(state);
+    }
+}
+
+void DrawScreen(EditorState& state) {
+    const Display& display = state.display;
+    Draw(*state.screenmap, display, 0, 0, 0, 0, -1, -1);
+    if (state.activecanvas) {
+        canvas& active = *state.activecanvas;
+        ScrollActiveCanvas(state);
+        Draw(*state.checkermap, display, kCanvasLeft, kCanvasTop, 0, 0, active.w, active.h);
+        Draw(*active.img, display, kCanvasLeft, kCanvasTop, active.viewx, active.viewy, kViewSize,
+             kViewSize);
+        if (state.selecting) {
+            DrawSelectionPreview(state);
+            state.selecting = false;
+        }
+    }
+    if (state.typing) {
+        DrawTypingPreview(state);
+    }
+    if (state.clipmap) {
+        Draw(*state.clipmap, display, 0, 56, 0, 0, 16, 12);
+    }
+    Draw(*state.listmap, display, 0, 0, 0, 0, -1, -1);
+    Draw(*state.charpicker, display, 0, 16, 0, 0, -1, -1);
+    Draw(*state.colorpicker, display, 0, 36, 0, 0, -1, -1);
+    if (state.showtables) {
+        Draw(*state.tablesmap, display, 7, 1, 0, 0, -1, -1);
+    }
+    if (state.showhelp) {
+        Draw(*state.helpmap, display, HelpColumn(state), HelpRow(state), 0, 0, -1, -1);
+    }
+}
+
+// Escape held outside typing mode, or else the window's close request, which is read only then.
+// With an unsaved canvas open the user is asked first.
+bool QuitRequested(EditorState& state) {
+    const bool escape = !state.typing && IsKeyDown(kKeyEscape) != 0;
+    if (!escape && TakeTerminateRequest() == 0) {
+        return false;
+    }
+    const bool unsaved =
+        std::any_of(state.canvases.begin(), state.canvases.end(),
+                    [](const std::shared_ptr<canvas>& each) { return each->hassaved == 0; });
+    return !unsaved || AskYesNo(state.display, "Confirm!", "Exit without saving?") == 0;
+}
+
+} // namespace
+
+FrameResult RunFrame(EditorState& state) {
+    Cls();
+    UpdateMouse(state.display);
+    state.shiftdown = IsKeyDown(kKeyLeftShift) != 0 || IsKeyDown(kKeyRightShift) != 0;
+    if (!state.typing) {
+        RunKeyCommands(state);
+    }
+    UpdateCursor(state);
+    if (!HandleMouse(state)) {
+        SleepMs(kIdleSleepMs);
+    }
+    if (!state.typing && TakeKeyHits('Z') != 0) {
+        UndoActiveCanvas(state);
+    }
+    StartOrContinueTyping(state);
+    DrawScreen(state);
+    state.diagbox->draw(*state.screenmap, 0, 0);
+    state.bleedbox->draw(*state.screenmap, 0, 0);
+    if (QuitRequested(state)) {
+        return FrameResult::Quit;
+    }
+    Flip(-1);
+    return FrameResult::Continue;
+}
+
+void RunEditor(EditorState& state) {
+    while (RunFrame(state) == FrameResult::Continue) {
+    }
+}
+
+} // namespace dm

@@ -1,0 +1,211 @@
+#include "editor/mouse_tools.h"
+
+#include "editor/screen_layout.h"
+#include "platform/graphics.h"
+#include "platform/polled_input.h"
+#include "render/palette.h"
+#include "ui/mouse_state.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace dm {
+
+namespace {
+
+constexpr int32_t kPickerSize = 16;
+constexpr int32_t kGlyphPickerTop = 16;
+constexpr int32_t kColourPickerTop = 36;
+constexpr uint8_t kMarkX = 'X';
+constexpr uint8_t kMarkF = 'F';
+constexpr uint8_t kMarkB = 'B';
+
+int32_t PickerX(uint8_t index) {
+    return index % kPickerSize;
+}
+
+int32_t PickerY(uint8_t index) {
+    return index / kPickerSize;
+}
+
+// A legible colour for a mark over the swatch of colour c.
+uint8_t MarkerColor(const EditorState& state, uint8_t c) {
+    return PaletteBrightness(state.display.palette, c) > 128 ? 9 : 0;
+}
+
+void MarkColour(EditorState& state, uint8_t colour, uint8_t glyph, uint8_t fg) {
+    state.colorpicker->SetTile(PickerX(colour), PickerY(colour), glyph, fg, 255, 0);
+}
+
+void HighlightGlyph(EditorState& state) {
+    state.charpicker->SetTile(PickerX(state.selchar), PickerY(state.selchar), state.selchar, 0, 10,
+                              0);
+}
+
+void UnhighlightGlyph(EditorState& state) {
+    state.charpicker->SetTile(PickerX(state.selchar), PickerY(state.selchar), state.selchar, 8, 9,
+                              0);
+}
+
+uint8_t PickerIndex(int32_t top) {
+    const MouseState& mouse = Mouse();
+    return static_cast<uint8_t>((mouse.mousecellx + (mouse.mousecelly - top) * kPickerSize) & 255);
+}
+
+void PickGlyph(EditorState& state) {
+    if (!Mouse().mouseheld[0]) {
+        return;
+    }
+    UnhighlightGlyph(state);
+    state.selchar = PickerIndex(kGlyphPickerTop);
+    state.screenmap->SetTile(14, 14, state.selchar, 8, 9, 0);
+    HighlightGlyph(state);
+}
+
+void PickColours(EditorState& state) {
+    const uint8_t under = PickerIndex(kColourPickerTop);
+    if (Mouse().mouseheld[0]) {
+        if (state.selfg == state.selbg) {
+            const bool dark = PaletteBrightness(state.display.palette, state.selfg) < 128;
+            MarkColour(state, state.selfg, kMarkB, dark ? 9 : 0);
+        } else {
+            MarkColour(state, state.selfg, 0, 255);
+        }
+        state.selfg = under;
+        state.screenmap->SetTile(14, 33, 0, 0, state.selfg, 0);
+        MarkColour(state, state.selfg, state.selfg == state.selbg ? kMarkX : kMarkF,
+                   MarkerColor(state, state.selfg));
+    }
+    if (Mouse().mouseheld[1]) {
+        if (state.selfg == state.selbg) {
+            MarkColour(state, state.selbg, kMarkF, MarkerColor(state, state.selbg));
+        } else {
+            MarkColour(state, state.selbg, 0, 255);
+        }
+        state.selbg = under;
+        state.screenmap->SetTile(14, 34, 0, 0, state.selbg, 0);
+        MarkColour(state, state.selbg, state.selbg == state.selfg ? kMarkX : kMarkB,
+                   MarkerColor(state, state.selbg));
+    }
+}
+
+// Ends a drag: the rectangle between the anchor and the cursor goes into the clip map.
+void CopySelection(EditorState& state) {
+    const int32_t left = std::min(state.selx, state.cursorx);
+    const int32_t top = std::min(state.sely, state.cursory);
+    const int32_t width = std::abs(state.cursorx - state.selx) + 1;
+    const int32_t height = std::abs(state.cursory - state.sely) + 1;
+    state.clipmap = tilemap::Create(width, height);
+    state.clipmap->Fill(0, 9, 9, 0);
+    tilemap::CopyRect(*state.activecanvas->img, left, top, width, height, *state.clipmap, 0, 0, 0);
+    state.selx = -1;
+    state.sely = -1;
+}
+
+void UseEyedropper(EditorState& state) {
+    UnhighlightGlyph(state);
+    MarkColour(state, state.selbg, 0, MarkerColor(state, state.selbg));
+    MarkColour(state, state.selfg, 0, MarkerColor(state, state.selfg));
+    state.activecanvas->img->GrabTile(state.cursorx, state.cursory, state.selchar, state.selfg,
+                                      state.selbg);
+    RefreshSelectionIndicators(state);
+}
+
+void UseCanvasTools(EditorState& state) {
+    canvas& active = *state.activecanvas;
+    const MouseState& mouse = Mouse();
+    WriteCursorLines(state);
+    // The undo copy is the image just before this frame's tool acts.
+    if (mouse.mousereleased[2] || TakeMouseHits(1) != 0) {
+        active.undo = active.img->Copy();
+        active.canundo = 1;
+    }
+    if (state.shiftdown && !state.typing) {
+        if (mouse.mouseheld[0]) {
+            if (state.selx == -1 && state.sely == -1) {
+                state.selx = state.cursorx;
+                state.sely = state.cursory;
+            }
+            state.selecting = true;
+        } else if (state.selx > -1 && state.sely > -1) {
+            CopySelection(state);
+        }
+        return;
+    }
+    state.selx = -1;
+    state.sely = -1;
+    if (mouse.mouseheld[0]) {
+        active.hassaved = 0;
+        active.img->SetTile(state.cursorx, state.cursory, state.selchar, state.selfg, state.selbg,
+                            1);
+    } else if (mouse.mousereleased[2]) {
+        active.hassaved = 0;
+        active.img->FloodFill(*active.img, state.cursorx, state.cursory, state.selchar, state.selfg,
+                              state.selbg, state.diagbox->state, state.bleedbox->state, 1);
+    } else if (mouse.mouseheld[1]) {
+        active.hassaved = 0;
+        UseEyedropper(state);
+    }
+}
+
+} // namespace
+
+void RefreshSelectionIndicators(EditorState& state) {
+    HighlightGlyph(state);
+    state.screenmap->SetTile(14, 14, state.selchar, 8, 9, 0);
+    if (state.selfg == state.selbg) {
+        MarkColour(state, state.selfg, kMarkX, MarkerColor(state, state.selfg));
+    } else {
+        MarkColour(state, state.selbg, kMarkB, MarkerColor(state, state.selbg));
+        MarkColour(state, state.selfg, kMarkF, MarkerColor(state, state.selfg));
+    }
+    state.screenmap->SetTile(14, 33, 0, 0, state.selfg, 0);
+    state.screenmap->SetTile(14, 34, 0, 0, state.selbg, 0);
+}
+
+bool MouseOverCanvas(const EditorState& state) {
+    const canvas& active = *state.activecanvas;
+    return MouseInRect(kCanvasLeft, kCanvasTop, active.w + 1, active.h + 1) != 0;
+}
+
+bool HandleMouse(EditorState& state) {
+    if (MouseInRect(0, kGlyphPickerTop, kPickerSize, kPickerSize)) {
+        PickGlyph(state);
+        return true;
+    }
+    if (MouseInRect(0, kColourPickerTop, kPickerSize, kPickerSize)) {
+        PickColours(state);
+        return true;
+    }
+    if (state.activecanvas && !state.showtables && !state.showhelp && MouseOverCanvas(state)) {
+        UseCanvasTools(state);
+        return true;
+    }
+    return false;
+}
+
+void FillActiveCanvas(EditorState& state) {
+    state.activecanvas->img->Fill(state.selchar, state.selfg, state.selbg, 1);
+    state.activecanvas->hassaved = 0;
+}
+
+void DrawSelectionPreview(EditorState& state) {
+    const canvas& active = *state.activecanvas;
+    const float scale = static_cast<float>(state.display.config.scale);
+    const float cw = state.display.tileset.GlyphWidth * scale;
+    const float ch = state.display.tileset.GlyphHeight * scale;
+    const float ax = static_cast<float>(state.selx - active.viewx + kCanvasLeft) * cw;
+    const float ay = static_cast<float>(state.sely - active.viewy + kCanvasTop) * ch;
+    const float mx = static_cast<float>(Mouse().mousecellx) * cw;
+    const float my = static_cast<float>(Mouse().mousecelly) * ch;
+    SetColor(0, 192, 0);
+    DrawLine(ax, ay, mx, my, true);
+    SetColor(0, 96, 0);
+    DrawLine(ax, my, mx, my, true);
+    DrawLine(ax, ay, mx, ay, true);
+    DrawLine(mx, ay, mx, my, true);
+    DrawLine(ax, ay, ax, my, true);
+    SetColor(255, 255, 255);
+}
+
+} // namespace dm

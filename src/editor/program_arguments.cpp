@@ -1,0 +1,44 @@
+#include "editor/program_arguments.h"
+
+#include <filesystem>
+
+namespace dm {
+
+namespace {
+
+std::string Absolute(const std::string& path, const std::string& startFolder) {
+    if (path.empty() || path.front() == '/') {
+        return path;
+    }
+    return (std::filesystem::path(startFolder) / path).lexically_normal().string();
+}
+
+} // namespace
+
+ProgramArguments ParseProgramArguments(const std::vector<std::string>& args,
+                                       const std::string& startFolder) {
+    ProgramArguments parsed;
+    std::vector<std::string> operands;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--replay") {
+            if (i + 1 == args.size()) {
+                parsed.error = "--replay needs a script";
+                return parsed;
+            }
+            parsed.replayScript = Absolute(args[++i], startFolder);
+        } else if (args[i] == "--help" || args[i] == "-h") {
+            parsed.error = "help";
+            return parsed;
+        } else {
+            operands.push_back(args[i]);
+        }
+    }
+    if (operands.size() > 1) {
+        parsed.error = "expected at most one map file, got " + std::to_string(operands.size());
+    } else if (!operands.empty()) {
+        parsed.mapPath = Absolute(operands[0], startFolder);
+    }
+    return parsed;
+}
+
+} // namespace dm

@@ -1,0 +1,57 @@
+#include "editor/canvas_commands.h"
+#include "editor/editor.h"
+#include "editor/file_commands.h"
+#include "editor/mouse_tools.h"
+#include "editor/screen_layout.h"
+#include "platform/fatal_error.h"
+#include "ui/interface_text.h"
+
+namespace dm {
+
+namespace {
+
+// Opens the window OpenDisplay sized; a program without a window cannot go on.
+WindowOpener OpenWindowFor(EditorState& state) {
+    return [&state](const WindowRequest& request) {
+        std::string whyNot;
+        state.graphics = OpenGraphics(request.width, request.height, request.depth, request.hertz,
+                                      request.flags, &whyNot);
+        if (!state.graphics) {
+            throw FatalError("Unable to open the Duskmarch window: " + whyNot);
+        }
+    };
+}
+
+} // namespace
+
+std::unique_ptr<EditorState> StartEditor(const std::string& mapPath) {
+    auto state = std::make_unique<EditorState>();
+    OpenDisplay(state->display, kDisplayConfigPath, kUseDefaultTitle, OpenWindowFor(*state));
+    const DisplayConfig& config = state->display.config;
+
+    state->screenmap = tilemap::Create(config.width, config.height);
+    state->screenmap->Fill(0, 0, 9, 0);
+    state->tablesmap = MakeTablesMap();
+    state->helpmap = MakeHelpMap();
+    state->listmap = tilemap::Create(16, 10);
+    RedrawImageList(*state);
+    state->checkermap = MakeCheckerMap();
+    WritePickerLabels(*state->screenmap);
+    state->charpicker = MakeCharPicker();
+    state->colorpicker = MakeColorPicker();
+
+    if (!mapPath.empty()) {
+        OpenMapFile(*state, mapPath);
+    }
+
+    WriteText(*state->screenmap, 96, 14, "Flood fill", 0, 255);
+    state->diagbox = gadget::CreateCheckbox("Fill diagonal", 96, 16, nullptr);
+    state->bleedbox = gadget::CreateCheckbox("Bleed fill", 96, 18, nullptr);
+    state->diagbox->bgcolor = 28;
+    state->bleedbox->bgcolor = 28;
+    state->typelabel = gadget::CreateLabel("", 0, 0, 64, 64, nullptr);
+    RefreshSelectionIndicators(*state);
+    return state;
+}
+
+} // namespace dm

@@ -1,0 +1,88 @@
+#include "editor/typing_mode.h"
+
+#include "platform/graphics.h"
+#include "platform/key_codes.h"
+#include "platform/polled_input.h"
+#include "render/map_draw.h"
+#include "ui/interface_text.h"
+
+namespace dm {
+
+namespace {
+
+const char* const kTypingMessage = "Typing mode active. Press escape to return to normal editing.";
+
+void ClearTypeMap(EditorState& state) {
+    state.typemap->Fill(255, 255, 255, 1);
+}
+
+// Escape: the text goes into the canvas in the label's colours.
+void FinishTyping(EditorState& state) {
+    canvas& active = *state.activecanvas;
+    state.typelabel->title = state.typedtext;
+    const std::vector<uint8_t> before = active.img->tmap;
+    state.typelabel->draw(*active.img, state.typex, state.typey);
+    // Text that changed the canvas makes it unsaved, so quitting asks before it is lost.
+    if (active.img->tmap != before) {
+        active.hassaved = 0;
+    }
+    state.typing = false;
+    state.typedtext.clear();
+    WriteText(*state.screenmap, kCanvasLeft, 0, kTypingMessage, 9, 9);
+    FlushKeyState();
+}
+
+} // namespace
+
+void StartTyping(EditorState& state) {
+    const canvas& active = *state.activecanvas;
+    FlushKeyState();
+    state.typing = true;
+    state.typemap = tilemap::Create(active.w, active.h);
+    state.typemap->transparentcolor = 255;
+    ClearTypeMap(state);
+    state.typelabel->title.clear();
+    state.typedtext.clear();
+    state.typex = state.cursorx;
+    state.typey = state.cursory;
+    WriteText(*state.screenmap, kCanvasLeft, 0, kTypingMessage, 5, 9);
+}
+
+void TypingStep(EditorState& state) {
+    gadget& label = *state.typelabel;
+    const bool recoloured = state.selfg != label.TextColor || state.selbg != label.bgcolor;
+    label.TextColor = state.selfg;
+    label.bgcolor = state.selbg;
+    const size_t length = state.typedtext.size();
+    const int c = NextChar() & 255;
+    if (c == kKeyEnter) {
+        state.typedtext += '\xFF';
+    } else if (c == kKeyBackspace) {
+        if (!state.typedtext.empty()) {
+            state.typedtext.pop_back();
+        }
+    } else if (c == kKeyEscape) {
+        FinishTyping(state);
+    } else if (c != 0) {
+        state.typedtext += static_cast<char>(c);
+    }
+    label.title = state.typedtext;
+    if (state.typedtext.size() != length || recoloured) {
+        ClearTypeMap(state);
+        label.draw(*state.typemap, state.typex, state.typey);
+    }
+}
+
+void DrawTypingPreview(EditorState& state) {
+    const canvas& active = *state.activecanvas;
+    Draw(*state.typemap, state.display, kCanvasLeft, kCanvasTop, active.viewx, active.viewy,
+         kViewSize, kViewSize);
+    const float scale = static_cast<float>(state.display.config.scale);
+    const float cw = state.display.tileset.GlyphWidth * scale;
+    const float ch = state.display.tileset.GlyphHeight * scale;
+    const float column = static_cast<float>(state.typex - active.viewx + kCanvasLeft);
+    const float below = static_cast<float>(state.typey - active.viewy + kCanvasTop + 1);
+    DrawLine(column * cw, below * ch, (column + 1) * cw, below * ch, true);
+}
+
+} // namespace dm
