@@ -4,7 +4,9 @@
 #include "editor/mouse_tools.h"
 #include "editor/screen_layout.h"
 #include "platform/fatal_error.h"
+#include "platform/file_requester.h"
 #include "ui/interface_text.h"
+#include "ui/path_prompt.h"
 
 namespace dm {
 
@@ -27,6 +29,10 @@ WindowOpener OpenWindowFor(EditorState& state) {
 std::unique_ptr<EditorState> StartEditor(const std::string& mapPath) {
     auto state = std::make_unique<EditorState>();
     OpenDisplay(state->display, kDisplayConfigPath, kUseDefaultTitle, OpenWindowFor(*state));
+    SetFileRequestFallback(
+        [display = state->display](const FileRequest& request, const std::string& why) {
+            return PromptPath(display, request, why);
+        });
     const DisplayConfig& config = state->display.config;
 
     state->screenmap = tilemap::Create(config.width, config.height);

@@ -1,5 +1,7 @@
 #include "ui/prompt.h"
 
+#include "ui/path_prompt.h"
+
 #include "support/drawn_cells.h"
 #include "support/headless_window.h"
 #include "support/test_display.h"
@@ -64,6 +66,26 @@ TEST_F(Prompt, TheCursorBlinksFortyFramesOnAndForty) {
     EXPECT_EQ(At(54, 2).glyph, 0);
     Run("frame 81\nend\n");
     EXPECT_EQ(At(54, 2).glyph, '_');
+}
+
+TEST_F(Prompt, PathsTakeSpacesStartFromTheInitialPathAndEscapeCancels) {
+    const FileRequest save{"Save Tilemap As", "Duskmarch Tilemaps:dtm", true, "maps/Untitled"};
+    const auto ask = [this, &save](const std::string& script) {
+        window_ = std::make_unique<test::HeadlessWindow>(display_.windowWidth,
+                                                         display_.windowHeight, script);
+        try {
+            return PromptPath(display_, save, "No file chooser: zenity is not installed");
+        } catch (const ReplayFinished&) {
+            return std::string("(ended)");
+        }
+    };
+    EXPECT_EQ(ask("frame 1\npress 8\nframe 2\nchar 32\nframe 3\nchar 45\nframe 4\npress 13\n"),
+              "maps/Untitle -");
+    EXPECT_EQ(ask("frame 1\nchar 97\nframe 2\npress 27\n"), "");
+    ask("frame 2\nend\n");
+    const FrameList& shown = window_->Driver().PresentedFrame();
+    EXPECT_EQ(test::TextAt(shown, display_, 2, 2, 8), "No file ");
+    EXPECT_EQ(test::TextAt(shown, display_, 2, 4, 31), "Save Tilemap As: maps/Untitled_");
 }
 
 } // namespace
