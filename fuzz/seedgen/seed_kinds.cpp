@@ -11,6 +11,8 @@ const std::vector<SeedKind>& SeedKinds() {
         {"display_config", DisplayConfigSeeds},
         {"config_line", ConfigLineSeeds},
         {"insert_string", InsertStringSeeds},
+        {"replay", ReplaySeeds},
+        {"label", LabelSeeds},
     };
     return kinds;
 }

@@ -36,6 +36,12 @@ std::vector<Seed> ConfigLineSeeds();
 // Inputs for the text insertion target, laid out as insert_string_input.h describes.
 std::vector<Seed> InsertStringSeeds();
 
+// Replay scripts of the headless driver.
+std::vector<Seed> ReplaySeeds();
+
+// Label sizes and texts for the label layout, laid out as its fuzz target reads them.
+std::vector<Seed> LabelSeeds();
+
 // Every kind above under the folder name scripts/fuzz.sh and fuzz/CMakeLists.txt use for it.
 struct SeedKind {
     std::string folder;

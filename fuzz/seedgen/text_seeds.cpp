@@ -59,4 +59,26 @@ std::vector<Seed> InsertStringSeeds() {
     };
 }
 
+std::vector<Seed> ReplaySeeds() {
+    return {
+        {"session.txt", Bytes("# a session\nmove 200 100\npress 78\nframe 2\nkey down 160\n"
+                              "button down 1\nframe 3\nbutton up 1\nkey up 160\nwheel -2\n")},
+        {"answers.txt", Bytes("frame 1\r\npress 83\r\nanswer maps/town.dtm\r\nchoose 0\r\n"
+                              "answer\r\nscreenshot shot.png\r\nend\r\n")},
+        {"focus.txt", Bytes("  char 72\nchar 105\nfocus lost\nfocus gained\nclose\n")},
+    };
+}
+
+std::vector<Seed> LabelSeeds() {
+    // The first two bytes are the label's width and height plus 4.
+    return {
+        {"help.bin", Bytes("\x44\x1E   == GUIDE ==  \xFF[s] save\xFF\xFF[Tab] cycle\xFF")},
+        {"words.bin", Bytes("\x0E\x07"
+                            "aaa bbb ccc ddd")},
+        {"long_word.bin", Bytes("\x0A\x07"
+                                "ab cdefghijklmnopqrstu")},
+        {"message.bin", Bytes("\x28\x09Too many canvases; you cannot create another.")},
+    };
+}
+
 } // namespace dm::seeds

@@ -1,6 +1,7 @@
 #include "editor/editor.h"
 #include "editor/program_arguments.h"
 #include "platform/fatal_error.h"
+#include "platform/file_requester.h"
 #include "platform/headless_driver.h"
 #include "platform/sdl/sdl_driver.h"
 
@@ -57,6 +58,7 @@ int main(int argc, char** argv) {
     if (!driver) {
         return 2;
     }
+    dm::SetRequesterFolder(startFolder);
     EnterProgramFolder();
     dm::SetSystemDriver(driver);
     const int status = dm::RunReportingFatal([&arguments] {

@@ -2,6 +2,7 @@
 
 #include "platform/child_process.h"
 #include "platform/chooser_arguments.h"
+#include "platform/file_requester.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -13,12 +14,6 @@
 namespace dm {
 
 namespace {
-
-std::string CurrentFolder() {
-    std::error_code error;
-    std::filesystem::path folder = std::filesystem::current_path(error);
-    return error ? std::string("/") : folder.string();
-}
 
 // Both choosers end what they print with a line break; a name may hold others.
 std::string ChosenPath(std::string output) {
@@ -58,7 +53,7 @@ ChooserOutcome RunDesktopChooser(const FileRequest& request,
         outcome.why = "No file chooser: no desktop session (DISPLAY is not set)";
         return outcome;
     }
-    const std::string folder = CurrentFolder();
+    const std::string folder = RequesterFolder();
     const std::vector<std::vector<std::string>> choosers = {ZenityArguments(request, folder),
                                                             KdialogArguments(request, folder)};
     std::string failures;

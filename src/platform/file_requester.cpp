@@ -5,6 +5,8 @@
 #include "platform/notify.h"
 #include "platform/paths.h"
 
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace dm {
@@ -14,6 +16,11 @@ namespace {
 FileRequestFallback& CurrentFallback() {
     static FileRequestFallback fallback;
     return fallback;
+}
+
+std::string& Folder() {
+    static std::string folder;
+    return folder;
 }
 
 bool MayReplace(const std::string& path) {
@@ -56,6 +63,19 @@ std::string RequestFile(const std::string& title, const std::string& filter, boo
     }
 }
 
+void SetRequesterFolder(std::string folder) {
+    Folder() = std::move(folder);
+}
+
+std::string RequesterFolder() {
+    if (!Folder().empty()) {
+        return Folder();
+    }
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    return error ? std::string("/") : current.string();
+}
+
 void SetFileRequestFallback(FileRequestFallback fallback) {
     CurrentFallback() = std::move(fallback);
 }
@@ -68,6 +88,9 @@ std::string RequestFileThroughFallback(const FileRequest& request, const std::st
     FileRequest asked = request;
     while (true) {
         std::string chosen = fallback(asked, why);
+        if (!chosen.empty() && chosen.front() != '/') {
+            chosen = (std::filesystem::path(RequesterFolder()) / chosen).lexically_normal();
+        }
         // A name that RequestFile extends is asked about there, under the name it ends with.
         if (!asked.save || chosen.empty() || AddDefaultExtension(chosen, asked.filter) != chosen ||
             MayReplace(chosen)) {

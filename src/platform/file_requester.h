@@ -21,6 +21,12 @@ std::string RequestFile(const std::string& title, const std::string& filter, boo
 // path that ends in a slash names no file and is left alone.
 std::string AddDefaultExtension(const std::string& path, std::string_view filter);
 
+// The folder that requesters start in and that relative answers are taken against: the folder
+// the user started the program from, not the program's own, which it makes current. Until set,
+// the current directory.
+void SetRequesterFolder(std::string folder);
+std::string RequesterFolder();
+
 // What the user interface offers when the desktop has no file chooser: it asks for the path
 // itself, showing why, and returns it, or "" for a cancel.
 using FileRequestFallback =
@@ -29,8 +35,9 @@ using FileRequestFallback =
 // Installs the fallback; an empty one makes such requests come back cancelled.
 void SetFileRequestFallback(FileRequestFallback fallback);
 
-// Asks through the fallback, for drivers whose desktop has no chooser. In save mode an existing
-// file is replaced only after the user confirms, as a desktop chooser would ask.
+// Asks through the fallback, for drivers whose desktop has no chooser. A relative answer is taken
+// against RequesterFolder. In save mode an existing file is replaced only after the user confirms,
+// as a desktop chooser would ask.
 std::string RequestFileThroughFallback(const FileRequest& request, const std::string& why);
 
 } // namespace dm

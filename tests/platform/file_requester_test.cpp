@@ -100,6 +100,13 @@ TEST(RequestFileThroughFallback, PassesWhyAndAsksBeforeReplacingANameItWillNotEx
     SetFileRequestFallback({});
     EXPECT_EQ(asked, In(dir, "Untitled none\n@/castle.dtm none\nUntitled none\n"));
     EXPECT_EQ(window.Log(), kAsk + kAsk);
+
+    // A typed relative path is taken from the folder the program was started in.
+    SetRequesterFolder(dir.Path());
+    SetFileRequestFallback([](const FileRequest&, const std::string&) { return "sub/../map"; });
+    EXPECT_EQ(RequestFileThroughFallback({"T", kMaps, false, ""}, "none"), dir.File("map"));
+    SetFileRequestFallback({});
+    SetRequesterFolder("");
 }
 
 } // namespace
