@@ -41,9 +41,7 @@ std::shared_ptr<TCStream> TCStream::OpenFile(const std::string& path, bool reada
     if (!readable && !writeable) {
         return nullptr;
     }
-    std::string fixed = path;
-    std::replace(fixed.begin(), fixed.end(), '\\', '/');
-    const int fd = OpenDescriptor(fixed, readable, writeable);
+    const int fd = OpenDescriptor(path, readable, writeable);
     if (fd < 0) {
         return nullptr;
     }

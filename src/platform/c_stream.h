@@ -17,7 +17,7 @@ class TCStream : public TStream {
     static constexpr int kModeRead = 1;
     static constexpr int kModeWrite = 2;
 
-    // Backslashes in path become slashes. Read only opens an existing file, write only creates or
+    // The path is taken as written. Read only opens an existing file, write only creates or
     // truncates, both opens an existing file for update. Directories are refused, and opening a
     // named pipe never waits for its other end. Null on failure.
     static std::shared_ptr<TCStream> OpenFile(const std::string& path, bool readable,
