@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace dm {
 namespace {
@@ -110,13 +114,119 @@ TEST(SideFileWriter, DevicesAreWrittenInPlace) {
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
 
-TEST(SideFileWriter, FoldersAndMissingFoldersCannotBeWritten) {
+TEST(SideFileWriter, WhatCannotBeWrittenSaysWhy) {
     ContainerTempFolder folder;
-    EXPECT_FALSE(SideFileWriter::Open(folder.Root().string()));
-    EXPECT_FALSE(SideFileWriter::Open(folder.Path("missing/map.dtm")));
-    EXPECT_FALSE(SideFileWriter::Open(""));
-    EXPECT_FALSE(SideFileWriter::Open(folder.Path("memory::map.dtm")));
-    EXPECT_TRUE(folder.Names().empty());
+    const std::string locked = folder.Path("locked.dtm");
+    WriteFileBytes(locked, kOld);
+    // No one may write it, the superuser included.
+    ::chmod(locked.c_str(), 0444);
+    const struct {
+        std::string path;
+        std::string failure;
+    } cases[] = {
+        {folder.Root().string(), "Is a directory"},
+        {folder.Path("missing/map.dtm"), "No such file or directory"},
+        {"", "No such file or directory"},
+        {folder.Path("memory::map.dtm"), "No such file or directory"},
+        {locked, "Permission denied"},
+    };
+    for (const auto& c : cases) {
+        std::string failure;
+        EXPECT_FALSE(SideFileWriter::Open(c.path, &failure)) << c.path;
+        EXPECT_EQ(failure, c.failure) << c.path;
+    }
+    EXPECT_EQ(ReadFileBytes(locked), kOld);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"locked.dtm"});
+
+    if (fs::exists("/dev/full")) {
+        std::unique_ptr<SideFileWriter> full = SideFileWriter::Open("/dev/full");
+        ASSERT_TRUE(full);
+        EXPECT_EQ(full->Failure(), "");
+        EXPECT_THROW(WriteAll(*full, std::vector<uint8_t>(1 << 16, 'x')), TStreamWriteException);
+        EXPECT_FALSE(full->Commit());
+        EXPECT_EQ(full->Failure(), "No space left on device");
+    }
+}
+
+// Holds an exclusive lock on a file from another process, as a save in progress does, until it
+// goes out of scope.
+class LockHolder {
+  public:
+    explicit LockHolder(const std::string& path) {
+        int ready[2];
+        int release[2];
+        EXPECT_EQ(::pipe(ready), 0);
+        EXPECT_EQ(::pipe(release), 0);
+        child_ = ::fork();
+        if (child_ == 0) {
+            ::close(ready[0]);
+            ::close(release[1]);
+            const int file = ::open(path.c_str(), O_RDONLY);
+            const char held = ::flock(file, LOCK_EX) == 0 ? 'y' : 'n';
+            char ignored = 0;
+            if (::write(ready[1], &held, 1) == 1) {
+                // Blocks until the test closes its end.
+                static_cast<void>(::read(release[0], &ignored, 1));
+            }
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        release_ = release[1];
+        char held = 0;
+        EXPECT_EQ(::read(ready[0], &held, 1), 1);
+        EXPECT_EQ(held, 'y');
+        ::close(ready[0]);
+    }
+    ~LockHolder() {
+        ::close(release_);
+        ::waitpid(child_, nullptr, 0);
+    }
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+
+  private:
+    pid_t child_ = -1;
+    int release_ = -1;
+};
+
+void SaveBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
+    ASSERT_TRUE(writer);
+    WriteAll(*writer, bytes);
+    ASSERT_TRUE(writer->Commit());
+}
+
+TEST(SideFileWriter, SideFilesNobodyHoldsGoAndHeldOnesStay) {
+    ContainerTempFolder folder;
+    const std::string path = folder.Path("map.dtm");
+    WriteFileBytes(path, kOld);
+    // Side files of map.dtm left by saves that were killed.
+    for (const char* stale : {".map.dtm.AbC123", ".map.dtm.000000", ".map.dtm.zzzzzz"}) {
+        WriteFileBytes(folder.Path(stale), kNew);
+    }
+    // Names that only look alike, and one that a save in another process is writing.
+    std::vector<std::string> kept = {".map.dtm.AbC12",    ".map.dtm.AbC1234", ".map.dtm.AbC-12",
+                                     ".other.dtm.AbC123", "map.dtm.AbC123",   ".map.dtm.AbC123.x",
+                                     ".map.dtm.Live00"};
+    for (const std::string& name : kept) {
+        WriteFileBytes(folder.Path(name), kNew);
+    }
+    // Nor are folders and links of the pattern touched.
+    fs::create_directory(folder.Path(".map.dtm.Folder"));
+    fs::create_symlink(path, folder.Path(".map.dtm.Link00"));
+    kept.insert(kept.end(), {".map.dtm.Folder", ".map.dtm.Link00", "map.dtm"});
+    std::sort(kept.begin(), kept.end());
+    {
+        const LockHolder live(folder.Path(".map.dtm.Live00"));
+        SaveBytes(path, kNew);
+        EXPECT_EQ(folder.Names(), kept);
+        EXPECT_EQ(ReadFileBytes(folder.Path(".map.dtm.Live00")), kNew);
+    }
+    // Once its writer is gone, the next save removes the side file it left.
+    SaveBytes(path, kOld);
+    EXPECT_FALSE(fs::exists(folder.Path(".map.dtm.Live00")));
+    EXPECT_EQ(ReadFileBytes(path), kOld);
 }
 
 } // namespace
