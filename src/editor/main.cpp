@@ -1,6 +1,7 @@
 #include "editor/editor.h"
 #include "editor/program_arguments.h"
 #include "platform/fatal_error.h"
+#include "platform/file_size_signal.h"
 #include "platform/headless_driver.h"
 #include "platform/sdl/sdl_driver.h"
 
@@ -40,6 +41,7 @@ std::shared_ptr<dm::SystemDriver> ReplayDriver(const std::string& scriptPath,
 } // namespace
 
 int main(int argc, char** argv) {
+    dm::IgnoreFileSizeSignal();
     const std::string startFolder = std::filesystem::current_path().string();
     const dm::ProgramArguments arguments =
         dm::ParseProgramArguments(std::vector<std::string>(argv + 1, argv + argc), startFolder);

@@ -40,12 +40,15 @@ mode_t PermissionsFor(const fs::path& destination) {
     return 0666 & ~mask;
 }
 
-// Renaming would replace even a file its owner made read-only, and the superuser may write any
-// file; a file that no one may write is left alone by both.
-bool IsReadOnly(const std::string& path) {
+// Why an existing file may not be replaced, or 0. Renaming would replace even a file its owner
+// made read-only, and the superuser may write any file; a file that no one may write is left
+// alone by both.
+int WriteRefusal(const std::string& path) {
+    if (::access(path.c_str(), W_OK) != 0) {
+        return errno;
+    }
     struct stat info {};
-    return ::access(path.c_str(), W_OK) != 0 ||
-           (::stat(path.c_str(), &info) == 0 && (info.st_mode & 0222) == 0);
+    return ::stat(path.c_str(), &info) == 0 && (info.st_mode & 0222) == 0 ? EACCES : 0;
 }
 
 // Makes the rename itself survive a power cut; failing that loses nothing already written.
@@ -89,8 +92,8 @@ std::unique_ptr<SideFileWriter> SideFileWriter::Open(const std::string& path,
         }
         return std::unique_ptr<SideFileWriter>(new SideFileWriter(device, nullptr, normalized));
     }
-    if (fs::exists(status) && IsReadOnly(normalized)) {
-        return Refuse(EACCES, failure);
+    if (const int refusal = fs::exists(status) ? WriteRefusal(normalized) : 0) {
+        return Refuse(refusal, failure);
     }
     const fs::path destination = ResolveLinks(normalized);
     std::string sideFailure;

@@ -281,7 +281,33 @@ struct EncodeLayout {
     int level;
 };
 
-bool WriteRows(png_structp png, png_infop info, const EncodeLayout* layout, png_bytepp rows) {
+// How libpng takes rows of a pixmap format; convert turns true for a format that is first
+// converted to RGBA8888.
+EncodeLayout LayoutFor(int width, int height, int format, int compression, bool& convert) {
+    EncodeLayout layout{static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+                        PNG_COLOR_TYPE_RGB_ALPHA, false, std::clamp(compression, 0, 9)};
+    convert = false;
+    switch (format) {
+    case PF_I8:
+        layout.colorType = PNG_COLOR_TYPE_GRAY;
+        break;
+    case PF_RGB888:
+    case PF_BGR888:
+        layout.colorType = PNG_COLOR_TYPE_RGB;
+        layout.bgr = format == PF_BGR888;
+        break;
+    case PF_RGBA8888:
+    case PF_BGRA8888:
+        layout.bgr = format == PF_BGRA8888;
+        break;
+    default:
+        convert = true;
+        break;
+    }
+    return layout;
+}
+
+bool WriteHeader(png_structp png, png_infop info, const EncodeLayout* layout) {
     if (setjmp(png_jmpbuf(png)))
         return false;
     png_set_compression_level(png, layout->level);
@@ -290,9 +316,52 @@ bool WriteRows(png_structp png, png_infop info, const EncodeLayout* layout, png_
     png_write_info(png, info);
     if (layout->bgr)
         png_set_bgr(png);
-    png_write_image(png, rows);
+    return true;
+}
+
+bool WriteRows(png_structp png, png_bytepp rows, png_uint_32 count) {
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_write_rows(png, rows, count);
+    return true;
+}
+
+bool WriteEnd(png_structp png) {
+    if (setjmp(png_jmpbuf(png)))
+        return false;
     png_write_end(png, nullptr);
     return true;
+}
+
+// The addresses of picture rows first to first + count - 1, good until the next call.
+using RowAddresses = std::function<std::vector<png_bytep>&(int first, int count)>;
+
+// Encodes the picture bandRows rows at a time. libpng copies each row before transforming it, so
+// the pixels are only read.
+bool Encode(TStream& out, const EncodeLayout& layout, int bandRows, const RowAddresses& rowsOf,
+            const PngRowProgress& progress) {
+    WriteStruct write;
+    if (!write.info)
+        return false;
+    IoContext io(out);
+    io.progress = &progress;
+    io.rowsTotal = static_cast<int>(layout.height);
+    png_set_write_fn(write.png, &io, WriteToStream, FlushStream);
+    if (progress)
+        png_set_write_status_fn(write.png, ReportRow);
+
+    const int height = static_cast<int>(layout.height);
+    bool ok = WriteHeader(write.png, write.info, &layout);
+    for (int first = 0; ok && first < height; first += bandRows) {
+        const int count = std::min(bandRows, height - first);
+        ok = WriteRows(write.png, rowsOf(first, count).data(), static_cast<png_uint_32>(count));
+    }
+    ok = ok && WriteEnd(write.png);
+    if (io.failure)
+        std::rethrow_exception(io.failure);
+    if (ok)
+        out.Flush();
+    return ok;
 }
 
 } // namespace
@@ -328,52 +397,56 @@ bool ReadPngBands(TStream& stream, int bandRows, const PngLayoutCheck& check,
 
 bool WritePixmapPNG(const TPixmap& pixmap, TStream& out, int compression,
                     const PngRowProgress& progress) {
-    EncodeLayout layout{static_cast<png_uint_32>(pixmap.width),
-                        static_cast<png_uint_32>(pixmap.height), PNG_COLOR_TYPE_RGB_ALPHA, false,
-                        std::clamp(compression, 0, 9)};
+    bool convert = false;
+    const EncodeLayout layout =
+        LayoutFor(pixmap.width, pixmap.height, pixmap.format, compression, convert);
     const TPixmap* source = &pixmap;
     std::shared_ptr<TPixmap> converted;
-    switch (pixmap.format) {
-    case PF_I8:
-        layout.colorType = PNG_COLOR_TYPE_GRAY;
-        break;
-    case PF_RGB888:
-    case PF_BGR888:
-        layout.colorType = PNG_COLOR_TYPE_RGB;
-        layout.bgr = pixmap.format == PF_BGR888;
-        break;
-    case PF_RGBA8888:
-    case PF_BGRA8888:
-        layout.bgr = pixmap.format == PF_BGRA8888;
-        break;
-    default:
+    if (convert) {
         converted = pixmap.Convert(PF_RGBA8888);
         if (!converted)
             return false;
         source = converted.get();
-        break;
     }
-
-    WriteStruct write;
-    if (!write.info)
-        return false;
-    IoContext io(out);
-    io.progress = &progress;
-    io.rowsTotal = source->height;
-    png_set_write_fn(write.png, &io, WriteToStream, FlushStream);
-    if (progress)
-        png_set_write_status_fn(write.png, ReportRow);
-
-    // libpng copies each row before transforming it, so the pixels are only read.
     std::vector<png_bytep> rows(static_cast<size_t>(source->height));
     for (int y = 0; y < source->height; ++y)
         rows[static_cast<size_t>(y)] = source->PixelPtr(0, y);
-    const bool ok = WriteRows(write.png, write.info, &layout, rows.data());
-    if (io.failure)
-        std::rethrow_exception(io.failure);
-    if (ok)
-        out.Flush();
-    return ok;
+    return Encode(
+        out, layout, source->height, [&rows](int, int) -> std::vector<png_bytep>& { return rows; },
+        progress);
+}
+
+bool WritePngBands(TStream& out, const PngLayout& picture, int bandRows, int compression,
+                   const PngBandSource& source, const PngRowProgress& progress) {
+    if (bandRows <= 0 || picture.width <= 0 || picture.height <= 0 ||
+        static_cast<uint32_t>(picture.width) > kPngMaxSide ||
+        static_cast<uint32_t>(picture.height) > kPngMaxSide)
+        return false;
+    bool convert = false;
+    const EncodeLayout layout =
+        LayoutFor(picture.width, picture.height, picture.format, compression, convert);
+    const int rowsInBand = std::min(bandRows, picture.height);
+    const std::shared_ptr<TPixmap> band =
+        TPixmap::Create(picture.width, rowsInBand, picture.format, 4);
+    const std::shared_ptr<TPixmap> converted =
+        convert ? TPixmap::Create(picture.width, rowsInBand, PF_RGBA8888, 4) : band;
+    if (!band || !converted)
+        return false;
+    std::vector<png_bytep> rows;
+    return Encode(
+        out, layout, rowsInBand,
+        [&](int first, int count) -> std::vector<png_bytep>& {
+            const std::shared_ptr<TPixmap> part =
+                count == band->height ? band : band->Window(0, 0, picture.width, count);
+            source(*part, first);
+            if (convert)
+                converted->Paste(*part, 0, 0);
+            rows.clear();
+            for (int y = 0; y < count; ++y)
+                rows.push_back(converted->PixelPtr(0, y));
+            return rows;
+        },
+        progress);
 }
 
 bool WritePixmapPNG(const TPixmap& pixmap, const std::string& path, int compression,

@@ -65,6 +65,18 @@ using PngRowProgress = std::function<void(int rowsWritten, int rowsTotal)>;
 bool WritePixmapPNG(const TPixmap& pixmap, TStream& out, int compression,
                     const PngRowProgress& progress = {});
 
+// Fills band, whose rows are aligned to 4, with picture rows firstRow to
+// firstRow + band.height - 1.
+using PngBandSource = std::function<void(TPixmap& band, int firstRow)>;
+
+// Encodes a picture of picture.width x picture.height pixels in picture.format as WritePixmapPNG
+// encodes a pixmap of that format, without ever holding more of it than one band: source fills a
+// band of bandRows rows (fewer in the last), which is encoded before the next is asked for.
+// False as for WritePixmapPNG, and for a side over kPngMaxSide or a bandRows that is not
+// positive; stream errors and whatever source or progress throw reach the caller.
+bool WritePngBands(TStream& out, const PngLayout& picture, int bandRows, int compression,
+                   const PngBandSource& source, const PngRowProgress& progress = {});
+
 // Creates or truncates the file and writes the pixmap to it as above; false when the file cannot
 // be opened or the encoder fails. The file is closed on every path.
 bool WritePixmapPNG(const TPixmap& pixmap, const std::string& path, int compression,

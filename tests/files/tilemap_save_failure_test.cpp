@@ -1,4 +1,5 @@
 #include "container_test_support.h"
+#include "file_size_limit.h"
 #include "private_mounts.h"
 
 #include "files/tilemap_file.h"
@@ -54,30 +55,6 @@ TEST(TilemapSaveFailure, FullDeviceFailsAndStaysADevice) {
     EXPECT_EQ(SideFilesIn("/dev", ".full."), before);
 }
 
-// Restores the file size limit and the signal it raises, whatever the test does.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        applied_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_handler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    bool Applied() const { return applied_; }
-
-  private:
-    rlimit saved_{};
-    void (*previous_handler_)(int) = nullptr;
-    bool applied_ = false;
-};
-
 TEST(TilemapSaveFailure, WriteErrorKeepsThePreviousFile) {
     ContainerTempFolder folder;
     const std::string path = folder.Path("map.dtm");
@@ -85,7 +62,7 @@ TEST(TilemapSaveFailure, WriteErrorKeepsThePreviousFile) {
     int32_t result = 1;
     {
         // Writing past 1000 bytes fails as on a full disk; the noisy map needs about 9600.
-        FileSizeLimit limit(1000);
+        test::FileSizeLimit limit(1000);
         ASSERT_TRUE(limit.Applied());
         result = SaveQuietly(*NoisyMap(), path);
     }

@@ -153,12 +153,12 @@ int RunExportRequest(const ExportRequest& request) {
         return kExitFailure;
     }
     ProgressLine progress(request.arguments.operands[1]);
-    const auto picture =
+    const ExportResult result =
         ExportPNG(*loaded.map, output, request.compression, MakeExportLook(display),
                   [&progress](int thousandths) { progress.Update(thousandths); });
     progress.Finish();
-    if (!picture) {
-        PrintError("Failed to export tilemap image!");
+    if (!result.ok) {
+        PrintError("Failed to export tilemap image! " + result.error);
         return kExitFailure;
     }
     return kExitSuccess;
