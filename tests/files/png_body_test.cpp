@@ -168,6 +168,13 @@ TEST_F(PngBody, BytesInMemoryMatchTheSavedFile) {
     }
     EXPECT_EQ(pngsize(*map), static_cast<int64_t>(EncodePNGBytes(*map, 0)->size()));
     EXPECT_EQ(EncodePNG(*map, (folder_ / "missing" / "map.png").string(), 0), nullptr);
+    // A failed encode leaves the file it would have replaced as it was.
+    const std::string locked = (folder_ / "locked.png").string();
+    const Bytes previous = {'o', 'l', 'd'};
+    test::WriteFileBytes(locked, previous);
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
+    EXPECT_EQ(EncodePNG(*map, locked, 1), nullptr);
+    EXPECT_EQ(ReadFile(locked), previous);
 }
 
 TEST_F(PngBody, FileImageEmbedsThePicture) {
