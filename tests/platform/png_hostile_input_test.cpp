@@ -25,14 +25,6 @@ test::PngPicture SmallRgb() {
 const std::vector<uint32_t> kSmallRgbPixels = {0xFF0A1724, 0xFF313E4B, 0xFF586572,
                                                0xFF7F8C99, 0xFFA6B3C0, 0xFFCDDAE7};
 
-std::vector<uint32_t> Pixels(const TPixmap& p) {
-    std::vector<uint32_t> out;
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x)
-            out.push_back(p.ReadPixel(x, y));
-    return out;
-}
-
 // The length and type that open a chunk, without its data.
 std::vector<uint8_t> ChunkStart(uint32_t length, const std::string& type) {
     std::vector<uint8_t> out;
@@ -58,7 +50,7 @@ std::vector<uint8_t> BeforeEnd(const std::vector<uint8_t>& png, const std::vecto
 
 std::vector<uint32_t> LoadedPixels(TStream& stream) {
     const auto picture = LoadPixmap(stream);
-    return picture ? Pixels(*picture) : std::vector<uint32_t>{};
+    return picture ? test::Pixels(*picture) : std::vector<uint32_t>{};
 }
 
 TEST(PngHostileInput, EveryReaderStopsAfterTheLastRow) {
@@ -74,12 +66,12 @@ TEST(PngHostileInput, EveryReaderStopsAfterTheLastRow) {
         folder.Write("zeros.png", std::string(png.begin(), png.end()));
         const auto fromFile = LoadPixmap(path);
         ASSERT_TRUE(fromFile);
-        EXPECT_EQ(Pixels(*fromFile), kSmallRgbPixels);
+        EXPECT_EQ(test::Pixels(*fromFile), kSmallRgbPixels);
 
         TMemoryStream banded(png);
         std::vector<uint32_t> pixels;
         EXPECT_TRUE(ReadPngBands(banded, 1, nullptr, [&pixels](const TPixmap& band, int) {
-            const std::vector<uint32_t> row = Pixels(band);
+            const std::vector<uint32_t> row = test::Pixels(band);
             pixels.insert(pixels.end(), row.begin(), row.end());
         }));
         EXPECT_EQ(pixels, kSmallRgbPixels);

@@ -44,6 +44,14 @@ void PutBigEndian(std::vector<uint8_t>& out, uint32_t value) {
 
 } // namespace
 
+std::vector<uint32_t> Pixels(const TPixmap& pixmap) {
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < pixmap.height; ++y)
+        for (int x = 0; x < pixmap.width; ++x)
+            pixels.push_back(pixmap.ReadPixel(x, y));
+    return pixels;
+}
+
 std::vector<uint8_t> EncodePng(const PngPicture& picture) {
     std::vector<uint8_t> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/pixmap.h"
+
 #include <png.h>
 
 #include <cstdint>
@@ -34,6 +36,9 @@ inline PngPicture Picture(uint32_t width, uint32_t height, int colorType, int bi
     picture.bitDepth = bitDepth;
     return picture;
 }
+
+// Every pixel of the pixmap as ReadPixel gives it, row by row.
+std::vector<uint32_t> Pixels(const TPixmap& pixmap);
 
 // The bytes of a PNG file holding the picture; empty when libpng refuses it.
 std::vector<uint8_t> EncodePng(const PngPicture& picture);
