@@ -1,6 +1,7 @@
 #include "platform/memory_stream.h"
 #include "platform/pixmap.h"
 #include "platform/png_codec.h"
+#include "platform/png_test_files.h"
 
 #include <benchmark/benchmark.h>
 
@@ -79,5 +80,25 @@ void BM_LoadPng(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * side * side);
 }
 BENCHMARK(BM_LoadPng)->Arg(1024);
+
+// A 10 x 10 picture whose image data go on with the given mebibytes of compressed zeros after
+// its last row: the time must not grow with them.
+void BM_LoadPngPastLastRow(benchmark::State& state) {
+    dm::test::PngPicture picture = dm::test::Picture(10, 10, PNG_COLOR_TYPE_RGB);
+    picture.rows.assign(300, 0x5A);
+    dm::TMemoryStream encoded(
+        dm::test::PngWithDataPastLastRow(picture, static_cast<uint64_t>(state.range(0)) << 20));
+    for (auto _ : state) {
+        encoded.Seek(0);
+        benchmark::DoNotOptimize(dm::LoadPixmap(encoded));
+    }
+    state.counters["file_bytes"] = static_cast<double>(encoded.Size());
+}
+BENCHMARK(BM_LoadPngPastLastRow)
+    ->Arg(0)
+    ->Arg(64)
+    ->Arg(1024)
+    ->Arg(8192)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -113,7 +113,7 @@ void ExportActiveCanvas(EditorState& state) {
     if (answer.empty()) {
         return;
     }
-    if (!ExportPNG(*active.img, answer, 8, MakeExportLook(state.display))) {
+    if (!ExportPNG(*active.img, answer, 8, MakeExportLook(state.display)).ok) {
         ShowError(state, "Failed to export tilemap image!");
         return;
     }

@@ -1,11 +1,13 @@
 #include "files/image_export.h"
 
-#include "platform/open_stream.h"
+#include "files/side_file_writer.h"
 #include "platform/paths.h"
+#include "platform/pixmap.h"
 #include "platform/png_codec.h"
 
-#include <climits>
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace dm {
@@ -16,6 +18,8 @@ constexpr int kGlyphsPerRow = 16;
 constexpr int kEntries = 256;
 constexpr uint8_t kNoColor = 255;
 constexpr uint32_t kOpaqueWhite = 0xFFFFFFFFu;
+// Pixels rendered ahead of the encoder: a few megabytes, or one row of a wider picture.
+constexpr int64_t kBandBytes = 4 * 1024 * 1024;
 
 // For each glyph, its pixels row by row: 1 where the sheet is exactly opaque white.
 std::vector<uint8_t> GlyphMasks(const TPixmap& sheet, int glyphWidth, int glyphHeight) {
@@ -42,32 +46,69 @@ std::array<std::array<uint8_t, 4>, kEntries> PixelColors(const std::array<uint8_
     return colors;
 }
 
-std::shared_ptr<TPixmap> CreatePicture(const tilemap& map, const ExportLook& look) {
-    const int64_t width = int64_t{map.tmapw} * look.GlyphWidth;
-    const int64_t height = int64_t{map.tmaph} * look.GlyphHeight;
-    if (width <= 0 || height <= 0 || width > INT_MAX || height > INT_MAX) {
-        return nullptr;
-    }
-    return TPixmap::Create(static_cast<int>(width), static_cast<int>(height), PF_RGBA8888, 4);
-}
+// Paints rows of the picture, reading each row of cells once.
+class RowPainter {
+  public:
+    RowPainter(const tilemap& map, const ExportLook& look, std::vector<uint8_t> masks)
+        : map_(map), glyphWidth_(look.GlyphWidth), glyphHeight_(look.GlyphHeight),
+          masks_(std::move(masks)), colors_(PixelColors(look.palette)), glyphs_(map.tmapw),
+          fgs_(map.tmapw), bgs_(map.tmapw) {}
 
-// Hands on each rise of the whole job's figure, from the two stages' own counts.
+    void Paint(TPixmap& band, int firstRow) {
+        for (int row = 0; row < band.height; ++row) {
+            const int pixelRow = firstRow + row;
+            LoadCellRow(pixelRow / glyphHeight_);
+            PaintRow(band.PixelPtr(0, row), pixelRow % glyphHeight_);
+        }
+    }
+
+  private:
+    void LoadCellRow(int y) {
+        if (y == cellRow_) {
+            return;
+        }
+        for (int x = 0; x < map_.tmapw; ++x) {
+            map_.GrabTile(x, y, glyphs_[x], fgs_[x], bgs_[x]);
+        }
+        cellRow_ = y;
+    }
+
+    // Row py of every glyph block along the cell row; colour 255 leaves pixels transparent.
+    void PaintRow(uint8_t* out, int py) {
+        std::memset(out, 0, static_cast<size_t>(map_.tmapw) * glyphWidth_ * 4);
+        for (int x = 0; x < map_.tmapw; ++x) {
+            const uint8_t* mask =
+                &masks_[(static_cast<size_t>(glyphs_[x]) * glyphHeight_ + py) * glyphWidth_];
+            for (int px = 0; px < glyphWidth_; ++px, out += 4) {
+                const uint8_t index = mask[px] ? fgs_[x] : bgs_[x];
+                if (index != kNoColor) {
+                    std::memcpy(out, colors_[index].data(), 4);
+                }
+            }
+        }
+    }
+
+    const tilemap& map_;
+    const int glyphWidth_;
+    const int glyphHeight_;
+    const std::vector<uint8_t> masks_;
+    const std::array<std::array<uint8_t, 4>, kEntries> colors_;
+    std::vector<uint8_t> glyphs_, fgs_, bgs_;
+    int cellRow_ = -1;
+};
+
+// Hands on each rise of the whole job's figure.
 class JobProgress {
   public:
     explicit JobProgress(const ExportProgress& report) : report_(report) {}
 
-    void Rendered(int rows, int rowCount) { Report(Share(rows, rowCount, kExportRenderShare)); }
-    // Encoding ends one short of the total, which is kept for the closed file.
+    // Encoding ends one short of the total, which is kept for the file in place.
     void Encoded(int rows, int rowCount) {
-        Report(kExportRenderShare +
-               Share(rows, rowCount, kExportProgressTotal - 1 - kExportRenderShare));
+        Report(static_cast<int>(int64_t{rows} * (kExportProgressTotal - 1) / rowCount));
     }
     void Written() { Report(kExportProgressTotal); }
 
   private:
-    static int Share(int done, int total, int span) {
-        return static_cast<int>(int64_t{done} * span / total);
-    }
     void Report(int figure) {
         if (report_ && figure > shown_) {
             shown_ = figure;
@@ -79,79 +120,70 @@ class JobProgress {
     int shown_ = 0;
 };
 
-void RenderCells(const tilemap& map, const ExportLook& look, const std::vector<uint8_t>& masks,
-                 TPixmap& picture, JobProgress& progress) {
-    const int gw = look.GlyphWidth;
-    const int gh = look.GlyphHeight;
-    const auto colors = PixelColors(look.palette);
-    std::vector<uint8_t> glyphs(map.tmapw), fgs(map.tmapw), bgs(map.tmapw);
-    for (int y = 0; y < map.tmaph; ++y) {
-        for (int x = 0; x < map.tmapw; ++x) {
-            map.GrabTile(x, y, glyphs[x], fgs[x], bgs[x]);
-        }
-        for (int py = 0; py < gh; ++py) {
-            uint8_t* out = picture.PixelPtr(0, y * gh + py);
-            for (int x = 0; x < map.tmapw; ++x) {
-                const uint8_t* mask = &masks[(static_cast<size_t>(glyphs[x]) * gh + py) * gw];
-                for (int px = 0; px < gw; ++px, out += 4) {
-                    const uint8_t index = mask[px] ? fgs[x] : bgs[x];
-                    if (index != kNoColor) {
-                        std::memcpy(out, colors[index].data(), 4);
-                    }
-                }
-            }
-        }
-        progress.Rendered(y + 1, map.tmaph);
-    }
+ExportResult Failed(std::string error) {
+    return {false, std::move(error)};
 }
 
-bool WritePicture(const TPixmap& picture, const std::string& path, int compression,
-                  JobProgress& progress) {
-    const std::shared_ptr<TStream> file = OpenWriteStream(path);
-    if (!file) {
-        return false;
-    }
-    // A full disk is an export that failed, not a reason to end the program.
-    try {
-        const bool written =
-            WritePixmapPNG(picture, *file, compression, [&progress](int rows, int rowCount) {
-                progress.Encoded(rows, rowCount);
-            });
-        file->Close();
-        return written;
-    } catch (const TStreamException&) {
-        return false;
-    }
+std::string Size(int64_t width, int64_t height) {
+    return std::to_string(width) + " x " + std::to_string(height);
 }
 
 } // namespace
 
-std::shared_ptr<TPixmap> ExportPNG(const tilemap& map, const std::string& path, int compression,
-                                   const ExportLook& look, const ExportProgress& progress) {
-    const std::shared_ptr<TPixmap> picture = CreatePicture(map, look);
-    if (!picture) {
-        return nullptr;
+ExportResult ExportPNG(const tilemap& map, const std::string& path, int compression,
+                       const ExportLook& look, const ExportProgress& progress) {
+    const int64_t width = int64_t{map.tmapw} * look.GlyphWidth;
+    const int64_t height = int64_t{map.tmaph} * look.GlyphHeight;
+    if (map.tmapw <= 0 || map.tmaph <= 0 ||
+        map.tmap.size() != static_cast<size_t>(int64_t{map.tmapw} * map.tmaph * 3)) {
+        return Failed("The map has no cells to export.");
     }
-    picture->ClearPixels(0);
+    if (look.GlyphWidth <= 0 || look.GlyphHeight <= 0 || width > kPngMaxSide ||
+        height > kPngMaxSide) {
+        return Failed("The picture would be " + Size(width, height) +
+                      " pixels; a PNG picture is written at most " + std::to_string(kPngMaxSide) +
+                      " pixels wide and high.");
+    }
 
-    std::vector<uint8_t> masks;
-    {
-        const std::shared_ptr<TPixmap> sheet =
-            LoadPixmap(PathNoExtension(look.tilesetPath) + "_fg.png");
-        // A sheet changed on disk since start-up must still hold every glyph block.
-        if (!sheet || sheet->width < kGlyphsPerRow * look.GlyphWidth ||
-            sheet->height < kGlyphsPerRow * look.GlyphHeight) {
-            return nullptr;
-        }
-        masks = GlyphMasks(*sheet, look.GlyphWidth, look.GlyphHeight);
+    const std::string sheetPath = PathNoExtension(look.tilesetPath) + "_fg.png";
+    const std::shared_ptr<TPixmap> sheet = LoadPixmap(sheetPath);
+    if (!sheet) {
+        return Failed("Cannot load the glyph sheet " + sheetPath + ".");
+    }
+    // A sheet changed on disk since start-up must still hold every glyph block.
+    if (sheet->width < kGlyphsPerRow * look.GlyphWidth ||
+        sheet->height < kGlyphsPerRow * look.GlyphHeight) {
+        return Failed("The glyph sheet " + sheetPath + " is " + Size(sheet->width, sheet->height) +
+                      " pixels, too small for 16 x 16 glyphs of " +
+                      Size(look.GlyphWidth, look.GlyphHeight) + " pixels.");
+    }
+    RowPainter painter(map, look, GlyphMasks(*sheet, look.GlyphWidth, look.GlyphHeight));
+
+    std::string failure;
+    const std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path, &failure);
+    if (!writer) {
+        return Failed("Cannot write " + path + ": " + failure + ".");
     }
     JobProgress job(progress);
-    RenderCells(map, look, masks, *picture, job);
-    if (!WritePicture(*picture, path, compression, job)) {
-        return nullptr;
+    const PngLayout picture{static_cast<int>(width), static_cast<int>(height), PF_RGBA8888};
+    const int bandRows = static_cast<int>(std::max<int64_t>(1, kBandBytes / (width * 4)));
+    bool written = false;
+    // A full disk is an export that failed, not a reason to end the program.
+    try {
+        written = WritePngBands(
+            writer->Stream(), picture, bandRows, compression,
+            [&painter](TPixmap& band, int firstRow) { painter.Paint(band, firstRow); },
+            [&job](int rows, int rowCount) { job.Encoded(rows, rowCount); });
+    } catch (const TStreamException&) {
+        written = false;
+    }
+    if (!written || !writer->Commit()) {
+        const std::string reason = writer->Failure();
+        return Failed("Writing " + path +
+                      " failed: " + (reason.empty() ? "the PNG encoder stopped" : reason) + ".");
     }
     job.Written();
-    return picture;
+    return {true, {}};
 }
 
 } // namespace dm

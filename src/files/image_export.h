@@ -1,12 +1,10 @@
 #pragma once
 
 #include "model/tilemap.h"
-#include "platform/pixmap.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 
 namespace dm {
@@ -22,20 +20,27 @@ struct ExportLook {
 };
 
 // How far an export has come, in thousandths of the whole job, told each time the figure rises.
-// Rendering the cells makes up the first kExportRenderShare of the job and encoding the PNG,
-// which takes most of the time, the rest; kExportProgressTotal comes only once the file is
-// written and closed.
+// The cells are rendered and encoded together, picture row by picture row; kExportProgressTotal
+// comes only once the file is written and in place.
 inline constexpr int kExportProgressTotal = 1000;
-inline constexpr int kExportRenderShare = 100;
 using ExportProgress = std::function<void(int thousandths)>;
+
+// Whether an export was written, and if not, why, in words for the user.
+struct ExportResult {
+    bool ok = false;
+    std::string error;
+};
 
 // Renders every cell of the map as a glyph-sized block of RGBA pixels (sheet pixels of exactly
 // opaque white take the foreground colour, all others the background; colour 255 stays
-// transparent) and saves the picture as PNG at path with the given zlib level. Returns the
-// picture, or null when it cannot be made, the glyph sheet cannot be loaded or does not hold
-// 16 x 16 glyphs of the look's size (nothing is written then), or the PNG cannot be written.
-// Whatever progress throws ends the export and reaches the caller.
-std::shared_ptr<TPixmap> ExportPNG(const tilemap& map, const std::string& path, int compression,
-                                   const ExportLook& look, const ExportProgress& progress = {});
+// transparent) and saves the picture as PNG at path with the given zlib level. The picture is
+// rendered and encoded a band of rows at a time, so its size costs no memory, and written
+// through a side file like a saved map, so a failure leaves whatever was at path as it was.
+// Fails for a map without cells, a picture wider or taller than a PNG is written
+// (kPngMaxSide), a glyph sheet that cannot be loaded or does not hold 16 x 16 glyphs of the
+// look's size, and a file that cannot be written. Whatever progress throws ends the export and
+// reaches the caller, with nothing written.
+ExportResult ExportPNG(const tilemap& map, const std::string& path, int compression,
+                       const ExportLook& look, const ExportProgress& progress = {});
 
 } // namespace dm

@@ -4,6 +4,7 @@
 #include "files/map_limits.h"
 #include "files/png_dimensions.h"
 #include "files/random.h"
+#include "files/side_file_writer.h"
 #include "files/vector_list.h"
 #include "platform/memory_stream.h"
 #include "platform/open_stream.h"
@@ -191,14 +192,19 @@ std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, const std::string& path, 
     if (!picture) {
         return nullptr;
     }
+    // Like a saved map, the picture replaces the file at path only once it is complete.
+    const std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
+    if (!writer) {
+        return nullptr;
+    }
     try {
-        if (!WritePixmapPNG(*picture, path, kPngCompression)) {
+        if (!WritePixmapPNG(*picture, writer->Stream(), kPngCompression)) {
             return nullptr;
         }
     } catch (const TStreamWriteException&) {
         return nullptr;
     }
-    return picture;
+    return writer->Commit() ? picture : nullptr;
 }
 
 std::optional<std::vector<uint8_t>> EncodePNGBytes(const tilemap& map, int32_t scramble) {

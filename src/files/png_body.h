@@ -21,7 +21,8 @@ namespace dm {
 // The picture of the map; null for a map without cells.
 std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, int32_t scramble);
 
-// Builds the picture and saves it at path as a PNG (compression 9). Null when it cannot be saved.
+// Builds the picture and saves it at path as a PNG (compression 9), through a side file like a
+// saved map, so a failure leaves what was at path as it was. Null when it cannot be saved.
 std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, const std::string& path, int32_t scramble);
 
 // The bytes of the PNG file that saving the picture would write; nullopt when it cannot be

@@ -1,13 +1,14 @@
 #include "files/side_file_writer.h"
-#include "platform/file_system.h"
 #include "platform/paths.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
-#include <vector>
 
 namespace dm {
 namespace {
@@ -39,28 +40,15 @@ mode_t PermissionsFor(const fs::path& destination) {
     return 0666 & ~mask;
 }
 
-// Creates an empty file of a unique name beside the destination; empty when that fails.
-std::string CreateSideFile(const fs::path& destination) {
-    fs::path folder = destination.parent_path();
-    if (folder.empty()) {
-        folder = ".";
+// Why an existing file may not be replaced, or 0. Renaming would replace even a file its owner
+// made read-only, and the superuser may write any file; a file that no one may write is left
+// alone by both.
+int WriteRefusal(const std::string& path) {
+    if (::access(path.c_str(), W_OK) != 0) {
+        return errno;
     }
-    const std::string name = destination.filename().string().substr(0, 200);
-    std::string pattern = (folder / ("." + name + ".XXXXXX")).string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const int descriptor = ::mkstemp(buffer.data());
-    if (descriptor < 0) {
-        return {};
-    }
-    const bool ready = ::fchmod(descriptor, PermissionsFor(destination)) == 0;
-    ::close(descriptor);
-    const std::string side_path(buffer.data());
-    if (!ready) {
-        ::unlink(side_path.c_str());
-        return {};
-    }
-    return side_path;
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && (info.st_mode & 0222) == 0 ? EACCES : 0;
 }
 
 // Makes the rename itself survive a power cut; failing that loses nothing already written.
@@ -76,48 +64,60 @@ void SyncFolder(const fs::path& file) {
     }
 }
 
+std::unique_ptr<SideFileWriter> Refuse(int code, std::string* failure) {
+    if (failure) {
+        *failure = std::strerror(code);
+    }
+    return nullptr;
+}
+
 } // namespace
 
-std::unique_ptr<SideFileWriter> SideFileWriter::Open(const std::string& path) {
+std::unique_ptr<SideFileWriter> SideFileWriter::Open(const std::string& path,
+                                                     std::string* failure) {
     const std::string normalized = NormalizePath(path);
     // A text holding "::" names a stream protocol rather than a file, for writing as for reading.
     if (normalized.empty() || normalized.find("::") != std::string::npos) {
-        return nullptr;
+        return Refuse(ENOENT, failure);
     }
     std::error_code error;
     const fs::file_status status = fs::status(normalized, error);
     if (fs::exists(status) && !fs::is_regular_file(status)) {
         if (fs::is_directory(status)) {
-            return nullptr;
+            return Refuse(EISDIR, failure);
         }
         std::shared_ptr<TCStream> device = TCStream::OpenFile(normalized, false, true);
         if (!device) {
-            return nullptr;
+            return Refuse(errno != 0 ? errno : EIO, failure);
         }
-        return std::unique_ptr<SideFileWriter>(new SideFileWriter(device, {}, normalized));
+        return std::unique_ptr<SideFileWriter>(new SideFileWriter(device, nullptr, normalized));
     }
-    // Renaming would replace even a file its owner made read-only; writing it in place would not.
-    if (fs::exists(status) && ::access(normalized.c_str(), W_OK) != 0) {
-        return nullptr;
+    if (const int refusal = fs::exists(status) ? WriteRefusal(normalized) : 0) {
+        return Refuse(refusal, failure);
     }
     const fs::path destination = ResolveLinks(normalized);
-    const std::string side_path = CreateSideFile(destination);
-    if (side_path.empty()) {
+    std::string sideFailure;
+    std::unique_ptr<LockedSideFile> side =
+        LockedSideFile::Create(destination, PermissionsFor(destination), sideFailure);
+    if (!side) {
+        if (failure) {
+            *failure = sideFailure;
+        }
         return nullptr;
     }
-    std::shared_ptr<TCStream> stream = TCStream::OpenFile(side_path, false, true);
+    std::shared_ptr<TCStream> stream = TCStream::OpenFile(side->Path(), false, true);
     if (!stream) {
-        ::unlink(side_path.c_str());
-        return nullptr;
+        const int code = errno != 0 ? errno : EIO;
+        ::unlink(side->Path().c_str());
+        return Refuse(code, failure);
     }
     return std::unique_ptr<SideFileWriter>(
-        new SideFileWriter(stream, side_path, destination.string()));
+        new SideFileWriter(stream, std::move(side), destination.string()));
 }
 
-SideFileWriter::SideFileWriter(std::shared_ptr<TCStream> stream, std::string side_path,
-                               std::string destination)
-    : stream_(std::move(stream)), side_path_(std::move(side_path)),
-      destination_(std::move(destination)) {}
+SideFileWriter::SideFileWriter(std::shared_ptr<TCStream> stream,
+                               std::unique_ptr<LockedSideFile> side, std::string destination)
+    : stream_(std::move(stream)), side_(std::move(side)), destination_(std::move(destination)) {}
 
 SideFileWriter::~SideFileWriter() {
     if (committed_) {
@@ -128,14 +128,15 @@ SideFileWriter::~SideFileWriter() {
     } catch (const TStreamException&) {
         // The bytes are being thrown away; a failure to flush them changes nothing.
     }
-    if (!side_path_.empty()) {
-        ::unlink(side_path_.c_str());
+    // Removed while still locked, so no other save ever sees it unheld.
+    if (side_) {
+        ::unlink(side_->Path().c_str());
     }
 }
 
 bool SideFileWriter::Commit() {
     try {
-        if (side_path_.empty()) {
+        if (!side_) {
             stream_->Close();
             committed_ = true;
             return true;
@@ -147,12 +148,22 @@ bool SideFileWriter::Commit() {
     } catch (const TStreamException&) {
         return false;
     }
-    if (!RenameFile(side_path_, destination_)) {
+    if (::rename(side_->Path().c_str(), destination_.c_str()) != 0) {
+        failure_ = std::strerror(errno);
         return false;
     }
     committed_ = true;
+    side_.reset();
     SyncFolder(destination_);
     return true;
+}
+
+std::string SideFileWriter::Failure() const {
+    if (!failure_.empty()) {
+        return failure_;
+    }
+    const int code = stream_->ErrorCode();
+    return code != 0 ? std::strerror(code) : "";
 }
 
 } // namespace dm

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/locked_side_file.h"
 #include "platform/c_stream.h"
 
 #include <memory>
@@ -8,16 +9,20 @@
 namespace dm {
 
 // Writes a whole file so that its path ends up holding either its previous bytes or all of the
-// new ones. The bytes go to a new file of a unique name in the same folder, which Commit flushes
-// to the disk and renames over the destination; until then, and whenever anything fails, the
-// destination is untouched and the side file is removed.
+// new ones. The bytes go to a locked side file in the same folder (see LockedSideFile), which
+// Commit flushes to the disk and renames over the destination; until then, and whenever anything
+// fails, the destination is untouched and the side file is removed. Side files of the same
+// destination that a killed save left behind are removed when the next one opens.
 //
 // A destination that exists but is not a regular file (a device such as /dev/null or a pipe) has
 // no bytes to protect, and renaming would replace the node itself, so it is written in place.
+// A regular file that is read-only, for its owner or because no one may write it, is refused.
 class SideFileWriter {
   public:
-    // Null when the side file (or the device) cannot be opened for writing.
-    static std::unique_ptr<SideFileWriter> Open(const std::string& path);
+    // Null when the side file (or the device) cannot be opened for writing; failure, when given,
+    // then receives the reason in the system's words ("Permission denied").
+    static std::unique_ptr<SideFileWriter> Open(const std::string& path,
+                                                std::string* failure = nullptr);
 
     ~SideFileWriter();
     SideFileWriter(const SideFileWriter&) = delete;
@@ -29,13 +34,18 @@ class SideFileWriter {
     // any of it fails; never throws.
     bool Commit();
 
+    // Why writing or committing failed, in the system's words ("No space left on device"); empty
+    // while nothing has.
+    std::string Failure() const;
+
   private:
-    SideFileWriter(std::shared_ptr<TCStream> stream, std::string side_path,
+    SideFileWriter(std::shared_ptr<TCStream> stream, std::unique_ptr<LockedSideFile> side,
                    std::string destination);
 
     std::shared_ptr<TCStream> stream_;
-    std::string side_path_; // empty when writing a device in place
+    std::unique_ptr<LockedSideFile> side_; // null when writing a device in place
     std::string destination_;
+    std::string failure_;
     bool committed_ = false;
 };
 

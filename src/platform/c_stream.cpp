@@ -1,6 +1,7 @@
 #include "platform/c_stream.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,9 +42,7 @@ std::shared_ptr<TCStream> TCStream::OpenFile(const std::string& path, bool reada
     if (!readable && !writeable) {
         return nullptr;
     }
-    std::string fixed = path;
-    std::replace(fixed.begin(), fixed.end(), '\\', '/');
-    const int fd = OpenDescriptor(fixed, readable, writeable);
+    const int fd = OpenDescriptor(path, readable, writeable);
     if (fd < 0) {
         return nullptr;
     }
@@ -94,7 +93,7 @@ int64_t TCStream::Seek(int64_t pos) {
         return -1;
     }
     if (_last == LastAccess::Write && std::fflush(_cstream.get()) != 0) {
-        _writeFailed = true;
+        RecordWriteFailure();
         return -1;
     }
     if (::fseeko(_cstream.get(), static_cast<off_t>(pos), SEEK_SET) != 0) {
@@ -110,7 +109,7 @@ void TCStream::Flush() {
         return;
     }
     if (std::fflush(_cstream.get()) != 0) {
-        _writeFailed = true;
+        RecordWriteFailure();
     }
     if (_writeFailed) {
         throw TStreamWriteException();
@@ -124,9 +123,11 @@ void TCStream::Close() {
     const bool writeable = (_mode & kModeWrite) != 0;
     bool failed = _writeFailed;
     if (writeable && std::fflush(_cstream.get()) != 0) {
+        RecordWriteFailure();
         failed = true;
     }
     if (std::fclose(_cstream.release()) != 0 && writeable) {
+        RecordWriteFailure();
         failed = true;
     }
     _pos = 0;
@@ -155,7 +156,7 @@ int64_t TCStream::Write(const void* buffer, int64_t count) {
     const auto moved =
         static_cast<int64_t>(std::fwrite(buffer, 1, static_cast<size_t>(count), _cstream.get()));
     if (moved < count) {
-        _writeFailed = true;
+        RecordWriteFailure();
     }
     Advance(moved);
     return moved;
@@ -166,16 +167,30 @@ bool TCStream::SyncToDisk() {
         return false;
     }
     if ((_mode & kModeWrite) != 0 && std::fflush(_cstream.get()) != 0) {
-        _writeFailed = true;
+        RecordWriteFailure();
     }
-    return !_writeFailed && ::fsync(::fileno(_cstream.get())) == 0;
+    if (_writeFailed) {
+        return false;
+    }
+    if (::fsync(::fileno(_cstream.get())) != 0) {
+        RecordWriteFailure();
+        return false;
+    }
+    return true;
+}
+
+void TCStream::RecordWriteFailure() {
+    _writeFailed = true;
+    if (_errorCode == 0) {
+        _errorCode = errno != 0 ? errno : EIO;
+    }
 }
 
 // The C library needs a flush or a seek between a write and a following read, and the reverse.
 bool TCStream::PrepareFor(LastAccess access) {
     if (_last == LastAccess::Write && access == LastAccess::Read) {
         if (std::fflush(_cstream.get()) != 0) {
-            _writeFailed = true;
+            RecordWriteFailure();
             return false;
         }
     } else if (_last == LastAccess::Read && access == LastAccess::Write) {

@@ -17,7 +17,7 @@ class TCStream : public TStream {
     static constexpr int kModeRead = 1;
     static constexpr int kModeWrite = 2;
 
-    // Backslashes in path become slashes. Read only opens an existing file, write only creates or
+    // The path is taken as written. Read only opens an existing file, write only creates or
     // truncates, both opens an existing file for update. Directories are refused, and opening a
     // named pipe never waits for its other end. Null on failure.
     static std::shared_ptr<TCStream> OpenFile(const std::string& path, bool readable,
@@ -43,6 +43,10 @@ class TCStream : public TStream {
     // Flushes the C buffer and forces the file's data to the disk; false when either fails.
     bool SyncToDisk();
 
+    // The system's error number of the first write, flush, sync or close that failed (ENOSPC for
+    // a full disk, EFBIG past the file size limit), kept after Close; 0 while none has.
+    int ErrorCode() const { return _errorCode; }
+
   private:
     struct FileCloser {
         void operator()(std::FILE* file) const { std::fclose(file); }
@@ -52,6 +56,7 @@ class TCStream : public TStream {
     TCStream(std::FILE* file, int mode);
     bool PrepareFor(LastAccess access);
     void Advance(int64_t moved);
+    void RecordWriteFailure();
 
     int64_t _pos = 0;  // -1 for a device that cannot report its position
     int64_t _size = 0; // grown by writes, and by reads past it
@@ -59,6 +64,7 @@ class TCStream : public TStream {
     int _mode = 0; // kModeRead, kModeWrite or both
     LastAccess _last = LastAccess::None;
     bool _writeFailed = false; // sticky, so that Flush, Close and SyncToDisk report it
+    int _errorCode = 0;
 };
 
 } // namespace dm

@@ -38,8 +38,7 @@ std::string StartPath(const ChooserStart& start) {
 } // namespace
 
 ChooserStart SplitInitialPath(std::string_view initialPath, const std::string& currentFolder) {
-    std::string path(initialPath);
-    std::replace(path.begin(), path.end(), '\\', '/');
+    const std::string path(initialPath);
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos) {
         return {currentFolder, path};

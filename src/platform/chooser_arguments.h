@@ -14,8 +14,8 @@ struct ChooserStart {
     std::string name;
 };
 
-// Splits a requester's initial path at its last slash (backslashes count as slashes): the part
-// before is the folder, taken against currentFolder when relative, the part after the name. A
+// Splits a requester's initial path, taken as written, at its last slash: the part before is the
+// folder, taken against currentFolder when relative, the part after the name. A
 // path without a folder, or one that is only a slash, opens in currentFolder.
 ChooserStart SplitInitialPath(std::string_view initialPath, const std::string& currentFolder);
 

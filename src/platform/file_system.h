@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-// File system queries and changes. Paths may use backslashes or slashes.
+// File system queries and changes. Paths are taken as written.
 namespace dm {
 
 inline constexpr int kFileTypeNone = 0;

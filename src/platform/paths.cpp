@@ -1,5 +1,7 @@
 #include "platform/paths.h"
 
+#include <algorithm>
+
 namespace dm {
 
 namespace {
@@ -28,7 +30,7 @@ std::string NormalizePath(std::string_view path) {
     std::string result;
     result.reserve(path.size());
     for (size_t i = 0; i < path.size(); ++i) {
-        const char c = path[i] == '\\' ? '/' : path[i];
+        const char c = path[i];
         const bool keepsNetworkPrefix = i == 1;
         if (c == '/' && !result.empty() && result.back() == '/' && !keepsNetworkPrefix) {
             continue;
@@ -38,6 +40,12 @@ std::string NormalizePath(std::string_view path) {
     if (result.size() > 1 && result.back() == '/' && !IsRoot(result)) {
         result.pop_back();
     }
+    return result;
+}
+
+std::string PathFromBackslashes(std::string_view path) {
+    std::string result(path);
+    std::replace(result.begin(), result.end(), '\\', '/');
     return result;
 }
 

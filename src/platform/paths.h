@@ -3,13 +3,20 @@
 #include <string>
 #include <string_view>
 
-// Path texts accept backslashes and slashes alike and always come back with slashes. A root is
-// "/", a drive root such as "C:/", or the "//" that starts a network path.
+// Paths are taken as written: on Linux "\\" is an ordinary character of a file name, so a path
+// the user typed names the very file it spells. Only the paths of the display configuration
+// use "\\" as a separator (see PathFromBackslashes). A root is "/", a drive root such as "C:/",
+// or the "//" that starts a network path.
 namespace dm {
 
-// Backslashes become slashes; runs of slashes shrink to one, except a leading "//" of a network
-// path; a trailing slash is dropped unless the path is a root.
+// Runs of slashes shrink to one, except a leading "//" of a network path; a trailing slash is
+// dropped unless the path is a root.
 std::string NormalizePath(std::string_view path);
+
+// A path written with "\\" between its folders, as the display configuration's own paths and
+// their built-in defaults are ("dmdata\\graphics.txt", "data\\image\\curses.png"), as the path
+// of the file it means: every backslash becomes a slash.
+std::string PathFromBackslashes(std::string_view path);
 
 // The path without the extension of its last name: the text from the last "." goes unless a
 // slash follows it. The names "." and ".." have no extension.

@@ -13,7 +13,8 @@ namespace dm {
 // Limits that keep a hostile picture from making the loader allocate without bound. A picture
 // over any of them loads as null. The side limit is the one libpng itself applies when writing,
 // so every picture this program writes loads again (a map of one long row is one long picture);
-// the pixel count is what bounds the memory.
+// the pixel count is what bounds the memory. Ancillary chunks other than transparency are
+// skipped unread whatever length they declare, so the chunk limits bind only libpng's own use.
 inline constexpr uint32_t kPngMaxSide = 1000000;                  // width and height each
 inline constexpr uint64_t kPngMaxPixels = 64ull * 1024 * 1024;    // width x height
 inline constexpr uint64_t kPngMaxChunkBytes = 8ull * 1024 * 1024; // one ancillary chunk
@@ -23,7 +24,9 @@ inline constexpr uint32_t kPngMaxCachedChunks = 128;              // ancillary c
 // grey below 8 bits and transparency chunks are expanded. Grey loads as PF_I8, RGB as PF_RGB888,
 // anything with alpha as PF_RGBA8888 (grey with alpha as (g, g, g, a)); rows are aligned to 4.
 // Null when the signature is missing, the data are damaged or cut short, the stream fails, or a
-// limit above is exceeded. Never prints anything.
+// limit above is exceeded. Decoding stops after the last row: compressed data that follow it are
+// not inflated, only read for their checksums, and the file must still end with IEND after
+// nothing but image data and ancillary chunks. Never prints anything.
 std::shared_ptr<TPixmap> LoadPixmap(TStream& stream);
 
 // Opens the file and decodes it as above; null when it cannot be opened or decoded.
@@ -64,6 +67,18 @@ using PngRowProgress = std::function<void(int rowsWritten, int rowsTotal)>;
 // throws reaches the caller too, once the encoder has stopped. The stream is flushed.
 bool WritePixmapPNG(const TPixmap& pixmap, TStream& out, int compression,
                     const PngRowProgress& progress = {});
+
+// Fills band, whose rows are aligned to 4, with picture rows firstRow to
+// firstRow + band.height - 1.
+using PngBandSource = std::function<void(TPixmap& band, int firstRow)>;
+
+// Encodes a picture of picture.width x picture.height pixels in picture.format as WritePixmapPNG
+// encodes a pixmap of that format, without ever holding more of it than one band: source fills a
+// band of bandRows rows (fewer in the last), which is encoded before the next is asked for.
+// False as for WritePixmapPNG, and for a side over kPngMaxSide or a bandRows that is not
+// positive; stream errors and whatever source or progress throw reach the caller.
+bool WritePngBands(TStream& out, const PngLayout& picture, int bandRows, int compression,
+                   const PngBandSource& source, const PngRowProgress& progress = {});
 
 // Creates or truncates the file and writes the pixmap to it as above; false when the file cannot
 // be opened or the encoder fails. The file is closed on every path.

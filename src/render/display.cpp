@@ -3,6 +3,7 @@
 #include "platform/fatal_error.h"
 #include "platform/file_system.h"
 #include "platform/graphics.h"
+#include "platform/paths.h"
 
 #include <cstdint>
 
@@ -30,7 +31,7 @@ void CheckDisplaySize(const DisplayConfig& config, int64_t windowWidth, int64_t 
 
 void OpenDisplay(Display& display, const std::string& configPath, const std::string& title,
                  const WindowOpener& openWindow) {
-    if (GetFileType(configPath) == kFileTypeFile) {
+    if (GetFileType(PathFromBackslashes(configPath)) == kFileTypeFile) {
         LoadDisplayConfig(configPath, display.config);
     } else if (!display.config.loaded) {
         throw FatalError("Failed to read " + configPath);

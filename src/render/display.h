@@ -39,7 +39,8 @@ struct Display {
 inline constexpr int kMaxDisplayCells = 4096;
 inline constexpr int kMaxWindowSide = 32768;
 
-// Reads the configuration at configPath (keeping earlier settings when the file is gone but one
+// Reads the configuration at configPath, a configuration path such as "dmdata\\graphics.txt"
+// whose backslashes separate folders (keeping earlier settings when the file is gone but one
 // was read before), loads tileset and palette, computes the window size and asks openWindow for
 // the window. title kUseDefaultTitle takes the configured title. Throws FatalError on every
 // start-up failure, also when cells, scale or window size are out of range.

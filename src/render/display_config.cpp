@@ -2,6 +2,7 @@
 
 #include "platform/fatal_error.h"
 #include "platform/open_stream.h"
+#include "platform/paths.h"
 #include "platform/string_to_int.h"
 #include "render/config_tokenizer.h"
 
@@ -46,7 +47,7 @@ void ProcessLine(const std::string& line, const std::string& where, DisplayConfi
 } // namespace
 
 void LoadDisplayConfig(const std::string& path, DisplayConfig& config) {
-    const std::shared_ptr<TStream> stream = OpenReadStream(path);
+    const std::shared_ptr<TStream> stream = OpenReadStream(PathFromBackslashes(path));
     if (!stream) {
         throw FatalError("Failed to read " + path);
     }

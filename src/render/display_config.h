@@ -9,6 +9,8 @@ namespace dm {
 inline constexpr const char* kUseDefaultPath = "?USE_DEAFULT";
 
 // The display settings read from the configuration file; each keyword line overwrites one field.
+// The configuration's paths, its own included, separate folders with "\\" (which files rely on)
+// and are opened through PathFromBackslashes; messages show them as written.
 struct DisplayConfig {
     int32_t width = 96;                              // "width": cells across the main screen
     int32_t height = 32;                             // "height": cells down the main screen
@@ -19,8 +21,9 @@ struct DisplayConfig {
     bool loaded = false;                             // a configuration file was read to its end
 };
 
-// Reads the configuration file at path into config and sets loaded. Throws FatalError
-// when the file cannot be read or a line holds an unknown keyword or a wrong argument count.
+// Reads the configuration file at path (a configuration path, see above) into config and sets
+// loaded. Throws FatalError when the file cannot be read or a line holds an unknown keyword or a
+// wrong argument count.
 void LoadDisplayConfig(const std::string& path, DisplayConfig& config);
 
 } // namespace dm

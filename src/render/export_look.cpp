@@ -1,10 +1,12 @@
 #include "render/export_look.h"
 
+#include "platform/paths.h"
+
 namespace dm {
 
 ExportLook MakeExportLook(const Display& display) {
     ExportLook look;
-    look.tilesetPath = display.config.tileset;
+    look.tilesetPath = PathFromBackslashes(display.config.tileset);
     look.GlyphWidth = display.tileset.GlyphWidth;
     look.GlyphHeight = display.tileset.GlyphHeight;
     look.palette = display.palette.planes;

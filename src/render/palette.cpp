@@ -2,6 +2,7 @@
 
 #include "platform/fatal_error.h"
 #include "platform/graphics.h"
+#include "platform/paths.h"
 #include "platform/pixmap.h"
 #include "platform/png_codec.h"
 
@@ -9,7 +10,7 @@ namespace dm {
 
 Palette LoadPalette(const std::string& path, const DisplayConfig& config) {
     const std::string& palettePath = path == kUseDefaultPath ? config.pallet : path;
-    const std::shared_ptr<TPixmap> image = LoadPixmap(palettePath);
+    const std::shared_ptr<TPixmap> image = LoadPixmap(PathFromBackslashes(palettePath));
     if (!image) {
         throw FatalError("Failed to load " + palettePath);
     }

@@ -20,9 +20,9 @@ struct Palette {
     uint8_t Blue(uint8_t index) const { return planes[2 * kPaletteEntries + index]; }
 };
 
-// Reads the palette image at path (kUseDefaultPath: config.pallet) pixel by pixel, rows from the
-// top, into consecutive entries; alpha is ignored. Throws FatalError when the image cannot be
-// loaded or holds more than 256 pixels.
+// Reads the palette image at the configured path (kUseDefaultPath: config.pallet; backslashes
+// separate folders) pixel by pixel, rows from the top, into consecutive entries; alpha is
+// ignored. Throws FatalError when the image cannot be loaded or holds more than 256 pixels.
 Palette LoadPalette(const std::string& path, const DisplayConfig& config);
 
 // (red + green + blue) / 3 of an entry.

@@ -23,11 +23,11 @@ std::shared_ptr<TImage> CutSheet(TPixmap& pixmap, int glyphWidth, int glyphHeigh
 } // namespace
 
 std::string ForegroundSheetPath(const std::string& tilesetPath) {
-    return PathNoExtension(tilesetPath) + "_fg.png";
+    return PathNoExtension(PathFromBackslashes(tilesetPath)) + "_fg.png";
 }
 
 std::string BackgroundSheetPath(const std::string& tilesetPath) {
-    return PathNoExtension(tilesetPath) + "_bg.png";
+    return PathNoExtension(PathFromBackslashes(tilesetPath)) + "_bg.png";
 }
 
 Tileset LoadTileset(const std::string& path, const DisplayConfig& config) {

@@ -22,8 +22,8 @@ struct Tileset {
     uint8_t GlyphHeight = 0;
 };
 
-// The sheet file names derived from a tileset path: its extension (if any) replaced by
-// "_fg.png" and "_bg.png", with forward slashes.
+// The sheet file names derived from a configured tileset path: its backslashes made slashes and
+// its extension (if any) replaced by "_fg.png" and "_bg.png".
 std::string ForegroundSheetPath(const std::string& tilesetPath);
 std::string BackgroundSheetPath(const std::string& tilesetPath);
 

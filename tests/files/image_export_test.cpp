@@ -1,6 +1,9 @@
 #include "files/image_export.h"
 
+#include "container_test_support.h"
 #include "platform/png_codec.h"
+#include "private_mounts.h"
+#include "support/peak_memory.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +14,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace dm {
@@ -44,6 +48,14 @@ class ImageExport : public testing::Test {
     void TearDown() override { std::filesystem::remove_all(folder_); }
 
     std::string Path(const std::string& name) const { return (folder_ / name).generic_string(); }
+
+    // Exports the map to out.png and loads the picture written; null when either fails.
+    std::shared_ptr<TPixmap> Exported(const tilemap& map, const ExportLook& look) const {
+        const ExportResult result = ExportPNG(map, Path("out.png"), 8, look);
+        EXPECT_TRUE(result.ok) << result.error;
+        EXPECT_EQ(result.error, "");
+        return result.ok ? LoadPixmap(Path("out.png")) : nullptr;
+    }
 
     // A look whose tileset names "glyphs.png" in the test folder, written with sheet pixel
     // (x, y) from colorAt (packed ARGB).
@@ -96,21 +108,15 @@ TEST_F(ImageExport, PictureIsTheMapTimesTheGlyphSizeAndIsSavedAsRGBA) {
     const auto map = tilemap::Create(2, 1);
     map->SetTile(0, 0, 0, 5, 6, 1);
     map->SetTile(1, 0, 0, 7, 6, 1);
-    const auto picture = ExportPNG(*map, Path("out.png"), 8, look);
+    const auto picture = Exported(*map, look);
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->width, 16);
     EXPECT_EQ(picture->height, 12);
     EXPECT_EQ(picture->format, PF_RGBA8888);
-    EXPECT_EQ(PixelBytes(*picture, 7, 11), EntryBytes(5));
-    EXPECT_EQ(PixelBytes(*picture, 8, 0), EntryBytes(7));
-
-    const auto saved = LoadPixmap(Path("out.png"));
-    ASSERT_NE(saved, nullptr);
-    ASSERT_EQ(saved->format, PF_RGBA8888);
-    ASSERT_EQ(saved->width, 16);
-    ASSERT_EQ(saved->height, 12);
     for (int y = 0; y < 12; ++y) {
-        EXPECT_EQ(std::memcmp(saved->PixelPtr(0, y), picture->PixelPtr(0, y), 16 * 4), 0) << y;
+        for (int x = 0; x < 16; ++x) {
+            EXPECT_EQ(PixelBytes(*picture, x, y), EntryBytes(x < 8 ? 5 : 7)) << x << "," << y;
+        }
     }
 }
 
@@ -118,7 +124,7 @@ TEST_F(ImageExport, OnlyExactlyOpaqueWhiteTakesTheForeground) {
     const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
     const auto map = tilemap::Create(3, 2);
     map->SetTile(2, 1, 17, 1, 2, 1);
-    const auto picture = ExportPNG(*map, Path("out.png"), 8, look);
+    const auto picture = Exported(*map, look);
     ASSERT_NE(picture, nullptr);
     const int left = 2 * kGlyphW, top = 1 * kGlyphH;
     EXPECT_EQ(PixelBytes(*picture, left + 0, top + 0), EntryBytes(1));
@@ -138,7 +144,7 @@ TEST_F(ImageExport, ColourIndex255LeavesPixelsTransparent) {
     map->SetTile(0, 0, 17, 255, 4, 1);
     map->SetTile(1, 0, 17, 4, 255, 1);
     map->SetTile(2, 0, 17, 255, 255, 1);
-    const auto picture = ExportPNG(*map, Path("out.png"), 8, look);
+    const auto picture = Exported(*map, look);
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(PixelBytes(*picture, 0, 0), kTransparent);
     EXPECT_EQ(PixelBytes(*picture, 1, 0), EntryBytes(4));
@@ -156,61 +162,76 @@ TEST_F(ImageExport, TheMapsTransparentColourIsPaintedLikeAnyOther) {
     const auto map = tilemap::Create(1, 1);
     map->transparentcolor = 9;
     map->SetTile(0, 0, 0, 9, 9, 1);
-    const auto picture = ExportPNG(*map, Path("out.png"), 8, look);
+    const auto picture = Exported(*map, look);
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(PixelBytes(*picture, 1, 2), EntryBytes(9));
 }
 
-TEST_F(ImageExport, FailuresGiveNullAndLeaveNoFile) {
+TEST_F(ImageExport, FailuresSayWhyAndLeaveThePreviousPictureAlone) {
+    const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
+    ExportLook absent = look;
+    absent.tilesetPath = Path("absent.png");
+    ExportLook tall = look;
+    tall.GlyphHeight = kGlyphH + 1;
+    const std::vector<uint8_t> previous = {'o', 'l', 'd'};
+    test::WriteFileBytes(Path("out.png"), previous);
+    test::WriteFileBytes(Path("locked.png"), previous);
+    ::chmod(Path("locked.png").c_str(), 0444);
     const auto map = tilemap::Create(2, 2);
-    ExportLook look;
-    look.tilesetPath = Path("absent.png");
-    look.GlyphWidth = 8;
-    look.GlyphHeight = 8;
-    EXPECT_EQ(ExportPNG(*map, Path("out.png"), 8, look), nullptr);
-    EXPECT_FALSE(std::filesystem::exists(Path("out.png")));
-
-    // A sheet smaller than 16 x 16 glyphs of the look's size cannot be sampled.
-    look = TestLook(kGlyphW, kGlyphH, PatternSheet);
-    look.GlyphHeight = kGlyphH + 1;
-    EXPECT_EQ(ExportPNG(*map, Path("out.png"), 8, look), nullptr);
-    EXPECT_FALSE(std::filesystem::exists(Path("out.png")));
-
-    look.GlyphHeight = kGlyphH;
-    EXPECT_EQ(ExportPNG(*tilemap::Create(0, 3), Path("out.png"), 8, look), nullptr);
-    EXPECT_FALSE(std::filesystem::exists(Path("out.png")));
-
-    EXPECT_EQ(ExportPNG(*map, Path("no/such/folder/out.png"), 8, look), nullptr);
+    const struct {
+        std::shared_ptr<tilemap> map;
+        ExportLook look;
+        std::string path;
+        std::string error;
+    } cases[] = {
+        {map, absent, "out.png", "Cannot load the glyph sheet " + Path("absent_fg.png") + "."},
+        {map, tall, "out.png",
+         "The glyph sheet " + Path("glyphs_fg.png") +
+             " is 32 x 48 pixels, too small for 16 x 16 glyphs of 2 x 4 pixels."},
+        {tilemap::Create(0, 3), look, "out.png", "The map has no cells to export."},
+        {tilemap::Create(500001, 1), look, "out.png",
+         "The picture would be 1000002 x 3 pixels; a PNG picture is written at most 1000000 "
+         "pixels wide and high."},
+        {map, look, "no/such/folder/out.png",
+         "Cannot write " + Path("no/such/folder/out.png") + ": No such file or directory."},
+        {map, look, "locked.png", "Cannot write " + Path("locked.png") + ": Permission denied."},
+    };
+    for (const auto& c : cases) {
+        const ExportResult result = ExportPNG(*c.map, Path(c.path), 8, c.look);
+        EXPECT_FALSE(result.ok) << c.error;
+        EXPECT_EQ(result.error, c.error);
+    }
+    EXPECT_EQ(test::ReadFileBytes(Path("out.png")), previous);
+    EXPECT_EQ(test::ReadFileBytes(Path("locked.png")), previous);
+    // The test's own sheet and what was there before; no side file is left.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 3);
 }
 
 TEST_F(ImageExport, ProgressRisesThroughRenderingAndEncodingToTheWholeJob) {
     const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
-    // 4 cell rows give 12 picture rows: rendering reports 25, 50, 75, 100 thousandths, then
-    // each encoded picture row adds a twelfth of the 899 left short of the total.
+    // 4 cell rows give 12 picture rows, each adding a twelfth of the 999 short of the total.
     const auto map = tilemap::Create(4, 4);
     std::vector<int> reports;
     const std::string out = Path("out.png");
-    ASSERT_NE(ExportPNG(*map, out, 8, look,
-                        [&reports, &out](int thousandths) {
-                            reports.push_back(thousandths);
-                            // The whole job is reported only for a finished file.
-                            if (thousandths == kExportProgressTotal) {
-                                EXPECT_NE(LoadPixmap(out), nullptr);
-                            }
-                        }),
-              nullptr);
-    std::vector<int> expected{25, 50, 75, 100};
+    ASSERT_TRUE(ExportPNG(*map, out, 8, look, [&reports, &out](int thousandths) {
+                    reports.push_back(thousandths);
+                    // The whole job is reported only for a finished file.
+                    if (thousandths == kExportProgressTotal) {
+                        EXPECT_NE(LoadPixmap(out), nullptr);
+                    }
+                }).ok);
+    std::vector<int> expected;
     for (int row = 1; row <= 12; ++row) {
-        expected.push_back(100 + row * 899 / 12);
+        expected.push_back(row * 999 / 12);
     }
     expected.push_back(1000);
     EXPECT_EQ(reports, expected);
 
     // A picture of more rows than thousandths is told only the figures that rise.
     reports.clear();
-    ASSERT_NE(ExportPNG(*tilemap::Create(1, 900), out, 0, look,
-                        [&reports](int thousandths) { reports.push_back(thousandths); }),
-              nullptr);
+    ASSERT_TRUE(ExportPNG(*tilemap::Create(1, 900), out, 0, look, [&reports](int thousandths) {
+                    reports.push_back(thousandths);
+                }).ok);
     expected.assign(kExportProgressTotal, 0);
     std::iota(expected.begin(), expected.end(), 1);
     EXPECT_EQ(reports, expected);
@@ -221,12 +242,13 @@ TEST_F(ImageExport, FailedWritesNeverReportTheWholeJob) {
     const auto map = tilemap::Create(2, 2);
     std::vector<int> reports;
     const auto record = [&reports](int thousandths) { reports.push_back(thousandths); };
-    EXPECT_EQ(ExportPNG(*map, Path("no/such/folder/out.png"), 8, look, record), nullptr);
-    EXPECT_EQ(reports, (std::vector<int>{50, 100}));
+    EXPECT_FALSE(ExportPNG(*map, Path("no/such/folder/out.png"), 8, look, record).ok);
+    EXPECT_TRUE(reports.empty());
 
     if (std::filesystem::exists("/dev/full")) {
-        reports.clear();
-        EXPECT_EQ(ExportPNG(*map, "/dev/full", 8, look, record), nullptr);
+        const ExportResult full = ExportPNG(*map, "/dev/full", 8, look, record);
+        EXPECT_FALSE(full.ok);
+        EXPECT_EQ(full.error, "Writing /dev/full failed: No space left on device.");
         ASSERT_FALSE(reports.empty());
         EXPECT_LT(reports.back(), kExportProgressTotal);
     }
@@ -235,6 +257,8 @@ TEST_F(ImageExport, FailedWritesNeverReportTheWholeJob) {
 TEST_F(ImageExport, ThrowingProgressEndsTheExportDuringEitherStage) {
     const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
     const auto map = tilemap::Create(2, 4);
+    const std::vector<uint8_t> previous = {'o', 'l', 'd'};
+    test::WriteFileBytes(Path("out.png"), previous);
     for (const int stopAt : {50, 500}) {
         std::vector<int> reports;
         EXPECT_THROW(ExportPNG(*map, Path("out.png"), 8, look,
@@ -252,14 +276,106 @@ TEST_F(ImageExport, ThrowingProgressEndsTheExportDuringEitherStage) {
                                 [stopAt](int figure) { return figure >= stopAt; }),
                   1)
             << stopAt;
+        EXPECT_EQ(test::ReadFileBytes(Path("out.png")), previous);
     }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 2);
+}
+
+// The bytes exporting gives pixel (x, y) of the map's picture, worked out from the map, the
+// pattern sheet and the palette without the exporter.
+std::array<uint8_t, 4> ExpectedPixel(const tilemap& map, int x, int y) {
+    uint8_t glyph = 0, fg = 0, bg = 0;
+    map.GrabTile(x / kGlyphW, y / kGlyphH, glyph, fg, bg);
+    const bool white = PatternSheet(glyph % 16 * kGlyphW + x % kGlyphW,
+                                    glyph / 16 * kGlyphH + y % kGlyphH) == 0xFFFFFFFFu;
+    const uint8_t index = white ? fg : bg;
+    return index == 255 ? kTransparent : EntryBytes(index);
+}
+
+TEST_F(ImageExport, BandsOfRowsJoinIntoTheWholePicture) {
+    const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
+    // 8192 pixels across make bands of 128 rows, which end inside a row of cells.
+    const auto map = tilemap::Create(4096, 100);
+    std::mt19937 random(21);
+    constexpr uint8_t kGlyphs[] = {0, 1, 16, 17};
+    for (int y = 0; y < map->tmaph; ++y) {
+        for (int x = 0; x < map->tmapw; ++x) {
+            map->SetTile(x, y, kGlyphs[random() % 4], static_cast<uint8_t>(random()),
+                         random() % 5 == 0 ? 255 : static_cast<uint8_t>(random()), 1);
+        }
+    }
+    const auto picture = Exported(*map, look);
+    ASSERT_NE(picture, nullptr);
+    ASSERT_EQ(picture->width, 8192);
+    ASSERT_EQ(picture->height, 300);
+    int wrong = 0;
+    for (int y = 0; y < picture->height; ++y) {
+        for (int x = 0; x < picture->width; ++x) {
+            if (PixelBytes(*picture, x, y) != ExpectedPixel(*map, x, y) && wrong++ == 0) {
+                ADD_FAILURE() << "first wrong pixel at " << x << "," << y;
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(ImageExport, MemoryDoesNotGrowWithThePicture) {
+    if (!test::PeakMemory::Reset()) {
+        GTEST_SKIP() << "peak memory cannot be measured on this system";
+    }
+    const ExportLook look =
+        TestLook(8, 14, [](int x, int y) { return (x + y) % 3 == 0 ? 0xFFFFFFFFu : 0xFF000000u; });
+    // 2048 x 7168 pixels: 56 MiB as one RGBA picture.
+    const auto map = tilemap::Create(256, 512);
+    for (size_t i = 0; i < map->tmap.size(); ++i) {
+        map->tmap[i] = static_cast<uint8_t>(i * 7 % 251);
+    }
+    ASSERT_TRUE(test::PeakMemory::Reset());
+    const int64_t before = test::PeakMemory::Current();
+    const ExportResult result = ExportPNG(*map, Path("big.png"), 1, look);
+    const int64_t added = test::PeakMemory::Peak() - before;
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_LT(added, 16 << 20);
+}
+
+TEST_F(ImageExport, FullAndReadOnlyFileSystemsKeepThePreviousPicture) {
+    const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
+    const auto map = tilemap::Create(64, 64);
+    for (size_t i = 0; i < map->tmap.size(); ++i) {
+        map->tmap[i] = static_cast<uint8_t>(i * 13);
+    }
+    const std::vector<uint8_t> previous = {'o', 'l', 'd'};
+    const std::string mount = Path("mnt");
+    std::filesystem::create_directory(mount);
+    const std::optional<std::string> report = test::RunWithPrivateMounts([&]() -> std::string {
+        if (!test::MountSmallFileSystem(mount, 64 * 1024)) {
+            return "cannot mount";
+        }
+        const std::string inside = mount + "/out.png";
+        test::WriteFileBytes(inside, previous);
+        std::string outcome = "full: " + ExportPNG(*map, inside, 0, look).error;
+        if (!test::RemountReadOnly(mount)) {
+            return outcome + " cannot make read-only";
+        }
+        outcome += " read-only: " + ExportPNG(*map, inside, 0, look).error;
+        const bool kept = test::ReadFileBytes(inside) == previous &&
+                          std::distance(std::filesystem::directory_iterator(mount), {}) == 1;
+        return outcome + (kept ? " previous kept" : " previous lost");
+    });
+    if (!report) {
+        GTEST_SKIP() << "this system grants no private mounts";
+    }
+    const std::string inside = mount + "/out.png";
+    EXPECT_EQ(*report, "full: Writing " + inside +
+                           " failed: No space left on device. read-only: Cannot write " + inside +
+                           ": Read-only file system. previous kept");
 }
 
 TEST_F(ImageExport, CompressionLevelReachesTheWriter) {
     const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
     const auto map = tilemap::Create(32, 32);
-    ASSERT_NE(ExportPNG(*map, Path("stored.png"), 0, look), nullptr);
-    ASSERT_NE(ExportPNG(*map, Path("packed.png"), 9, look), nullptr);
+    ASSERT_TRUE(ExportPNG(*map, Path("stored.png"), 0, look).ok);
+    ASSERT_TRUE(ExportPNG(*map, Path("packed.png"), 9, look).ok);
     EXPECT_GT(std::filesystem::file_size(Path("stored.png")),
               4 * std::filesystem::file_size(Path("packed.png")));
 }

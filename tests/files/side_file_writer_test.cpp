@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace dm {
 namespace {
@@ -117,6 +122,73 @@ TEST(SideFileWriter, FoldersAndMissingFoldersCannotBeWritten) {
     EXPECT_FALSE(SideFileWriter::Open(""));
     EXPECT_FALSE(SideFileWriter::Open(folder.Path("memory::map.dtm")));
     EXPECT_TRUE(folder.Names().empty());
+}
+
+// Holds an exclusive lock on a file from another process, as a save in progress does, until it
+// goes out of scope.
+class LockHolder {
+  public:
+    explicit LockHolder(const std::string& path) : child_(::fork()) {
+        if (child_ == 0) {
+            ::flock(::open(path.c_str(), O_RDONLY), LOCK_EX);
+            ::pause();
+        }
+        // Returns once the lock shows from here.
+        const int probe = ::open(path.c_str(), O_RDONLY);
+        while (::flock(probe, LOCK_EX | LOCK_NB) == 0) {
+            ::flock(probe, LOCK_UN);
+            ::usleep(1000);
+        }
+        ::close(probe);
+    }
+    ~LockHolder() {
+        ::kill(child_, SIGKILL);
+        ::waitpid(child_, nullptr, 0);
+    }
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+
+  private:
+    pid_t child_;
+};
+
+void SaveBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
+    ASSERT_TRUE(writer);
+    WriteAll(*writer, bytes);
+    ASSERT_TRUE(writer->Commit());
+}
+
+TEST(SideFileWriter, SideFilesNobodyHoldsGoAndHeldOnesStay) {
+    ContainerTempFolder folder;
+    const std::string path = folder.Path("map.dtm");
+    WriteFileBytes(path, kOld);
+    // Side files of map.dtm left by saves that were killed.
+    for (const char* stale : {".map.dtm.AbC123", ".map.dtm.000000", ".map.dtm.zzzzzz"}) {
+        WriteFileBytes(folder.Path(stale), kNew);
+    }
+    // Names that only look alike, and one that a save in another process is writing.
+    std::vector<std::string> kept = {".map.dtm.AbC12",    ".map.dtm.AbC1234", ".map.dtm.AbC-12",
+                                     ".other.dtm.AbC123", "map.dtm.AbC123",   ".map.dtm.AbC123.x",
+                                     ".map.dtm.Live00"};
+    for (const std::string& name : kept) {
+        WriteFileBytes(folder.Path(name), kNew);
+    }
+    // Nor are folders and links of the pattern touched.
+    fs::create_directory(folder.Path(".map.dtm.Folder"));
+    fs::create_symlink(path, folder.Path(".map.dtm.Link00"));
+    kept.insert(kept.end(), {".map.dtm.Folder", ".map.dtm.Link00", "map.dtm"});
+    std::sort(kept.begin(), kept.end());
+    {
+        const LockHolder live(folder.Path(".map.dtm.Live00"));
+        SaveBytes(path, kNew);
+        EXPECT_EQ(folder.Names(), kept);
+        EXPECT_EQ(ReadFileBytes(folder.Path(".map.dtm.Live00")), kNew);
+    }
+    // Once its writer is gone, the next save removes the side file it left.
+    SaveBytes(path, kOld);
+    EXPECT_FALSE(fs::exists(folder.Path(".map.dtm.Live00")));
+    EXPECT_EQ(ReadFileBytes(path), kOld);
 }
 
 } // namespace

@@ -194,14 +194,22 @@ TEST(TilemapSave, MissingFolderFailsWithoutStatistics) {
     EXPECT_TRUE(folder.Names().empty());
 }
 
-TEST(TilemapSave, BackslashesSeparateFolders) {
+TEST(TilemapSave, BackslashesArePartOfTheFileName) {
     ContainerTempFolder folder;
     std::filesystem::create_directory(folder.Root() / "maps");
-    std::string path = folder.Path("maps") + "\\town.dtm";
-    int32_t result = 0;
-    SaveCapturingOutput(*tilemap::Create(2, 2), path, result);
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(Magic(folder.Path("maps/town.dtm")), "DMTR");
+    const std::shared_ptr<tilemap> map = tilemap::Create(2, 2);
+    map->SetTile(1, 1, 66, 4, 5, 0);
+    for (const std::string name : {"maps\\town.dtm", "..\\up.dtm"}) {
+        int32_t result = 0;
+        SaveCapturingOutput(*map, folder.Path(name), result);
+        EXPECT_EQ(result, 1) << name;
+        const std::shared_ptr<tilemap> back = Read(folder.Path(name), nullptr);
+        ASSERT_TRUE(back) << name;
+        EXPECT_EQ(back->tmap, map->tmap);
+    }
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"..\\up.dtm", "maps", "maps\\town.dtm"}));
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Root() / "maps"));
+    EXPECT_FALSE(std::filesystem::exists(folder.Root().parent_path() / "up.dtm"));
 }
 
 TEST(TilemapSave, LongThinMapsComeBackFromThePictureBody) {

@@ -69,13 +69,18 @@ TEST(CStreamTest, UpdateModeNeedsAnExistingFileAndMixesReadsAndWrites) {
     EXPECT_EQ(ScratchDir::Contents(path), "abXYe12");
 }
 
-TEST(CStreamTest, OpenTakesBackslashesAndGivesNullOnFailure) {
+TEST(CStreamTest, OpenTakesPathsAsWrittenAndGivesNullOnFailure) {
     ScratchDir dir;
     std::filesystem::create_directory(dir.File("maps"));
     dir.Write("maps/town.dtm", "town");
+    dir.Write("maps\\town.dtm", "name");
     auto in = TCStream::OpenFile(dir.File("maps\\town.dtm"), true, false);
     ASSERT_NE(in, nullptr);
-    EXPECT_EQ(in->ReadString(4), "town");
+    EXPECT_EQ(in->ReadString(4), "name");
+    auto out = TCStream::OpenFile(dir.File("new\\file"), false, true);
+    ASSERT_NE(out, nullptr);
+    out->Close();
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.File("new\\file")));
 
     EXPECT_EQ(TCStream::OpenFile(dir.File("missing"), true, false), nullptr);
     EXPECT_EQ(TCStream::OpenFile(dir.File("no/such/folder/file"), false, true), nullptr);

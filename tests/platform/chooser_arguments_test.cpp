@@ -39,8 +39,9 @@ TEST(FileFilter, GroupsComeBackCleanedAndTheFirstExtensionIsTheDefault) {
 TEST(ChooserArguments, InitialPathsSplitIntoAnAbsoluteFolderAndAName) {
     const char* const cases[][3] = {
         {"Untitled", "/run/dm", "Untitled"},
-        {"\\", "/run/dm", ""},
-        {"maps\\town", "/run/dm/maps", "town"},
+        {"maps/town", "/run/dm/maps", "town"},
+        // A backslash is part of a name.
+        {"maps\\town", "/run/dm", "maps\\town"},
         {"/srv/old.maps/", "/srv/old.maps", ""},
         {"/castle", "/", "castle"},
         {"-x/--y", "/run/dm/-x", "--y"},

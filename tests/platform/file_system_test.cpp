@@ -29,15 +29,23 @@ TEST(FileSystemTest, FileTypesAndSizes) {
     EXPECT_EQ(GetFileSize(""), -1);
 }
 
-TEST(FileSystemTest, BackslashPathsAreUnderstood) {
+TEST(FileSystemTest, BackslashesArePartOfNames) {
     ScratchDir dir;
     fs::create_directory(dir.File("maps"));
     dir.Write("maps/town.dtm", "12345");
-    EXPECT_EQ(GetFileType(dir.File("maps\\town.dtm")), kFileTypeFile);
-    EXPECT_EQ(GetFileType(dir.Path() + "\\maps\\"), kFileTypeDirectory);
-    EXPECT_EQ(GetFileSize(dir.File("maps\\town.dtm")), 5);
+    EXPECT_EQ(GetFileType(dir.File("maps\\town.dtm")), kFileTypeNone);
+    EXPECT_EQ(GetFileSize(dir.File("maps\\town.dtm")), -1);
     EXPECT_TRUE(RemoveFile(dir.File("maps\\town.dtm")));
-    EXPECT_FALSE(fs::exists(dir.File("maps/town.dtm")));
+    EXPECT_TRUE(fs::exists(dir.File("maps/town.dtm")));
+
+    dir.Write("maps\\town.dtm", "123");
+    EXPECT_EQ(GetFileType(dir.File("maps\\town.dtm")), kFileTypeFile);
+    EXPECT_EQ(GetFileSize(dir.File("maps\\town.dtm")), 3);
+    EXPECT_TRUE(RenameFile(dir.File("maps\\town.dtm"), dir.File("a\\b")));
+    EXPECT_EQ(ScratchDir::Contents(dir.File("a\\b")), "123");
+    EXPECT_TRUE(RemoveFile(dir.File("a\\b")));
+    EXPECT_FALSE(fs::exists(dir.File("a\\b")));
+    EXPECT_EQ(ScratchDir::Contents(dir.File("maps/town.dtm")), "12345");
 }
 
 TEST(FileSystemTest, RemoveFileDeletesReadOnlyFilesAndLinksButNoFolders) {

@@ -49,14 +49,6 @@ std::vector<uint8_t> HugeChunkStart(const std::string& type) {
     return bytes;
 }
 
-std::vector<uint32_t> Pixels(const TPixmap& pixmap) {
-    std::vector<uint32_t> pixels;
-    for (int y = 0; y < pixmap.height; ++y)
-        for (int x = 0; x < pixmap.width; ++x)
-            pixels.push_back(pixmap.ReadPixel(x, y));
-    return pixels;
-}
-
 std::shared_ptr<TPixmap> LoadBytes(const std::vector<uint8_t>& bytes) {
     TMemoryStream stream(bytes);
     return LoadPixmap(stream);
@@ -92,7 +84,7 @@ TEST(PngChunkMemory, SkippedChunksLeaveThePixelsAsTheyAre) {
         const auto loaded = LoadBytes(AfterHeader(plain, chunk));
         ASSERT_NE(loaded, nullptr);
         EXPECT_EQ(loaded->format, PF_RGB888);
-        EXPECT_EQ(Pixels(*loaded), Pixels(*expected));
+        EXPECT_EQ(test::Pixels(*loaded), test::Pixels(*expected));
     }
 }
 

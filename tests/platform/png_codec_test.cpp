@@ -22,14 +22,6 @@ std::shared_ptr<TPixmap> LoadBytes(const std::vector<uint8_t>& bytes) {
     return LoadPixmap(stream);
 }
 
-std::vector<uint32_t> Pixels(const TPixmap& p) {
-    std::vector<uint32_t> out;
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x)
-            out.push_back(p.ReadPixel(x, y));
-    return out;
-}
-
 std::vector<uint8_t> Encode(const TPixmap& p, int compression) {
     TMemoryStream stream;
     EXPECT_TRUE(WritePixmapPNG(p, stream, compression));
@@ -71,8 +63,8 @@ TEST(PngLoad, GreyLoadsAsI8) {
     EXPECT_EQ(p->width, 3);
     EXPECT_EQ(p->height, 2);
     EXPECT_EQ(p->pitch, 4);
-    EXPECT_EQ(Pixels(*p), (std::vector<uint32_t>{0xFF000000, 0xFF808080, 0xFFFFFFFF, 0xFF070707,
-                                                 0xFF080808, 0xFF090909}));
+    EXPECT_EQ(test::Pixels(*p), (std::vector<uint32_t>{0xFF000000, 0xFF808080, 0xFFFFFFFF,
+                                                       0xFF070707, 0xFF080808, 0xFF090909}));
 }
 
 TEST(PngLoad, GreyBelowEightBitsIsExpanded) {
@@ -109,7 +101,7 @@ TEST(PngLoad, PaletteLoadsAsRgbOrWithAlphaAsRgba) {
     auto q = LoadBytes(EncodePng(picture));
     ASSERT_TRUE(q);
     EXPECT_EQ(q->format, PF_RGBA8888);
-    EXPECT_EQ(Pixels(*q), (std::vector<uint32_t>{0xFFFAF0E6, 0x8028323C, 0x000A141E}));
+    EXPECT_EQ(test::Pixels(*q), (std::vector<uint32_t>{0xFFFAF0E6, 0x8028323C, 0x000A141E}));
 }
 
 TEST(PngLoad, SixteenBitRgbIsCutToEightBits) {
@@ -118,7 +110,7 @@ TEST(PngLoad, SixteenBitRgbIsCutToEightBits) {
     auto p = LoadBytes(EncodePng(picture));
     ASSERT_TRUE(p);
     EXPECT_EQ(p->format, PF_RGB888);
-    EXPECT_EQ(Pixels(*p), (std::vector<uint32_t>{0xFF123456, 0xFFABCDEF}));
+    EXPECT_EQ(test::Pixels(*p), (std::vector<uint32_t>{0xFF123456, 0xFFABCDEF}));
 }
 
 TEST(PngLoad, TransparencyAndGreyAlphaLoadAsRgba) {
@@ -129,14 +121,14 @@ TEST(PngLoad, TransparencyAndGreyAlphaLoadAsRgba) {
     auto p = LoadBytes(EncodePng(grey));
     ASSERT_TRUE(p);
     EXPECT_EQ(p->format, PF_RGBA8888);
-    EXPECT_EQ(Pixels(*p), (std::vector<uint32_t>{0x00323232, 0xFF333333, 0x00323232}));
+    EXPECT_EQ(test::Pixels(*p), (std::vector<uint32_t>{0x00323232, 0xFF333333, 0x00323232}));
 
     auto greyAlpha = test::Picture(2, 1, PNG_COLOR_TYPE_GRAY_ALPHA);
     greyAlpha.rows = {9, 200, 250, 0};
     auto q = LoadBytes(EncodePng(greyAlpha));
     ASSERT_TRUE(q);
     EXPECT_EQ(q->format, PF_RGBA8888);
-    EXPECT_EQ(Pixels(*q), (std::vector<uint32_t>{0xC8090909, 0x00FAFAFA}));
+    EXPECT_EQ(test::Pixels(*q), (std::vector<uint32_t>{0xC8090909, 0x00FAFAFA}));
 
     auto rgb = test::Picture(2, 1, PNG_COLOR_TYPE_RGB);
     rgb.rows = {1, 2, 3, 4, 5, 6};
@@ -147,7 +139,7 @@ TEST(PngLoad, TransparencyAndGreyAlphaLoadAsRgba) {
     auto r = LoadBytes(EncodePng(rgb));
     ASSERT_TRUE(r);
     EXPECT_EQ(r->format, PF_RGBA8888);
-    EXPECT_EQ(Pixels(*r), (std::vector<uint32_t>{0xFF010203, 0x00040506}));
+    EXPECT_EQ(test::Pixels(*r), (std::vector<uint32_t>{0xFF010203, 0x00040506}));
 
     auto greyAlpha16 = test::Picture(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 16);
     greyAlpha16.rows = {0x40, 0x99, 0x80, 0x11};
@@ -294,7 +286,7 @@ BandRead ReadBands(const std::vector<uint8_t>& bytes, int bandRows) {
         [&](const TPixmap& band, int firstRow) {
             read.bands.emplace_back(firstRow, band.height);
             read.format = band.format;
-            const std::vector<uint32_t> rows = Pixels(band);
+            const std::vector<uint32_t> rows = test::Pixels(band);
             read.pixels.insert(read.pixels.end(), rows.begin(), rows.end());
         });
     return read;
@@ -328,7 +320,7 @@ TEST(PngBands, RowsEqualTheWholePictureInEveryFormat) {
             EXPECT_EQ(read.layouts[0].height, whole->height);
             EXPECT_EQ(read.layouts[0].format, whole->format);
             EXPECT_EQ(read.format, whole->format);
-            EXPECT_EQ(read.pixels, Pixels(*whole));
+            EXPECT_EQ(read.pixels, test::Pixels(*whole));
             // Bands follow each other without gaps; an interlaced picture comes whole.
             const int expectedRows = f == 4 ? whole->height : std::min(bandRows, whole->height);
             int next = 0;
@@ -397,7 +389,7 @@ TEST(PngSave, RoundTripsEveryFormat) {
         EXPECT_EQ(loaded->format, c.loadedFormat);
         EXPECT_EQ(loaded->width, 7);
         EXPECT_EQ(loaded->height, 5);
-        EXPECT_EQ(Pixels(*loaded), Pixels(*original)) << "format " << c.format;
+        EXPECT_EQ(test::Pixels(*loaded), test::Pixels(*original)) << "format " << c.format;
     }
 }
 
@@ -423,7 +415,7 @@ TEST(PngSave, WindowsAndCompressionLevels) {
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->width, 4);
     EXPECT_EQ(loaded->height, 3);
-    EXPECT_EQ(Pixels(*loaded), Pixels(*window));
+    EXPECT_EQ(test::Pixels(*loaded), test::Pixels(*window));
 
     // Levels outside 0-9 are clamped, not refused; level 0 stores without compressing.
     auto flat = TPixmap::Create(64, 64, PF_RGBA8888, 4);
@@ -434,8 +426,8 @@ TEST(PngSave, WindowsAndCompressionLevels) {
     EXPECT_EQ(packed, Encode(*flat, 9));
     EXPECT_GT(stored.size(), 64u * 64u * 4u);
     EXPECT_LT(packed.size(), 1000u);
-    EXPECT_EQ(Pixels(*LoadBytes(stored)), Pixels(*flat));
-    EXPECT_EQ(Pixels(*LoadBytes(packed)), Pixels(*flat));
+    EXPECT_EQ(test::Pixels(*LoadBytes(stored)), test::Pixels(*flat));
+    EXPECT_EQ(test::Pixels(*LoadBytes(packed)), test::Pixels(*flat));
 }
 
 TEST(PngSave, StreamFailuresReachTheCaller) {
@@ -491,13 +483,13 @@ TEST_F(PngFiles, SaveAndLoadThroughFiles) {
 
     auto loaded = LoadPixmap(path);
     ASSERT_TRUE(loaded);
-    EXPECT_EQ(Pixels(*loaded), Pixels(*original));
+    EXPECT_EQ(test::Pixels(*loaded), test::Pixels(*original));
 
     // An existing file is replaced, not appended to.
     auto small = Varied(1, 1, PF_I8);
     ASSERT_TRUE(WritePixmapPNG(*small, path, 8));
     EXPECT_EQ(std::filesystem::file_size(path), Encode(*small, 8).size());
-    EXPECT_EQ(Pixels(*LoadPixmap(path)), Pixels(*small));
+    EXPECT_EQ(test::Pixels(*LoadPixmap(path)), test::Pixels(*small));
 }
 
 TEST_F(PngFiles, MissingFilesAndFoldersFail) {

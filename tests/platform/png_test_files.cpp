@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <csetjmp>
 
 namespace dm::test {
@@ -43,6 +44,14 @@ void PutBigEndian(std::vector<uint8_t>& out, uint32_t value) {
 
 } // namespace
 
+std::vector<uint32_t> Pixels(const TPixmap& pixmap) {
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < pixmap.height; ++y)
+        for (int x = 0; x < pixmap.width; ++x)
+            pixels.push_back(pixmap.ReadPixel(x, y));
+    return pixels;
+}
+
 std::vector<uint8_t> EncodePng(const PngPicture& picture) {
     std::vector<uint8_t> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -67,6 +76,72 @@ std::vector<uint8_t> PngChunk(const std::string& type, const std::vector<uint8_t
     const uLong crc = crc32(0, out.data() + 4, static_cast<uInt>(out.size() - 4));
     PutBigEndian(out, static_cast<uint32_t>(crc));
     return out;
+}
+
+std::vector<uint8_t> PngWithDataPastLastRow(const PngPicture& picture, uint64_t extraZeros) {
+    std::vector<uint8_t> raw;
+    const size_t rowBytes = picture.rows.size() / picture.height;
+    for (uint32_t y = 0; y < picture.height; ++y) {
+        raw.push_back(0); // no filter
+        raw.insert(raw.end(), picture.rows.begin() + static_cast<long>(y * rowBytes),
+                   picture.rows.begin() + static_cast<long>((y + 1) * rowBytes));
+    }
+    // A full flush ends each piece on a byte with an empty dictionary, so every mebibyte of zeros
+    // compresses to the same bytes and gigabytes of them cost one piece and a checksum to make.
+    constexpr size_t kPiece = 1 << 20;
+    const std::vector<uint8_t> zeros(kPiece, 0);
+    z_stream zip{};
+    deflateInit2(&zip, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    const auto deflated = [&zip](const uint8_t* data, size_t size, int flush) {
+        std::vector<uint8_t> out(deflateBound(&zip, static_cast<uLong>(size)) + 64);
+        zip.next_in = const_cast<uint8_t*>(data);
+        zip.avail_in = static_cast<uInt>(size);
+        zip.next_out = out.data();
+        zip.avail_out = static_cast<uInt>(out.size());
+        deflate(&zip, flush);
+        out.resize(static_cast<size_t>(zip.next_out - out.data()));
+        return out;
+    };
+    std::vector<uint8_t> stream{0x78, 0xDA};
+    const std::vector<uint8_t> rows = deflated(raw.data(), raw.size(), Z_FULL_FLUSH);
+    stream.insert(stream.end(), rows.begin(), rows.end());
+    const std::vector<uint8_t> piece = deflated(zeros.data(), kPiece, Z_FULL_FLUSH);
+    uLong adler = adler32(1, raw.data(), static_cast<uInt>(raw.size()));
+    const uLong pieceAdler = adler32(1, zeros.data(), static_cast<uInt>(kPiece));
+    for (uint64_t left = extraZeros; left > 0;) {
+        if (left >= kPiece) {
+            stream.insert(stream.end(), piece.begin(), piece.end());
+            adler = adler32_combine(adler, pieceAdler, kPiece);
+            left -= kPiece;
+        } else {
+            const std::vector<uint8_t> tail =
+                deflated(zeros.data(), static_cast<size_t>(left), Z_FULL_FLUSH);
+            stream.insert(stream.end(), tail.begin(), tail.end());
+            adler = adler32(adler, zeros.data(), static_cast<uInt>(left));
+            left = 0;
+        }
+    }
+    const std::vector<uint8_t> finish = deflated(nullptr, 0, Z_FINISH);
+    deflateEnd(&zip);
+    stream.insert(stream.end(), finish.begin(), finish.end());
+    PutBigEndian(stream, static_cast<uint32_t>(adler));
+
+    std::vector<uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<uint8_t> header;
+    PutBigEndian(header, picture.width);
+    PutBigEndian(header, picture.height);
+    header.insert(header.end(), {8, static_cast<uint8_t>(picture.colorType), 0, 0, 0});
+    const auto append = [&png](const std::vector<uint8_t>& chunk) {
+        png.insert(png.end(), chunk.begin(), chunk.end());
+    };
+    append(PngChunk("IHDR", header));
+    for (size_t at = 0; at < stream.size(); at += kPiece) {
+        const size_t end = std::min(stream.size(), at + kPiece);
+        append(PngChunk("IDAT", std::vector<uint8_t>(stream.begin() + static_cast<long>(at),
+                                                     stream.begin() + static_cast<long>(end))));
+    }
+    append(PngChunk("IEND", {}));
+    return png;
 }
 
 std::vector<uint8_t> PngWithHeaderOnly(uint32_t width, uint32_t height) {

@@ -1,11 +1,13 @@
 #include "render/export_look.h"
 
 #include "platform/pixmap.h"
+#include "platform/png_codec.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace dm {
@@ -20,9 +22,11 @@ TEST(ExportLook, ExportDrawsWithTheDisplaysTilesetAndPalette) {
     test::WritePicture(folder.Path("colours.png"), 16, 2, PF_RGB888, [](int x, int y) {
         return 0xFF000000u | static_cast<uint32_t>(y * 16 + x) << 16 | 0x0000AA;
     });
-    const std::string config =
-        folder.Write("graphics.txt", "tileset " + folder.Path("glyphs.png") + "\npallet " +
-                                         folder.Path("colours.png") + "\n");
+    // The configuration names the tileset with backslashes between its folders.
+    std::string tileset = folder.Path("glyphs.png");
+    std::replace(tileset.begin(), tileset.end(), '/', '\\');
+    const std::string config = folder.Write("graphics.txt", "tileset " + tileset + "\npallet " +
+                                                                folder.Path("colours.png") + "\n");
     Display display;
     OpenDisplay(display, config, kUseDefaultTitle, [](const WindowRequest&) {});
 
@@ -34,7 +38,8 @@ TEST(ExportLook, ExportDrawsWithTheDisplaysTilesetAndPalette) {
 
     const auto map = tilemap::Create(1, 1);
     map->SetTile(0, 0, 65, 20, 7, 1);
-    const auto picture = ExportPNG(*map, folder.Path("out.png"), 8, look);
+    ASSERT_TRUE(ExportPNG(*map, folder.Path("out.png"), 8, look).ok);
+    const auto picture = LoadPixmap(folder.Path("out.png"));
     ASSERT_NE(picture, nullptr);
     ASSERT_EQ(picture->width, 3);
     ASSERT_EQ(picture->height, 4);

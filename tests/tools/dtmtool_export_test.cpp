@@ -82,6 +82,39 @@ TEST_F(DtmtoolExport, RendersTheMapWithTheConfiguredLook) {
     EXPECT_EQ(PixelBytes(*picture, 4, 0), (Bytes{7, 7, 7, 255}));
 }
 
+TEST_F(DtmtoolExport, ExportOverTheFileSizeLimitFailsAndKeepsThePreviousPicture) {
+    const auto map = tilemap::Create(64, 64);
+    for (size_t i = 0; i < map->tmap.size(); ++i) {
+        map->tmap[i] = static_cast<uint8_t>(i * 31);
+    }
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(Save(*map, folder_.Path("big.dtm")), 1);
+    testing::internal::GetCapturedStdout();
+    const std::vector<uint8_t> previous = {'o', 'l', 'd'};
+    test::WriteFileBytes(folder_.Path("out.png"), previous);
+    // Files may grow to 2 kB; the stored picture takes 1 MB.
+    const ToolRun run = test::RunDtmtool(
+        {"export", "big.dtm", "out.png", "--config", "look.txt", "--compression", "0"}, folder_,
+        "ulimit -f 4");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "dtmtool: Failed to export tilemap image! Writing " +
+                           folder_.Path("out.png") + " failed: File too large.\n");
+    EXPECT_EQ(test::ReadFileBytes(folder_.Path("out.png")), previous);
+    for (const std::string& name : folder_.Names()) {
+        EXPECT_FALSE(name.starts_with(".out.png.")) << name;
+    }
+}
+
+TEST_F(DtmtoolExport, OutputPathIsTakenAsWritten) {
+    std::filesystem::create_directory(folder_.Root() / "sub");
+    const ToolRun run = Export({"in.dtm", "sub\\out.png", "--config", "look.txt"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const auto picture = LoadPixmap(folder_.Path("sub\\out.png"));
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->width, 24);
+    EXPECT_TRUE(std::filesystem::is_empty(folder_.Root() / "sub"));
+}
+
 TEST_F(DtmtoolExport, ShippedConfigurationAndArtAreFoundBesideTheProgram) {
     // A configuration outside the program's folder still names the shipped art relatively.
     std::ofstream(folder_.Path("shipped.txt"))
@@ -122,7 +155,8 @@ TEST_F(DtmtoolExport, StartUpFailuresEndWithStatus255AndTheMessage) {
 TEST_F(DtmtoolExport, BadArgumentsAndFailedExportsAreReported) {
     ToolRun run = Export({"in.dtm", "no/folder/out.png", "--config", "look.txt"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "dtmtool: Failed to export tilemap image!\n");
+    EXPECT_EQ(run.err, "dtmtool: Failed to export tilemap image! Cannot write " +
+                           folder_.Path("no/folder/out.png") + ": No such file or directory.\n");
 
     run = Export({"in.dtm", "out.png", "--compression", "10"});
     EXPECT_EQ(run.status, 2);

@@ -159,6 +159,44 @@ TEST_F(Dtmtool, EncodeAndDecodeRoundTrip) {
     EXPECT_NE(unscrambled, map->tmap);
 }
 
+TEST_F(Dtmtool, SaveOverTheFileSizeLimitFailsAndKeepsThePreviousFile) {
+    std::mt19937 random(3);
+    SaveMap(*test::RandomMap(random, 40, 40, 256), "noise.dtm");
+    const std::vector<uint8_t> previous = {'p', 'r', 'e', 'v'};
+    WriteFileBytes(folder_.Path("out.dtm"), previous);
+    // Files may grow to 2 kB; the noise takes about 5 kB.
+    const ToolRun run = RunDtmtool({"resave", "noise.dtm", "out.dtm"}, folder_, "ulimit -f 4");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "dtmtool: failed to save out.dtm\n");
+    EXPECT_EQ(ReadFileBytes(folder_.Path("out.dtm")), previous);
+    EXPECT_EQ(folder_.Names(),
+              (std::vector<std::string>{"noise.dtm", "out.dtm", "stderr.txt", "stdout.txt"}));
+}
+
+TEST_F(Dtmtool, PathsAreTakenAsWritten) {
+    std::filesystem::create_directory(folder_.Root() / "sub");
+    const std::shared_ptr<tilemap> map = PatternMap(6, 4);
+    SaveMap(*map, "source.dtm");
+    // Each command reads the previous one's output; every name is relative to the folder.
+    const std::vector<std::string> commands[] = {
+        {"resave", "source.dtm", "sub\\x.dtm"},
+        {"resave", "sub\\x.dtm", "..\\up.dtm"},
+        {"encode", "..\\up.dtm", "pic\\1.png"},
+        {"decode", "pic\\1.png", "sub\\back.dtm"},
+        {"info", "sub\\back.dtm"},
+    };
+    for (const std::vector<std::string>& args : commands) {
+        const ToolRun run = Dtm(args);
+        EXPECT_EQ(run.status, 0) << args[0] << ": " << run.err;
+    }
+    for (const char* name : {"sub\\x.dtm", "..\\up.dtm", "sub\\back.dtm"}) {
+        EXPECT_EQ(CellsOf(folder_.Path(name)), map->tmap) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_regular_file(folder_.Path("pic\\1.png")));
+    EXPECT_TRUE(std::filesystem::is_empty(folder_.Root() / "sub"));
+    EXPECT_FALSE(std::filesystem::exists(folder_.Root().parent_path() / "up.dtm"));
+}
+
 TEST_F(Dtmtool, FailuresAndUsageErrorsGiveTheirStatusAndMessage) {
     const std::string source = SaveMap(*PatternMap(3, 3), "source.dtm");
     const std::string notPng = folder_.Path("not.png");

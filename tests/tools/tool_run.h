@@ -30,9 +30,11 @@ inline std::string FileText(const std::string& path) {
 }
 
 // Runs dtmtool as a user would, from inside `folder`, which also receives its captured output.
-inline ToolRun RunDtmtool(const std::vector<std::string>& args, const ContainerTempFolder& folder) {
-    std::string command =
-        "cd " + ShellQuote(folder.Root().string()) + " && " + ShellQuote(DTMTOOL_PATH);
+// The shell first runs `setup` when given, such as "ulimit -f 4".
+inline ToolRun RunDtmtool(const std::vector<std::string>& args, const ContainerTempFolder& folder,
+                          const std::string& setup = "") {
+    std::string command = "cd " + ShellQuote(folder.Root().string()) + " && " +
+                          (setup.empty() ? "" : setup + " && ") + ShellQuote(DTMTOOL_PATH);
     for (const std::string& arg : args) {
         command += " " + ShellQuote(arg);
     }

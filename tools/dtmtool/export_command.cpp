@@ -22,8 +22,9 @@ const char* const kUsage =
     "Renders the tilemap file IN.dtm as the editor's export does: every cell becomes a block of\n"
     "glyph pixels in its palette colours, colour 255 stays transparent. The tileset and palette\n"
     "come from the display configuration PATH (default: dmdata/graphics.txt beside this\n"
-    "program); relative paths inside it are taken from this program's folder. N is the zlib\n"
-    "level from 0 to 9 (default 8).\n";
+    "program); relative paths inside it are taken from this program's folder. PATH and the\n"
+    "paths inside it may separate folders with \"\\\", as the editor's configuration does; IN.dtm\n"
+    "and OUT.png are taken as written. N is the zlib level from 0 to 9 (default 8).\n";
 
 constexpr int kEditorCompression = 8;
 
@@ -152,12 +153,12 @@ int RunExportRequest(const ExportRequest& request) {
         return kExitFailure;
     }
     ProgressLine progress(request.arguments.operands[1]);
-    const auto picture =
+    const ExportResult result =
         ExportPNG(*loaded.map, output, request.compression, MakeExportLook(display),
                   [&progress](int thousandths) { progress.Update(thousandths); });
     progress.Finish();
-    if (!picture) {
-        PrintError("Failed to export tilemap image!");
+    if (!result.ok) {
+        PrintError("Failed to export tilemap image! " + result.error);
         return kExitFailure;
     }
     return kExitSuccess;

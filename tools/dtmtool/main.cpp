@@ -1,6 +1,8 @@
 #include "command.h"
 #include "tool_output.h"
 
+#include "platform/file_size_signal.h"
+
 #include <exception>
 #include <iomanip>
 #include <iostream>
@@ -23,6 +25,7 @@ void PrintOverview(std::ostream& out) {
 
 int main(int argc, char** argv) {
     using namespace dm::dtmtool;
+    dm::IgnoreFileSizeSignal();
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         PrintOverview(std::cerr);

@@ -27,7 +27,7 @@ const PalettePlanes& ToolPalette::Planes() {
     if (path.empty()) {
         const std::filesystem::path folder = ProgramFolder();
         LoadDisplayConfig((folder / "dmdata" / "graphics.txt").generic_string(), config);
-        path = (folder / NormalizePath(config.pallet)).generic_string();
+        path = (folder / PathFromBackslashes(config.pallet)).generic_string();
     }
     planes_ = LoadPalette(path, config).planes;
     return *planes_;
