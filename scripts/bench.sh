@@ -39,37 +39,41 @@ for program in "$bin"/bench_*; do
 done
 idle=$(bash "$root/scripts/idle_cpu.sh" "$bin/duskmarch" 10)
 
-frame=bench_editor_frame container=bench_container
+frame=bench_frame gl=BM_EditorOpenGlSubmit/real_time container=bench_container
+build_type=$(awk -F= '/^CMAKE_BUILD_TYPE:/ { print $2 }' "$build/CMakeCache.txt")
+row() { echo "| $1 | $2 |"; }
 {
     echo "# Benchmark results"
     echo
     echo "Written by \`scripts/bench.sh\` on $(date -u +%Y-%m-%d): $(nproc) cores of" \
         "$(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo), load average" \
-        "$(cut -d' ' -f1 /proc/loadavg) at the end, build type" \
-        "$(awk -F= '/^CMAKE_BUILD_TYPE:/ { print $2 }' "$build/CMakeCache.txt" | grep . || echo RelWithDebInfo)." \
-        "OpenGL is" \
-        "Mesa's llvmpipe under Xvfb, so drawing runs on the processor too."
+        "$(cut -d' ' -f1 /proc/loadavg) at the end, build type ${build_type:-RelWithDebInfo}." \
+        "OpenGL is Mesa's llvmpipe under Xvfb, so drawing runs on the processor too."
     echo
-    echo "| what | figure |"
-    echo "|---|---|"
-    echo "| editor frame with tables and help shown: loop, input, recording | $(ms $frame BM_EditorFrame)," \
-        "$(number $frame BM_EditorFrame commands 0) drawing commands |"
-    echo "| same frame drawn by the software rasteriser | $(ms $frame BM_EditorSoftwareSubmit) |"
-    echo "| same frame submitted to OpenGL and shown | $(ms $frame BM_EditorOpenGlSubmit/real_time);" \
-        "draw calls per frame: $(number $frame BM_EditorOpenGlSubmit/real_time draw_calls 0) |"
-    echo "| editor idle, mouse over the canvas (paced at 60 Hz) | $(awk '/^canvas/ { print $2 }' <<<"$idle") % of one core |"
-    echo "| editor idle, mouse away from every active region (50 ms sleep a frame) | $(awk '/^away/ { print $2 }' <<<"$idle") % of one core |"
-    echo "| flood fill of 1024 x 1024 | $(ms bench_model BM_FloodFillWholeMap) |"
+    row what figure
+    row --- ---
+    row "editor frame with tables and help shown: loop, input, recording" \
+        "$(ms $frame BM_EditorFrame), $(number $frame BM_EditorFrame commands 0) drawing commands"
+    row "same frame drawn by the software rasteriser" "$(ms $frame BM_EditorSoftwareSubmit)"
+    row "same frame submitted to OpenGL and shown" \
+        "$(ms $frame $gl); draw calls per frame: $(number $frame $gl draw_calls 0)"
+    row "editor idle, mouse over the canvas (paced at 60 Hz)" \
+        "$(awk '/^canvas/ { print $2 }' <<<"$idle") % of one core"
+    row "editor idle, mouse away from every active region (50 ms sleep a frame)" \
+        "$(awk '/^away/ { print $2 }' <<<"$idle") % of one core"
+    row "flood fill of 1024 x 1024" "$(ms bench_model BM_FloodFillWholeMap)"
     for kind in drawing random_cells one_tile; do
         for op in Save Read; do
             name=BM_$op/$kind/manual_time
-            echo "| ${op,,} of 1024 x 1024, ${kind/_/ } | $(ms $container "$name"); plain libpng" \
-                "$([ $op = Save ] && echo encode || echo decode) $(number $container "$name" floor_ms) ms," \
-                "ratio $(number $container "$name" ratio) |"
+            floor="plain libpng $([ $op = Save ] && echo encode || echo decode)"
+            floor+=" $(number $container "$name" floor_ms) ms"
+            row "${op,,} of 1024 x 1024, ${kind/_/ }" \
+                "$(ms $container "$name"); $floor, ratio $(number $container "$name" ratio)"
         done
     done
-    echo "| scrambled encode of 1024 x 1024 | $(ms bench_codec BM_EncodeScrambled) |"
-    echo "| scrambled decode of 1024 x 1024 | $(ms bench_codec BM_DecodeScrambled) |"
-    echo "| export of 256 x 256 cells (2048 x 3584 pixels) | $(ms bench_export BM_ExportPNG/manual_time) |"
+    row "scrambled encode of 1024 x 1024" "$(ms bench_codec BM_EncodeScrambled)"
+    row "scrambled decode of 1024 x 1024" "$(ms bench_codec BM_DecodeScrambled)"
+    row "export of 256 x 256 cells (2048 x 3584 pixels)" \
+        "$(ms bench_export BM_ExportPNG/manual_time)"
 } >"$root/bench/RESULTS.md"
 cat "$root/bench/RESULTS.md"
