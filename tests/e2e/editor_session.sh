@@ -77,7 +77,11 @@ replay_type() {
 }
 # The requester is asked in the frame of the key that opened it.
 replay_answer() { emit $key_frame "answer $out/replay/$1"; }
-replay_capture() { frame=$((frame + 4)); emit $frame "screenshot $out/replay/$1.png"; frame=$((frame + 2)); }
+replay_capture() {
+    frame=$((frame + 4))
+    emit $frame "screenshot $out/replay/$1.png"
+    frame=$((frame + 2))
+}
 replay_quits() { frame=$((frame + 4)); }
 
 # The real run.
@@ -91,9 +95,10 @@ real_shifted() { real_shift down; real_key "$1"; real_shift up; }
 real_type() { xdotool type --delay 80 "$*"; sleep $settle; }
 # Without a window manager nothing gives the chooser the keyboard: it is given it, its field
 # cleared (a save) or its location entry opened (an open), the path typed, and Return pressed.
+choosers='^(Save Tilemap As|Open Tilemap)$'
 real_answer() {
     local chooser
-    chooser=$(timeout 60 xdotool search --sync --onlyvisible --name '^(Save Tilemap As|Open Tilemap)$' | head -1) ||
+    chooser=$(timeout 60 xdotool search --sync --onlyvisible --name "$choosers" | head -1) ||
         fail "no file requester appeared for $1"
     xdotool windowfocus --sync "$chooser"
     sleep 0.5
@@ -101,7 +106,7 @@ real_answer() {
     xdotool type --delay 30 "$out/real/$1"
     xdotool key Return
     for _ in $(seq 100); do
-        xdotool search --onlyvisible --name '^(Save Tilemap As|Open Tilemap)$' >/dev/null || break
+        xdotool search --onlyvisible --name "$choosers" >/dev/null || break
         sleep 0.2
     done
     xdotool windowfocus --sync "$window"
@@ -139,7 +144,8 @@ session() {
     : >"$script.lines"
     play replay "$events/$name.events"
     emit $((frame + 10)) end
-    sort -s -n -k1,1 "$script.lines" | awk '{ print "frame " $1; sub(/^[0-9]+ /, ""); print }' >"$script"
+    sort -s -n -k1,1 "$script.lines" |
+        awk '{ print "frame " $1; sub(/^[0-9]+ /, ""); print }' >"$script"
     "$duskmarch" --replay "$script" ${map:+"$out/replay/$map"} >"$out/replay/$name.log" 2>&1 ||
         fail "the headless run of $name ended with status $?"
 
