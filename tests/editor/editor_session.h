@@ -12,6 +12,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace dm::test {
 
@@ -85,9 +86,17 @@ class EditorSession {
     // editor quit.
     bool Run(const std::string& script, const std::string& mapPath = "",
              const std::string& baseFolder = "/") {
+        return RunOn<HeadlessDriver>(script, mapPath, baseFolder);
+    }
+
+    // Run on a headless driver of type Driver, made from the script, the log and `extra`.
+    template <class Driver, class... Extra>
+    bool RunOn(const std::string& script, const std::string& mapPath, const std::string& baseFolder,
+               Extra&&... extra) {
         ReplayParseResult parsed = ParseReplayScript(script, baseFolder);
         EXPECT_TRUE(parsed.script) << parsed.error;
-        driver_ = std::make_shared<HeadlessDriver>(parsed.script.value_or(ReplayScript{}), log_);
+        driver_ = std::make_shared<Driver>(parsed.script.value_or(ReplayScript{}), log_,
+                                           std::forward<Extra>(extra)...);
         SetSystemDriver(driver_);
         try {
             state_ = StartEditor(mapPath);

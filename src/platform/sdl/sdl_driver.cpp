@@ -10,6 +10,7 @@
 #include <SDL2/SDL.h>
 
 #include <iostream>
+#include <string>
 #include <vector>
 
 namespace dm {
@@ -162,6 +163,23 @@ void Translate(const SDL_Event& event, int& buttonsHeld) {
     }
 }
 
+// Without a display SDL falls back to drivers that show nothing ("offscreen", "dummy"), and the
+// editor would run on unseen. Unless a driver is asked for by name, only those that show a window
+// are tried, so that no display means no window and SDL's reason for it.
+int InitVideo() {
+    if (!SDL_GetHint(SDL_HINT_VIDEODRIVER)) {
+        std::string shown;
+        for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+            const std::string name = SDL_GetVideoDriver(i);
+            if (name != "offscreen" && name != "dummy") {
+                shown += (shown.empty() ? "" : ",") + name;
+            }
+        }
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, shown.c_str());
+    }
+    return SDL_InitSubSystem(SDL_INIT_VIDEO);
+}
+
 } // namespace
 
 SdlDriver::SdlDriver() = default;
@@ -187,7 +205,7 @@ bool SdlDriver::OpenWindow(const std::string& title, int width, int height, std:
     CloseWindow();
     // A click that brings the window forward is a click like any other.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (InitVideo() != 0) {
         whyNot = SDL_GetError();
         return false;
     }
