@@ -20,6 +20,11 @@ enum class FrameResult { Continue, Quit };
 // One frame of the editor: input, commands, tools, drawing and the quit check, then the flip.
 FrameResult RunFrame(EditorState& state);
 
+// Draws the maps of the screen as a frame shows them: the screen map, the canvas with its
+// checkerboard and previews, the copied selection, the image list, the pickers, and the tables and
+// help when shown.
+void DrawEditorScreen(EditorState& state);
+
 // Frames until the user quits.
 void RunEditor(EditorState& state);
 

@@ -1,6 +1,7 @@
 #include "editor/file_commands.h"
 
 #include "editor/canvas_commands.h"
+#include "editor/long_work.h"
 #include "files/image_export.h"
 #include "files/png_body.h"
 #include "files/tilemap_file.h"
@@ -97,7 +98,10 @@ void ImportCanvas(EditorState& state) {
         ShowError(state, "Failed to open PNG image file.");
         return;
     }
-    std::shared_ptr<tilemap> map = DecodePNG(answer, 1);
+    std::shared_ptr<tilemap> map;
+    RunWithProgress(state, "Import Encoded Tilemap", [&map, &answer](const WorkProgress& progress) {
+        map = DecodePNG(answer, 1, progress);
+    });
     if (!map) {
         ShowError(state, "Unable to read PNG image file.");
         return;
@@ -113,7 +117,13 @@ void ExportActiveCanvas(EditorState& state) {
     if (answer.empty()) {
         return;
     }
-    if (!ExportPNG(*active.img, answer, 8, MakeExportLook(state.display)).ok) {
+    // The work reads its own copy, so that the screen can be drawn meanwhile.
+    const std::shared_ptr<const tilemap> image = active.img->Copy();
+    ExportResult result;
+    RunWithProgress(state, "Export Tilemap", [&](const WorkProgress& progress) {
+        result = ExportPNG(*image, answer, 8, MakeExportLook(state.display), progress);
+    });
+    if (!result.ok) {
         ShowError(state, "Failed to export tilemap image!");
         return;
     }
@@ -129,7 +139,12 @@ void EncodeActiveCanvas(EditorState& state) {
     if (answer.empty()) {
         return;
     }
-    if (!EncodePNG(*active.img, answer, 1)) {
+    const std::shared_ptr<const tilemap> image = active.img->Copy();
+    std::shared_ptr<TPixmap> encoded;
+    RunWithProgress(state, "Encode Tilemap", [&](const WorkProgress& progress) {
+        encoded = EncodePNG(*image, answer, 1, progress);
+    });
+    if (!encoded) {
         ShowError(state, "Failed to encode tilemap image!");
         return;
     }

@@ -82,12 +82,13 @@ void StartOrContinueTyping(EditorState& state) {
     }
 }
 
-void DrawScreen(EditorState& state) {
+} // namespace
+
+void DrawEditorScreen(EditorState& state) {
     const Display& display = state.display;
     Draw(*state.screenmap, display, 0, 0, 0, 0, -1, -1);
     if (state.activecanvas) {
         canvas& active = *state.activecanvas;
-        ScrollActiveCanvas(state);
         Draw(*state.checkermap, display, kCanvasLeft, kCanvasTop, 0, 0, active.w, active.h);
         Draw(*active.img, display, kCanvasLeft, kCanvasTop, active.viewx, active.viewy, kViewSize,
              kViewSize);
@@ -112,6 +113,8 @@ void DrawScreen(EditorState& state) {
         Draw(*state.helpmap, display, HelpColumn(state), HelpRow(state), 0, 0, -1, -1);
     }
 }
+
+namespace {
 
 // Escape held outside typing mode, or else the window's close request, which is read only then.
 // With an unsaved canvas open the user is asked first.
@@ -143,7 +146,10 @@ FrameResult RunFrame(EditorState& state) {
         UndoActiveCanvas(state);
     }
     StartOrContinueTyping(state);
-    DrawScreen(state);
+    if (state.activecanvas) {
+        ScrollActiveCanvas(state);
+    }
+    DrawEditorScreen(state);
     state.diagbox->draw(*state.screenmap, 0, 0);
     state.bleedbox->draw(*state.screenmap, 0, 0);
     if (QuitRequested(state)) {

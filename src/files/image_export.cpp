@@ -100,13 +100,13 @@ class RowPainter {
 // Hands on each rise of the whole job's figure.
 class JobProgress {
   public:
-    explicit JobProgress(const ExportProgress& report) : report_(report) {}
+    explicit JobProgress(const WorkProgress& report) : report_(report) {}
 
     // Encoding ends one short of the total, which is kept for the file in place.
     void Encoded(int rows, int rowCount) {
-        Report(static_cast<int>(int64_t{rows} * (kExportProgressTotal - 1) / rowCount));
+        Report(static_cast<int>(int64_t{rows} * (kProgressTotal - 1) / rowCount));
     }
-    void Written() { Report(kExportProgressTotal); }
+    void Written() { Report(kProgressTotal); }
 
   private:
     void Report(int figure) {
@@ -116,7 +116,7 @@ class JobProgress {
         }
     }
 
-    const ExportProgress& report_;
+    const WorkProgress& report_;
     int shown_ = 0;
 };
 
@@ -131,7 +131,7 @@ std::string Size(int64_t width, int64_t height) {
 } // namespace
 
 ExportResult ExportPNG(const tilemap& map, const std::string& path, int compression,
-                       const ExportLook& look, const ExportProgress& progress) {
+                       const ExportLook& look, const WorkProgress& progress) {
     const int64_t width = int64_t{map.tmapw} * look.GlyphWidth;
     const int64_t height = int64_t{map.tmaph} * look.GlyphHeight;
     if (map.tmapw <= 0 || map.tmaph <= 0 ||

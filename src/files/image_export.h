@@ -1,10 +1,10 @@
 #pragma once
 
+#include "files/work_progress.h"
 #include "model/tilemap.h"
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace dm {
@@ -19,12 +19,6 @@ struct ExportLook {
     std::array<uint8_t, 768> palette{};
 };
 
-// How far an export has come, in thousandths of the whole job, told each time the figure rises.
-// The cells are rendered and encoded together, picture row by picture row; kExportProgressTotal
-// comes only once the file is written and in place.
-inline constexpr int kExportProgressTotal = 1000;
-using ExportProgress = std::function<void(int thousandths)>;
-
 // Whether an export was written, and if not, why, in words for the user.
 struct ExportResult {
     bool ok = false;
@@ -38,9 +32,10 @@ struct ExportResult {
 // through a side file like a saved map, so a failure leaves whatever was at path as it was.
 // Fails for a map without cells, a picture wider or taller than a PNG is written
 // (kPngMaxSide), a glyph sheet that cannot be loaded or does not hold 16 x 16 glyphs of the
-// look's size, and a file that cannot be written. Whatever progress throws ends the export and
-// reaches the caller, with nothing written.
+// look's size, and a file that cannot be written. Progress counts the picture's rows, rendered
+// and encoded together; whatever it throws ends the export and reaches the caller, with nothing
+// written.
 ExportResult ExportPNG(const tilemap& map, const std::string& path, int compression,
-                       const ExportLook& look, const ExportProgress& progress = {});
+                       const ExportLook& look, const WorkProgress& progress = {});
 
 } // namespace dm

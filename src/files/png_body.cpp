@@ -23,6 +23,16 @@ namespace {
 
 constexpr double kDegreesPerRadian = 57.29577951308232;
 constexpr int kPngCompression = 9;
+
+// Shares of the whole work: placing the cells in shuffled order takes the most time by far
+// when encoding; loading the picture comes first when decoding.
+constexpr int kShuffleShare = 800;
+constexpr int kLoadShare = 100;
+
+std::shared_ptr<TPixmap> EncodePicture(const tilemap& map, int32_t scramble,
+                                       const WorkProgress& progress);
+std::shared_ptr<tilemap> DecodePicture(const TPixmap& picture, int32_t scramble,
+                                       const WorkProgress& progress);
 // Signature and header chunk, enough to learn the picture's size before decoding it.
 constexpr int64_t kPngHeadBytes = 24;
 
@@ -79,11 +89,12 @@ Cell UnpackRotated(uint32_t argb, int k) {
 }
 
 // The positions in the order that carries the cells, row by row.
-std::vector<vector> CellPositions(int32_t w, int32_t h, int32_t scramble) {
+std::vector<vector> CellPositions(int32_t w, int32_t h, int32_t scramble,
+                                  const WorkProgress& progress) {
     SeedFromSize(w, h);
     std::vector<vector> positions = createvectorlist(w, h);
     if (scramble != 0) {
-        mixvectorlist(positions);
+        mixvectorlist(positions, progress);
     }
     return positions;
 }
@@ -125,7 +136,7 @@ std::shared_ptr<tilemap> DecodeUnscrambledRgb(TStream& in, bool& rgb) {
 
 // Decodes a picture at the stream's position, refusing one announced as too large before any
 // pixel is decoded.
-std::shared_ptr<tilemap> DecodeStream(TStream& in, int32_t scramble) {
+std::shared_ptr<tilemap> DecodeStream(TStream& in, int32_t scramble, const WorkProgress& progress) {
     const int64_t start = in.Pos();
     std::vector<uint8_t> head(kPngHeadBytes);
     const int64_t got = in.Read(head.data(), kPngHeadBytes);
@@ -148,12 +159,16 @@ std::shared_ptr<tilemap> DecodeStream(TStream& in, int32_t scramble) {
     if (!picture) {
         return nullptr;
     }
-    return DecodePNG(*picture, scramble);
+    return DecodePicture(*picture, scramble,
+                         StageProgress(progress, kLoadShare, kProgressTotal - 1));
 }
 
 } // namespace
 
-std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, int32_t scramble) {
+namespace {
+
+std::shared_ptr<TPixmap> EncodePicture(const tilemap& map, int32_t scramble,
+                                       const WorkProgress& progress) {
     const int32_t w = map.tmapw;
     const int32_t h = map.tmaph;
     if (w <= 0 || h <= 0) {
@@ -172,7 +187,7 @@ std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, int32_t scramble) {
         SkipUnscrambledDraws(w, h);
         return picture;
     }
-    const std::vector<vector> positions = CellPositions(w, h, scramble);
+    const std::vector<vector> positions = CellPositions(w, h, scramble, progress);
     for (size_t n = 0; n < plane; ++n) {
         const vector position = positions[n];
         Cell cell = {map.tmap[n], map.tmap[plane + n], map.tmap[2 * plane + n]};
@@ -187,8 +202,16 @@ std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, int32_t scramble) {
     return picture;
 }
 
-std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, const std::string& path, int32_t scramble) {
-    std::shared_ptr<TPixmap> picture = EncodePNG(map, scramble);
+} // namespace
+
+std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, int32_t scramble) {
+    return EncodePicture(map, scramble, {});
+}
+
+std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, const std::string& path, int32_t scramble,
+                                   const WorkProgress& progress) {
+    std::shared_ptr<TPixmap> picture =
+        EncodePicture(map, scramble, StageProgress(progress, 0, kShuffleShare));
     if (!picture) {
         return nullptr;
     }
@@ -198,13 +221,25 @@ std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, const std::string& path, 
         return nullptr;
     }
     try {
-        if (!WritePixmapPNG(*picture, writer->Stream(), kPngCompression)) {
+        const WorkProgress writing = StageProgress(progress, kShuffleShare, kProgressTotal - 1);
+        const PngRowProgress rows = [&writing](int done, int total) {
+            if (writing) {
+                writing(static_cast<int>(int64_t{done} * kProgressTotal / total));
+            }
+        };
+        if (!WritePixmapPNG(*picture, writer->Stream(), kPngCompression, rows)) {
             return nullptr;
         }
     } catch (const TStreamWriteException&) {
         return nullptr;
     }
-    return writer->Commit() ? picture : nullptr;
+    if (!writer->Commit()) {
+        return nullptr;
+    }
+    if (progress) {
+        progress(kProgressTotal);
+    }
+    return picture;
 }
 
 std::optional<std::vector<uint8_t>> EncodePNGBytes(const tilemap& map, int32_t scramble) {
@@ -243,22 +278,33 @@ int32_t WritePNG(const tilemap& map, TStream& out) {
     return 1;
 }
 
-std::shared_ptr<tilemap> DecodePNG(const std::string& path, int32_t scramble) {
+std::shared_ptr<tilemap> DecodePNG(const std::string& path, int32_t scramble,
+                                   const WorkProgress& progress) {
     const std::shared_ptr<TStream> in = OpenReadStream(path);
     if (!in) {
         return nullptr;
     }
-    std::shared_ptr<tilemap> map = DecodeStream(*in, scramble);
+    std::shared_ptr<tilemap> map = DecodeStream(*in, scramble, progress);
     in->Close();
+    if (map && progress) {
+        progress(kProgressTotal);
+    }
     return map;
 }
 
 std::shared_ptr<tilemap> DecodePNG(std::vector<uint8_t> png, int32_t scramble) {
     TMemoryStream in(std::move(png));
-    return DecodeStream(in, scramble);
+    return DecodeStream(in, scramble, {});
 }
 
 std::shared_ptr<tilemap> DecodePNG(const TPixmap& picture, int32_t scramble) {
+    return DecodePicture(picture, scramble, {});
+}
+
+namespace {
+
+std::shared_ptr<tilemap> DecodePicture(const TPixmap& picture, int32_t scramble,
+                                       const WorkProgress& progress) {
     const int32_t w = picture.width;
     const int32_t h = picture.height;
     if (!IsMapSizeAllowed(w, h)) {
@@ -271,7 +317,7 @@ std::shared_ptr<tilemap> DecodePNG(const TPixmap& picture, int32_t scramble) {
         return map;
     }
     const size_t plane = static_cast<size_t>(w) * static_cast<size_t>(h);
-    const std::vector<vector> positions = CellPositions(w, h, scramble);
+    const std::vector<vector> positions = CellPositions(w, h, scramble, progress);
     for (size_t n = 0; n < plane; ++n) {
         const vector position = positions[n];
         const int k = DrawRotation(position, scramble);
@@ -287,5 +333,7 @@ std::shared_ptr<tilemap> DecodePNG(const TPixmap& picture, int32_t scramble) {
     }
     return map;
 }
+
+} // namespace
 
 } // namespace dm

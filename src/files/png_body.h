@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/work_progress.h"
 #include "model/tilemap.h"
 #include "platform/pixmap.h"
 #include "platform/stream.h"
@@ -23,7 +24,9 @@ std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, int32_t scramble);
 
 // Builds the picture and saves it at path as a PNG (compression 9), through a side file like a
 // saved map, so a failure leaves what was at path as it was. Null when it cannot be saved.
-std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, const std::string& path, int32_t scramble);
+// Progress covers shuffling the cells and writing the picture's rows.
+std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, const std::string& path, int32_t scramble,
+                                   const WorkProgress& progress = {});
 
 // The bytes of the PNG file that saving the picture would write; nullopt when it cannot be
 // encoded.
@@ -42,7 +45,9 @@ int32_t WritePNG(const tilemap& map, TStream& out);
 
 // A new map of the picture's size. Null when the picture does not load or has more than
 // kMaxMapCells pixels (then refused before its pixels or the map are allocated).
-std::shared_ptr<tilemap> DecodePNG(const std::string& path, int32_t scramble);
+// Progress covers loading the picture and shuffling the cells back.
+std::shared_ptr<tilemap> DecodePNG(const std::string& path, int32_t scramble,
+                                   const WorkProgress& progress = {});
 std::shared_ptr<tilemap> DecodePNG(std::vector<uint8_t> png, int32_t scramble);
 std::shared_ptr<tilemap> DecodePNG(const TPixmap& picture, int32_t scramble);
 

@@ -61,7 +61,7 @@ void WalkOnce(std::vector<vector>& list, std::vector<vector>& kept, int32_t p,
 
 } // namespace
 
-void mixvectorlist(std::vector<vector>& list) {
+void mixvectorlist(std::vector<vector>& list, const WorkProgress& progress) {
     RandomGenerator& random = GlobalRandom();
     const int32_t passes = random.Int(4, 17);
     const int32_t p = random.Int(4, 17);
@@ -72,6 +72,9 @@ void mixvectorlist(std::vector<vector>& list) {
     kept.reserve(list.size());
     for (int32_t pass = 0; pass <= passes; ++pass) {
         WalkOnce(list, kept, p, random);
+        if (progress) {
+            progress((pass + 1) * kProgressTotal / (passes + 1));
+        }
     }
 }
 

@@ -87,6 +87,15 @@ void Flip(int sync) {
     graphics->frame.commands.clear();
 }
 
+void FlipInterim() {
+    TGraphics* graphics = CurrentGraphics();
+    SystemDriver* driver = CurrentSystemDriver();
+    if (graphics && driver) {
+        driver->PresentInterim(graphics->frame);
+        graphics->frame.commands.clear();
+    }
+}
+
 void SleepMs(int milliseconds) {
     if (SystemDriver* driver = CurrentSystemDriver()) {
         driver->Delay(milliseconds);

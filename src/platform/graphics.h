@@ -91,6 +91,10 @@ void DrawFrame(const TImage& image, float x, float y, int frame);
 // 0 shows it at once and 1 on the vertical blank.
 void Flip(int sync);
 
+// Shows what was drawn since the last flip at once, as a frame that long work shows inside one of
+// the program's frames; no pacing, and scripted runs do not count it as a frame.
+void FlipInterim();
+
 void SleepMs(int milliseconds);
 
 } // namespace dm

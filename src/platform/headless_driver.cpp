@@ -133,6 +133,15 @@ void HeadlessDriver::Present(const FrameList& frame, int) {
     }
 }
 
+void HeadlessDriver::PresentInterim(const FrameList& frame) {
+    presented_ = frame;
+    drawn_.reset();
+}
+
+void HeadlessDriver::NoteProgress(const std::string& title) {
+    log_ << "progress " << title << std::endl;
+}
+
 std::shared_ptr<TPixmap> HeadlessDriver::LastFrame() {
     if (!drawn_) {
         drawn_ = TPixmap::Create(std::max(width_, 1), std::max(height_, 1), PF_RGBA8888, 4);

@@ -33,6 +33,8 @@ class HeadlessDriver : public SystemDriver {
     int64_t Millisecs() override { return clock_; }
     void Delay(int milliseconds) override;
     void Present(const FrameList& frame, int syncInterval) override;
+    void PresentInterim(const FrameList& frame) override;
+    void NoteProgress(const std::string& title) override;
     int ShowMessageBox(MessageBoxKind kind, const std::string& caption, const std::string& text,
                        bool serious) override;
     std::string RequestFile(const FileRequest& request) override;

@@ -43,6 +43,13 @@ class SystemDriver {
     // Draws the frame and shows it. syncInterval 1 waits for the vertical blank, 0 does not.
     virtual void Present(const FrameList& frame, int syncInterval) = 0;
 
+    // Shows a frame drawn while long work runs inside one of the program's frames. It is no frame
+    // of the program's own: a scripted run does not count it.
+    virtual void PresentInterim(const FrameList& frame) { Present(frame, 0); }
+
+    // Says that long work showed its progress, under the title of the command doing it.
+    virtual void NoteProgress(const std::string& title) { static_cast<void>(title); }
+
     // Shows a modal message box captioned caption and returns the index of the button chosen,
     // or -1 when it was closed without one.
     virtual int ShowMessageBox(MessageBoxKind kind, const std::string& caption,

@@ -216,7 +216,7 @@ TEST_F(ImageExport, ProgressRisesThroughRenderingAndEncodingToTheWholeJob) {
     ASSERT_TRUE(ExportPNG(*map, out, 8, look, [&reports, &out](int thousandths) {
                     reports.push_back(thousandths);
                     // The whole job is reported only for a finished file.
-                    if (thousandths == kExportProgressTotal) {
+                    if (thousandths == kProgressTotal) {
                         EXPECT_NE(LoadPixmap(out), nullptr);
                     }
                 }).ok);
@@ -232,7 +232,7 @@ TEST_F(ImageExport, ProgressRisesThroughRenderingAndEncodingToTheWholeJob) {
     ASSERT_TRUE(ExportPNG(*tilemap::Create(1, 900), out, 0, look, [&reports](int thousandths) {
                     reports.push_back(thousandths);
                 }).ok);
-    expected.assign(kExportProgressTotal, 0);
+    expected.assign(kProgressTotal, 0);
     std::iota(expected.begin(), expected.end(), 1);
     EXPECT_EQ(reports, expected);
 }
@@ -250,7 +250,7 @@ TEST_F(ImageExport, FailedWritesNeverReportTheWholeJob) {
         EXPECT_FALSE(full.ok);
         EXPECT_EQ(full.error, "Writing /dev/full failed: No space left on device.");
         ASSERT_FALSE(reports.empty());
-        EXPECT_LT(reports.back(), kExportProgressTotal);
+        EXPECT_LT(reports.back(), kProgressTotal);
     }
 }
 

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -229,6 +231,23 @@ TEST_F(PngBody, MapsRoundTripWithAndWithoutScrambling) {
             ASSERT_NE(from_file, nullptr);
             EXPECT_EQ(from_file->tmap, map->tmap);
         }
+    }
+}
+
+TEST_F(PngBody, ScrambledFilesReportRisingProgressEndingWhenDone) {
+    const auto map = RandomMap(40, 30, 5);
+    const std::string path = (folder_ / "progress.png").string();
+    std::vector<int> reports;
+    const WorkProgress record = [&reports](int thousandths) { reports.push_back(thousandths); };
+    ASSERT_NE(EncodePNG(*map, path, 1, record), nullptr);
+    const size_t encoded = reports.size();
+    ASSERT_NE(DecodePNG(path, 1, record), nullptr);
+    for (const auto& [from, to] :
+         {std::pair{size_t{0}, encoded}, std::pair{encoded, reports.size()}}) {
+        ASSERT_GT(to - from, 5u); // the shuffle's walks and, encoding, the picture's rows
+        EXPECT_TRUE(std::is_sorted(reports.begin() + from, reports.begin() + to));
+        EXPECT_EQ(reports[to - 1], kProgressTotal);
+        EXPECT_EQ(std::count(reports.begin() + from, reports.begin() + to, kProgressTotal), 1);
     }
 }
 

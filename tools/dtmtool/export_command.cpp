@@ -80,7 +80,7 @@ class ProgressLine {
     explicit ProgressLine(std::string target) : target_(std::move(target)) {}
 
     void Update(int thousandths) {
-        latestPercent_ = thousandths * 100 / kExportProgressTotal;
+        latestPercent_ = thousandths * 100 / kProgressTotal;
         const auto now = Clock::now();
         if (now - start_ < std::chrono::seconds(1) ||
             (shown_ && (latestPercent_ == shownPercent_ ||
