@@ -12,6 +12,8 @@
 #include "render/export_look.h"
 #include "ui/popup.h"
 
+#include <functional>
+
 namespace dm {
 
 namespace {
@@ -39,6 +41,41 @@ std::string OpenFolder(const EditorState& state) {
     }
     const std::string folder = PathDirectory(state.activecanvas->path);
     return folder.ends_with('/') ? folder : folder + "/";
+}
+
+// The texts of a command that writes the active canvas as a picture.
+struct PictureCommand {
+    const char* title;
+    const char* done;
+    const char* failure;
+};
+
+using PictureWriter =
+    std::function<bool(const tilemap& image, const std::string& path, const WorkProgress&)>;
+
+// Export and encode: ask where, write the picture with progress shown, and say how it went.
+void WriteActiveCanvasPicture(EditorState& state, const PictureCommand& command,
+                              const PictureWriter& write) {
+    FlushKeysAtEnd flush;
+    const canvas& active = *state.activecanvas;
+    const std::string answer =
+        RequestFile(command.title, kPictureFilter, true, PathNoExtension(active.path));
+    if (answer.empty()) {
+        return;
+    }
+    // The work reads its own copy, so that the screen can be drawn meanwhile.
+    const std::shared_ptr<const tilemap> image = active.img->Copy();
+    bool written = false;
+    RunWithProgress(state, command.title, [&](const WorkProgress& progress) {
+        written = write(*image, answer, progress);
+    });
+    if (!written) {
+        ShowError(state, command.failure);
+        return;
+    }
+    ShowMessage(state.display, "Saved!",
+                CanvasName(active) + " was " + command.done + " successfully as " +
+                    PathFileName(answer) + ".");
 }
 
 } // namespace
@@ -110,46 +147,19 @@ void ImportCanvas(EditorState& state) {
 }
 
 void ExportActiveCanvas(EditorState& state) {
-    FlushKeysAtEnd flush;
-    const canvas& active = *state.activecanvas;
-    const std::string answer =
-        RequestFile("Export Tilemap", kPictureFilter, true, PathNoExtension(active.path));
-    if (answer.empty()) {
-        return;
-    }
-    // The work reads its own copy, so that the screen can be drawn meanwhile.
-    const std::shared_ptr<const tilemap> image = active.img->Copy();
-    ExportResult result;
-    RunWithProgress(state, "Export Tilemap", [&](const WorkProgress& progress) {
-        result = ExportPNG(*image, answer, 8, MakeExportLook(state.display), progress);
-    });
-    if (!result.ok) {
-        ShowError(state, "Failed to export tilemap image!");
-        return;
-    }
-    ShowMessage(state.display, "Saved!",
-                CanvasName(active) + " was exported successfully as " + PathFileName(answer) + ".");
+    WriteActiveCanvasPicture(
+        state, {"Export Tilemap", "exported", "Failed to export tilemap image!"},
+        [&state](const tilemap& image, const std::string& path, const WorkProgress& progress) {
+            return ExportPNG(image, path, 8, MakeExportLook(state.display), progress).ok;
+        });
 }
 
 void EncodeActiveCanvas(EditorState& state) {
-    FlushKeysAtEnd flush;
-    const canvas& active = *state.activecanvas;
-    const std::string answer =
-        RequestFile("Encode Tilemap", kPictureFilter, true, PathNoExtension(active.path));
-    if (answer.empty()) {
-        return;
-    }
-    const std::shared_ptr<const tilemap> image = active.img->Copy();
-    std::shared_ptr<TPixmap> encoded;
-    RunWithProgress(state, "Encode Tilemap", [&](const WorkProgress& progress) {
-        encoded = EncodePNG(*image, answer, 1, progress);
-    });
-    if (!encoded) {
-        ShowError(state, "Failed to encode tilemap image!");
-        return;
-    }
-    ShowMessage(state.display, "Saved!",
-                CanvasName(active) + " was encoded successfully as " + PathFileName(answer) + ".");
+    WriteActiveCanvasPicture(
+        state, {"Encode Tilemap", "encoded", "Failed to encode tilemap image!"},
+        [](const tilemap& image, const std::string& path, const WorkProgress& progress) {
+            return EncodePNG(image, path, 1, progress) != nullptr;
+        });
 }
 
 } // namespace dm
