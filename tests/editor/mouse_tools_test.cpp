@@ -1,4 +1,4 @@
-#include "editor_steps.h"
+#include "editor_session.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,6 @@
 namespace dm {
 namespace {
 
-using test::ClickWith;
 using test::EditorSession;
 using test::kAway;
 using test::OverCanvas;
@@ -55,7 +54,7 @@ TEST(GlyphPicker, SweepingWithTheButtonHeldLeavesOneHighlightedCell) {
     EXPECT_FALSE(session.Run(script.End()));
     const EditorState& state = session.State();
     EXPECT_EQ(Highlighted(state), (Cells{{18, {18, 0}}}));
-    EXPECT_EQ(EditorSession::Row(*state.screenmap, 14, 14, 1), "\x12");
+    EXPECT_EQ(test::Row(*state.screenmap, 14, 14, 1), "\x12");
 }
 
 TEST(ColourPicker, MarksShowOneXForEqualColoursAndFAndBOtherwise) {
@@ -77,7 +76,7 @@ TEST(ColourPicker, MarksShowOneXForEqualColoursAndFAndBOtherwise) {
     for (const Case& c : cases) {
         Script script;
         for (const auto& [button, colour] : c.clicks) {
-            ClickWith(script, button, OverColour(colour));
+            script.Click(OverColour(colour), button);
         }
         EditorSession session;
         EXPECT_FALSE(session.Run(script.Then(kAway).End()));
@@ -93,9 +92,7 @@ TEST(ColourPicker, MarksShowOneXForEqualColoursAndFAndBOtherwise) {
 TEST(CanvasTools, UndoAfterAFillOrTheEyedropperTakesBackTheLastChange) {
     // A drawn cell, then a middle-click fill of everything else: undo keeps the drawn cell only.
     Script fill;
-    fill.Shifted('N');
-    ClickWith(fill, 1, OverCanvas(3, 3)).Then(kAway);
-    ClickWith(fill, 3, OverCanvas(0, 0)).Then(kAway);
+    fill.Shifted('N').Click(OverCanvas(3, 3)).Then(kAway).Click(OverCanvas(0, 0), 3).Then(kAway);
     EditorSession filled;
     EXPECT_FALSE(filled.Run(fill.End()));
     const std::vector<uint8_t>& all = filled.State().activecanvas->img->tmap;
@@ -110,8 +107,8 @@ TEST(CanvasTools, UndoAfterAFillOrTheEyedropperTakesBackTheLastChange) {
     const std::string path = test::FreshFolder("eyedropper") + "/rows.dtm";
     const auto rows = test::SaveRows(path, {"ABCDEF", "GHIJKL", "MNOPQR"});
     Script pick;
-    ClickWith(pick, 1, OverCanvas(1, 1)).Then(kAway);
-    ClickWith(pick, 2, OverCanvas(4, 2)).Then(kAway).Then("press 90\n");
+    pick.Click(OverCanvas(1, 1)).Then(kAway).Click(OverCanvas(4, 2), 2).Then(kAway);
+    pick.Then("press 90\n");
     EditorSession picked;
     EXPECT_FALSE(picked.Run(pick.End(), path));
     const EditorState& state = picked.State();
@@ -142,7 +139,7 @@ TEST(CanvasTools, FillModeBoxesSpreadDiagonallyAndBleedIntoTheBorder) {
         if (c.bleed) {
             script.Click(96, 18);
         }
-        ClickWith(script, 3, OverCanvas(0, 0)).Then(kAway);
+        script.Click(OverCanvas(0, 0), 3).Then(kAway);
         EditorSession session;
         EXPECT_FALSE(session.Run(script.End(), path));
         EXPECT_EQ(test::Rows(*session.State().activecanvas->img), c.filled)

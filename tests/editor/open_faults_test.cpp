@@ -1,8 +1,5 @@
 #include "editor_session.h"
 
-#include "files/container_test_support.h"
-#include "files/tilemap_file.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,7 +17,7 @@ using test::Script;
 using FileChange = std::function<void(const std::string& path)>;
 
 // Answers the requester from the script and then changes the file the answer names, as another
-// program may between the requester and the read; notes the text of every "Error!" popup shown.
+// program may between the requester and the read; notes the first row of every "Error!" popup.
 class ChangingFileDriver : public HeadlessDriver {
   public:
     ChangingFileDriver(ReplayScript script, std::ostream& log, FileChange change,
@@ -33,8 +30,7 @@ class ChangingFileDriver : public HeadlessDriver {
         return answer;
     }
 
-    // The popup stands at (36, 30) of the 111 x 68 screen: its title from (38, 30), its text's
-    // first row from (37, 31).
+    // The popup's title stands from screen cell (38, 30), its text's first row from (37, 31).
     void Present(const FrameList& frame, int syncInterval) override {
         if (test::TextAt(frame, 8, 14, 38, 30, 6) == "Error!") {
             std::string text = test::TextAt(frame, 8, 14, 37, 31, 36);
@@ -53,43 +49,33 @@ class ChangingFileDriver : public HeadlessDriver {
 
 TEST(OpenFaults, AFileThatVanishesOrChangesSizeBeforeTheReadIsReportedAndNothingBreaks) {
     struct Case {
-        const char* what;
         FileChange change;
         std::vector<std::string> errors;
         int32_t openedWidth; // 0: nothing opened
     };
-    const std::vector<std::string> cut{"Encountered unexpected end of file.",
-                                       "Unable to read tilemap file."};
     const std::vector<Case> cases{
-        {"removed",
-         [](const std::string& path) { fs::remove(path); },
-         {"Failed to open tilemap."},
+        {[](const std::string& path) { fs::remove(path); }, {"Failed to open tilemap."}, 0},
+        {[](const std::string& path) { fs::resize_file(path, fs::file_size(path) - 3); },
+         {"Encountered unexpected end of file.", "Unable to read tilemap file."},
          0},
-        {"emptied", [](const std::string& path) { fs::resize_file(path, 0); }, cut, 0},
-        {"cut short by its trailer",
-         [](const std::string& path) { fs::resize_file(path, fs::file_size(path) - 3); }, cut, 0},
-        {"replaced by a larger map",
-         [](const std::string& path) { ASSERT_EQ(Save(*tilemap::Create(40, 12), path), 1); },
+        {[](const std::string& path) { ASSERT_EQ(Save(*tilemap::Create(40, 12), path), 1); },
          {},
          40},
     };
+    const std::string path = test::FreshFolder("open_faults") + "/castle.dtm";
     for (const Case& c : cases) {
-        test::ContainerTempFolder folder;
-        const std::string path = folder.Path("castle.dtm");
-        const std::shared_ptr<tilemap> map = tilemap::Create(16, 16);
-        map->Fill('#', 3, 4, 1);
-        ASSERT_EQ(Save(*map, path), 1);
+        ASSERT_EQ(Save(*tilemap::Create(16, 16), path), 1);
         // Enter closes each popup; then a new canvas shows the editor still at work.
         Script script;
         script.Then("answer " + path + "\npress 79\n").Then("press 13\n").Then("press 13\n");
-        script.Shifted('N').Wait(1);
         std::vector<std::string> errors;
         EditorSession session;
-        EXPECT_FALSE(session.RunOn<ChangingFileDriver>(script.End(), "", "/", c.change, errors));
-        EXPECT_EQ(errors, c.errors) << c.what;
+        EXPECT_FALSE(session.RunOn<ChangingFileDriver>(script.Shifted('N').Wait(1).End(), "",
+                                                       c.change, errors));
+        EXPECT_EQ(errors, c.errors);
         const std::vector<std::shared_ptr<canvas>>& canvases = session.State().canvases;
-        ASSERT_EQ(canvases.size(), c.openedWidth ? 2u : 1u) << c.what;
-        EXPECT_EQ(canvases[0]->w, c.openedWidth ? c.openedWidth : 16) << c.what;
+        ASSERT_EQ(canvases.size(), c.openedWidth ? 2u : 1u);
+        EXPECT_EQ(canvases[0]->w, c.openedWidth ? c.openedWidth : 16);
     }
 }
 

@@ -1,4 +1,4 @@
-#include "editor_steps.h"
+#include "editor_session.h"
 
 #include <gtest/gtest.h>
 
@@ -44,12 +44,12 @@ TEST(TypingMode, EscapeWritesTheTypedRowsAndChangedCellsMarkTheCanvasUnsaved) {
         EXPECT_FALSE(session.Run(script.End(), path));
         const EditorState& state = session.State();
         const tilemap& image = *state.activecanvas->img;
-        EXPECT_EQ(EditorSession::Row(image, 2, 4, 6), c.first) << c.keys;
-        EXPECT_EQ(EditorSession::Row(image, 2, 5, 6), c.second) << c.keys;
+        EXPECT_EQ(test::Row(image, 2, 4, 6) + "|" + test::Row(image, 2, 5, 6),
+                  c.first + "|" + c.second);
         EXPECT_EQ(state.activecanvas->hassaved, c.hassaved) << c.keys;
-        uint8_t glyph = 0, fg = 0, bg = 0;
-        state.screenmap->GrabTile(24, 0, glyph, fg, bg);
-        EXPECT_EQ(fg, 9) << "message hidden";
+        uint8_t glyph = 0, fg = 0, bg = 0, shownFg = 0;
+        state.screenmap->GrabTile(24, 0, glyph, shownFg, bg);
+        EXPECT_EQ(shownFg, 9) << "message hidden";
         image.GrabTile(2, 4, glyph, fg, bg);
         EXPECT_EQ(bg, glyph == 0 ? 0 : 9) << "written in the selected colours";
     }

@@ -2,7 +2,6 @@
 
 #include "container_test_support.h"
 #include "platform/png_codec.h"
-#include "private_mounts.h"
 #include "support/peak_memory.h"
 
 #include <gtest/gtest.h>
@@ -336,39 +335,6 @@ TEST_F(ImageExport, MemoryDoesNotGrowWithThePicture) {
     const int64_t added = test::PeakMemory::Peak() - before;
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_LT(added, 16 << 20);
-}
-
-TEST_F(ImageExport, FullAndReadOnlyFileSystemsKeepThePreviousPicture) {
-    const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
-    const auto map = tilemap::Create(64, 64);
-    for (size_t i = 0; i < map->tmap.size(); ++i) {
-        map->tmap[i] = static_cast<uint8_t>(i * 13);
-    }
-    const std::vector<uint8_t> previous = {'o', 'l', 'd'};
-    const std::string mount = Path("mnt");
-    std::filesystem::create_directory(mount);
-    const std::optional<std::string> report = test::RunWithPrivateMounts([&]() -> std::string {
-        if (!test::MountSmallFileSystem(mount, 64 * 1024)) {
-            return "cannot mount";
-        }
-        const std::string inside = mount + "/out.png";
-        test::WriteFileBytes(inside, previous);
-        std::string outcome = "full: " + ExportPNG(*map, inside, 0, look).error;
-        if (!test::RemountReadOnly(mount)) {
-            return outcome + " cannot make read-only";
-        }
-        outcome += " read-only: " + ExportPNG(*map, inside, 0, look).error;
-        const bool kept = test::ReadFileBytes(inside) == previous &&
-                          std::distance(std::filesystem::directory_iterator(mount), {}) == 1;
-        return outcome + (kept ? " previous kept" : " previous lost");
-    });
-    if (!report) {
-        GTEST_SKIP() << "this system grants no private mounts";
-    }
-    const std::string inside = mount + "/out.png";
-    EXPECT_EQ(*report, "full: Writing " + inside +
-                           " failed: No space left on device. read-only: Cannot write " + inside +
-                           ": Read-only file system. previous kept");
 }
 
 TEST_F(ImageExport, CompressionLevelReachesTheWriter) {

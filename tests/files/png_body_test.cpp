@@ -420,7 +420,9 @@ TEST_F(PngBody, PicturesOverTheCellLimitAreRefused) {
     EXPECT_EQ(DecodePNG(path.string(), 0), nullptr);
 }
 
-TEST_F(PngBody, EveryDecoderStopsAfterTheLastRow) {
+// The picture loader's own readers are tried on such files with the codec; here the map readers
+// that come through a picture body and through scrambling.
+TEST_F(PngBody, MapReadersStopAfterTheLastRow) {
     test::PngPicture picture = test::Picture(4, 3, PNG_COLOR_TYPE_RGB);
     for (int i = 0; i < 36; ++i) {
         picture.rows.push_back(static_cast<uint8_t>(i * 7 + 1));
@@ -428,10 +430,7 @@ TEST_F(PngBody, EveryDecoderStopsAfterTheLastRow) {
     const Bytes clean = test::PngWithDataPastLastRow(picture, 0);
     // About 8.5 MB whose image data go on for 8 GiB of zeros after the last row.
     const Bytes hostile = test::PngWithDataPastLastRow(picture, uint64_t{8} << 30);
-    const std::string path = (folder_ / "zeros.png").string();
-    test::WriteFileBytes(path, hostile);
     const auto expected = DecodePNG(clean, 0);
-    ASSERT_NE(expected, nullptr);
     const std::string dtm = (folder_ / "zeros.dtm").string();
     test::WriteFileBytes(dtm, test::ByteBuilder()
                                   .Text("DMTP")
@@ -442,22 +441,12 @@ TEST_F(PngBody, EveryDecoderStopsAfterTheLastRow) {
                                   .Bytes(hostile)
                                   .Text("EOF")
                                   .Result());
-
-    struct Case {
-        const char* reader;
-        std::shared_ptr<tilemap> map;
-        std::shared_ptr<tilemap> expected;
-    };
-    const Case cases[] = {
-        {"bytes", DecodePNG(hostile, 0), expected},
-        {"file", DecodePNG(path, 0), expected},
-        {"scrambled", DecodePNG(hostile, 1), DecodePNG(clean, 1)},
-        {"picture body", Read(dtm, nullptr), expected},
-    };
-    for (const Case& c : cases) {
-        ASSERT_NE(c.map, nullptr) << c.reader;
-        EXPECT_EQ(c.map->tmap, c.expected->tmap) << c.reader;
-    }
+    const auto body = Read(dtm, nullptr);
+    ASSERT_NE(body, nullptr);
+    EXPECT_EQ(body->tmap, expected->tmap);
+    const auto scrambled = DecodePNG(hostile, 1);
+    ASSERT_NE(scrambled, nullptr);
+    EXPECT_EQ(scrambled->tmap, DecodePNG(clean, 1)->tmap);
 }
 
 TEST_F(PngBody, UndecodableInputGivesNull) {

@@ -65,12 +65,10 @@ TEST(DesktopChooser, TriesZenityThenKdialogAndSaysWhyNeitherAnswered) {
         std::filesystem::current_path(current);
         EXPECT_EQ(outcome.shown ? outcome.path : outcome.why, c.answer);
         EXPECT_EQ(outcome.shown, c.answer[0] != 'N') << c.answer;
-        if (c.zenity) {
-            std::string lines;
-            for (const std::string& argument : ZenityArguments(request, dir.Path())) {
-                lines += argument == "zenity" ? "" : argument + "\n";
-            }
-            EXPECT_EQ(ScratchDir::Contents(dir.File("zenity.args")), lines);
+        if (c.zenity) { // the folder the chooser starts from is the current one
+            EXPECT_NE(ScratchDir::Contents(dir.File("zenity.args"))
+                          .find("\n--filename=" + dir.Path() + "/my maps/Untitled\n"),
+                      std::string::npos);
         }
         EXPECT_GE(calls, &c == cases ? 2 : 0); // kept alive while the first one sleeps
     }

@@ -62,6 +62,7 @@ TEST(MessageBoxes, AnswersComeFromTheButtonChosenOrStandardErrorWithoutADriver) 
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Replace it?\nExit?\n");
     EXPECT_EQ(alone, std::vector<int>({0, -1}));
 
+    // Button 2 of a box without a third, and a box with no choice left, answer -1 or 0.
     test::HeadlessWindow window(4, 4, "choose 0\nchoose 1\nchoose 2\nchoose 0\nchoose 1\n");
     const std::vector<int> results = {Proceed("Exit?", true),        Proceed("Exit?", false),
                                       Proceed("Exit?", false),       Confirm("Sure?", true),

@@ -5,42 +5,35 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace dm {
 namespace {
 
-// Presents one empty frame, moving the script on to the next frame's events.
-void NextFrame() {
-    Flip(0);
-}
+// Flip(0) presents a frame and moves the script on to the next frame's events.
 
-TEST(PolledInput, HeldKeysCountOneHitAndTypedControlKeysQueueTheirCharacter) {
-    test::HeadlessWindow window(64, 64, R"(
-        key down 65
-        key down 65
-        frame 1
-        key up 65
-        press 13
-        key down 160
-        frame 2
-        press 65
-        press 65
-        key up 160
-    )");
+TEST(PolledInput, HeldKeysCountOneHitTypedControlKeysQueueTheirCharacterAndFlushesForget) {
+    test::HeadlessWindow window(64, 64,
+                                "key down 65\nkey down 65\n"
+                                "frame 1\nkey up 65\npress 13\nkey down 160\n"
+                                "frame 2\npress 65\npress 65\nkey up 160\n"
+                                "frame 3\nkey down 70\nchar 97\npress 9\n");
     EXPECT_EQ(IsKeyDown(65), 1);
     EXPECT_EQ(TakeKeyHits(65), 1); // the second down of a held key is a repeat
     EXPECT_EQ(TakeKeyHits(65), 0);
     EXPECT_EQ(NextChar(), 0); // letters come only as typed characters
-    NextFrame();
+    Flip(0);
     EXPECT_EQ(IsKeyDown(65), 0);
-    EXPECT_EQ(IsKeyDown(13), 0);
     EXPECT_EQ(TakeKeyHits(13), 1);
     EXPECT_EQ(NextChar(), 13);
     EXPECT_EQ(IsKeyDown(kKeyLeftShift), 1);
     EXPECT_EQ(IsKeyDown(16), 0);
-    NextFrame();
+    Flip(0);
     EXPECT_EQ(TakeKeyHits(65), 2);
     EXPECT_EQ(IsKeyDown(kKeyLeftShift), 0);
+    Flip(0);
+    FlushKeyState();
+    EXPECT_EQ(IsKeyDown(70) + TakeKeyHits(70) + TakeKeyHits(9) + NextChar(), 0);
 }
 
 TEST(PolledInput, AFullCharacterQueueDropsWhatFollows) {
@@ -56,65 +49,36 @@ TEST(PolledInput, AFullCharacterQueueDropsWhatFollows) {
 }
 
 TEST(PolledInput, MouseButtonsPositionsAndTheWheel) {
-    test::HeadlessWindow window(64, 64, R"(
-        move 10 20
-        button down 1
-        button down 1
-        move -5 -7
-        wheel 3
-        wheel -1
-        frame 1
-        button up 1
-        button down 3
-    )");
-    EXPECT_EQ(MouseXPos(), -5); // a drag outside the window keeps reporting
-    EXPECT_EQ(MouseYPos(), -7);
-    EXPECT_EQ(MouseWheelPos(), 2);
+    test::HeadlessWindow window(
+        64, 64,
+        "move 10 20\nbutton down 1\nbutton down 1\nmove -5 -7\nwheel 3\nwheel -1\n"
+        "frame 1\nbutton up 1\nbutton down 3\n");
+    // A drag outside the window keeps reporting.
+    EXPECT_EQ(std::tuple(MouseXPos(), MouseYPos(), MouseWheelPos()), std::tuple(-5, -7, 2));
     EXPECT_EQ(IsMouseDown(kMouseLeft), 1);
     EXPECT_EQ(TakeMouseHits(kMouseLeft), 1);
-    NextFrame();
+    Flip(0);
     EXPECT_EQ(IsMouseDown(kMouseLeft), 0);
     EXPECT_EQ(IsMouseDown(kMouseMiddle), 1);
     FlushMouseState();
-    EXPECT_EQ(IsMouseDown(kMouseMiddle), 0);
-    EXPECT_EQ(TakeMouseHits(kMouseMiddle), 0);
-    EXPECT_EQ(MouseWheelPos(), 0);
+    EXPECT_EQ(IsMouseDown(kMouseMiddle) + TakeMouseHits(kMouseMiddle) + MouseWheelPos(), 0);
     EXPECT_EQ(MouseXPos(), -5);
 }
 
 TEST(PolledInput, CloseRequestIsTakenOnceAndFocusChangesForgetEverything) {
-    test::HeadlessWindow window(64, 64, R"(
-        close
-        frame 1
-        key down 66
-        press 67
-        char 100
-        button down 2
-        focus lost
-        frame 2
-        key down 68
-        focus gained
-    )");
+    test::HeadlessWindow window(
+        64, 64,
+        "close\n"
+        "frame 1\nkey down 66\npress 67\nchar 100\nbutton down 2\nfocus lost\n"
+        "frame 2\nkey down 68\nfocus gained\n");
     EXPECT_EQ(TakeTerminateRequest(), 1);
     EXPECT_EQ(TakeTerminateRequest(), 0);
-    NextFrame();
+    Flip(0);
     EXPECT_EQ(IsSuspended(), 1);
-    EXPECT_EQ(IsKeyDown(66), 0);
-    EXPECT_EQ(TakeKeyHits(67), 0);
-    EXPECT_EQ(NextChar(), 0);
-    EXPECT_EQ(IsMouseDown(kMouseRight), 0);
-    NextFrame();
+    EXPECT_EQ(IsKeyDown(66) + TakeKeyHits(67) + NextChar() + IsMouseDown(kMouseRight), 0);
+    Flip(0);
     EXPECT_EQ(IsSuspended(), 0);
     EXPECT_EQ(IsKeyDown(68), 0);
-}
-
-TEST(PolledInput, FlushingKeysEmptiesHitsStatesAndTheQueue) {
-    test::HeadlessWindow window(64, 64, "key down 70\nchar 97\npress 9\n");
-    FlushKeyState();
-    EXPECT_EQ(IsKeyDown(70), 0);
-    EXPECT_EQ(TakeKeyHits(70), 0);
-    EXPECT_EQ(TakeKeyHits(9), 0);
-    EXPECT_EQ(NextChar(), 0);
 }
 
 } // namespace

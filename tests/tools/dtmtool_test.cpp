@@ -159,20 +159,6 @@ TEST_F(Dtmtool, EncodeAndDecodeRoundTrip) {
     EXPECT_NE(unscrambled, map->tmap);
 }
 
-TEST_F(Dtmtool, SaveOverTheFileSizeLimitFailsAndKeepsThePreviousFile) {
-    std::mt19937 random(3);
-    SaveMap(*test::RandomMap(random, 40, 40, 256), "noise.dtm");
-    const std::vector<uint8_t> previous = {'p', 'r', 'e', 'v'};
-    WriteFileBytes(folder_.Path("out.dtm"), previous);
-    // Files may grow to 2 kB; the noise takes about 5 kB.
-    const ToolRun run = RunDtmtool({"resave", "noise.dtm", "out.dtm"}, folder_, "ulimit -f 4");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "dtmtool: failed to save out.dtm\n");
-    EXPECT_EQ(ReadFileBytes(folder_.Path("out.dtm")), previous);
-    EXPECT_EQ(folder_.Names(),
-              (std::vector<std::string>{"noise.dtm", "out.dtm", "stderr.txt", "stdout.txt"}));
-}
-
 TEST_F(Dtmtool, PathsAreTakenAsWritten) {
     std::filesystem::create_directory(folder_.Root() / "sub");
     const std::shared_ptr<tilemap> map = PatternMap(6, 4);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace dm {
@@ -15,18 +16,26 @@ namespace {
 
 class Prompt : public testing::Test {
   protected:
-    std::string Run(const std::string& script, uint8_t colour = 0) {
+    // Runs the prompt on a script; "(ended)" when the script ended first.
+    std::string Run(const std::string& script, const std::function<std::string()>& prompt) {
         window_ = std::make_unique<test::HeadlessWindow>(display_.windowWidth,
                                                          display_.windowHeight, script);
         try {
-            return PromptString(display_, "New image width: ", 10, colour);
+            return prompt();
         } catch (const ReplayFinished&) {
             return "(ended)";
         }
     }
+    std::string Run(const std::string& script, uint8_t colour = 0) {
+        return Run(script, [&] { return PromptString(display_, "New image width: ", 10, colour); });
+    }
 
+    // What the last frame shows in screen cells of the test display's 4 x 3 glyphs.
     test::DrawnCell At(int x, int y) const {
-        return test::ForegroundAt(window_->Driver().PresentedFrame(), display_, x, y);
+        return test::DrawnAt(window_->Driver().PresentedFrame(), 4, 3, x, y);
+    }
+    std::string Shown(int x, int y, int length) const {
+        return test::TextAt(window_->Driver().PresentedFrame(), 4, 3, x, y, length);
     }
 
     Display display_ = test::TestDisplay(96, 32, 1);
@@ -43,49 +52,37 @@ TEST_F(Prompt, TypingBackspaceAndIgnoredCharactersMakeTheAnswer) {
     EXPECT_EQ(Run("char 55\nframe 3\nend\n"), "(ended)");
 }
 
-TEST_F(Prompt, TheLineIsCentredCountingColourCodesButNotTheCursor) {
+TEST_F(Prompt, TheLineIsCentredCountingColourCodesButNotTheCursorWhichBlinks) {
     // "New image width: @0@@@_" is 23 characters, 22 without the cursor: column 46 - 11 = 35 of
     // the 92-cell row, which stands at screen column 2 of row 2.
     Run("frame 1\nend\n");
-    EXPECT_EQ(test::TextAt(window_->Driver().PresentedFrame(), display_, 37, 2, 18),
-              "New image width: _");
+    EXPECT_EQ(Shown(37, 2, 18), "New image width: _");
     EXPECT_EQ(At(36, 2).glyph, 0);
 
     // With "12" typed in colour 5 the line starts one column further left, the answer in colour 5.
     Run("frame 1\nchar 49\nchar 50\nframe 4\nend\n", 5);
-    const std::string shown = test::TextAt(window_->Driver().PresentedFrame(), display_, 36, 2, 19);
-    EXPECT_EQ(shown.substr(0, 19), "New image width: 12");
+    EXPECT_EQ(Shown(36, 2, 19), "New image width: 12");
     EXPECT_EQ(At(53, 2).red, test::TestPaletteColor(5) >> 16 & 0xFF);
     EXPECT_EQ(At(36, 2).red, test::TestPaletteColor(0) >> 16 & 0xFF);
-}
 
-TEST_F(Prompt, TheCursorBlinksFortyFramesOnAndForty) {
-    Run("frame 39\nend\n");
-    EXPECT_EQ(At(54, 2).glyph, '_');
-    Run("frame 41\nend\n");
-    EXPECT_EQ(At(54, 2).glyph, 0);
-    Run("frame 81\nend\n");
-    EXPECT_EQ(At(54, 2).glyph, '_');
+    // The cursor shows for forty frames and hides for forty.
+    for (const auto& [frame, glyph] : {std::pair{39, '_'}, {41, '\0'}, {81, '_'}}) {
+        Run("frame " + std::to_string(frame) + "\nend\n");
+        EXPECT_EQ(At(54, 2).glyph, glyph) << frame;
+    }
 }
 
 TEST_F(Prompt, PathsTakeSpacesStartFromTheInitialPathAndEscapeCancels) {
     const FileRequest save{"Save Tilemap As", "Duskmarch Tilemaps:dtm", true, "maps/Untitled"};
-    const auto ask = [this, &save](const std::string& script) {
-        window_ = std::make_unique<test::HeadlessWindow>(display_.windowWidth,
-                                                         display_.windowHeight, script);
-        try {
-            return PromptPath(display_, save, "No file chooser: zenity is not installed");
-        } catch (const ReplayFinished&) {
-            return std::string("(ended)");
-        }
+    const auto ask = [this, &save] {
+        return PromptPath(display_, save, "No file chooser: zenity is not installed");
     };
-    EXPECT_EQ(ask("frame 1\npress 8\nframe 2\nchar 32\nframe 3\nchar 45\nframe 4\npress 13\n"),
+    EXPECT_EQ(Run("frame 1\npress 8\nframe 2\nchar 32\nframe 3\nchar 45\nframe 4\npress 13\n", ask),
               "maps/Untitle -");
-    EXPECT_EQ(ask("frame 1\nchar 97\nframe 2\npress 27\n"), "");
-    ask("frame 2\nend\n");
-    const FrameList& shown = window_->Driver().PresentedFrame();
-    EXPECT_EQ(test::TextAt(shown, display_, 2, 2, 8), "No file ");
-    EXPECT_EQ(test::TextAt(shown, display_, 2, 4, 31), "Save Tilemap As: maps/Untitled_");
+    EXPECT_EQ(Run("frame 1\nchar 97\nframe 2\npress 27\n", ask), "");
+    Run("frame 2\nend\n", ask);
+    EXPECT_EQ(Shown(2, 2, 8), "No file ");
+    EXPECT_EQ(Shown(2, 4, 31), "Save Tilemap As: maps/Untitled_");
 }
 
 } // namespace
