@@ -123,6 +123,14 @@ class EditorSession {
     std::unique_ptr<EditorState> state_;
 };
 
+// The editor run on a script that ends before the user quits.
+inline std::unique_ptr<EditorSession> Ran(const std::string& script,
+                                          const std::string& mapPath = "") {
+    auto session = std::make_unique<EditorSession>();
+    EXPECT_FALSE(session->Run(script, mapPath));
+    return session;
+}
+
 // The glyphs of a map row as text.
 inline std::string Row(const tilemap& map, int x, int y, int length) {
     std::string text;

@@ -280,17 +280,6 @@ TEST_F(ImageExport, ThrowingProgressEndsTheExportDuringEitherStage) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 2);
 }
 
-// The bytes exporting gives pixel (x, y) of the map's picture, worked out from the map, the
-// pattern sheet and the palette without the exporter.
-std::array<uint8_t, 4> ExpectedPixel(const tilemap& map, int x, int y) {
-    uint8_t glyph = 0, fg = 0, bg = 0;
-    map.GrabTile(x / kGlyphW, y / kGlyphH, glyph, fg, bg);
-    const bool white = PatternSheet(glyph % 16 * kGlyphW + x % kGlyphW,
-                                    glyph / 16 * kGlyphH + y % kGlyphH) == 0xFFFFFFFFu;
-    const uint8_t index = white ? fg : bg;
-    return index == 255 ? kTransparent : EntryBytes(index);
-}
-
 TEST_F(ImageExport, BandsOfRowsJoinIntoTheWholePicture) {
     const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
     // 8192 pixels across make bands of 128 rows, which end inside a row of cells.
@@ -307,10 +296,18 @@ TEST_F(ImageExport, BandsOfRowsJoinIntoTheWholePicture) {
     ASSERT_NE(picture, nullptr);
     ASSERT_EQ(picture->width, 8192);
     ASSERT_EQ(picture->height, 300);
+    // Each pixel worked out from the map, the pattern sheet and the palette without the exporter.
     int wrong = 0;
     for (int y = 0; y < picture->height; ++y) {
         for (int x = 0; x < picture->width; ++x) {
-            if (PixelBytes(*picture, x, y) != ExpectedPixel(*map, x, y) && wrong++ == 0) {
+            uint8_t glyph = 0, fg = 0, bg = 0;
+            map->GrabTile(x / kGlyphW, y / kGlyphH, glyph, fg, bg);
+            const uint8_t index = PatternSheet(glyph % 16 * kGlyphW + x % kGlyphW,
+                                               glyph / 16 * kGlyphH + y % kGlyphH) == 0xFFFFFFFFu
+                                      ? fg
+                                      : bg;
+            const auto expected = index == 255 ? kTransparent : EntryBytes(index);
+            if (PixelBytes(*picture, x, y) != expected && wrong++ == 0) {
                 ADD_FAILURE() << "first wrong pixel at " << x << "," << y;
             }
         }

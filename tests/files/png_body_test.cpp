@@ -3,16 +3,13 @@
 #include "container_test_support.h"
 #include "files/map_limits.h"
 #include "files/random.h"
-#include "files/tilemap_file.h"
 #include "files/vector_list.h"
 #include "platform/memory_stream.h"
 #include "platform/png_codec.h"
-#include "platform/png_test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -418,35 +415,6 @@ TEST_F(PngBody, PicturesOverTheCellLimitAreRefused) {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
     EXPECT_EQ(DecodePNG(path.string(), 0), nullptr);
-}
-
-// The picture loader's own readers are tried on such files with the codec; here the map readers
-// that come through a picture body and through scrambling.
-TEST_F(PngBody, MapReadersStopAfterTheLastRow) {
-    test::PngPicture picture = test::Picture(4, 3, PNG_COLOR_TYPE_RGB);
-    for (int i = 0; i < 36; ++i) {
-        picture.rows.push_back(static_cast<uint8_t>(i * 7 + 1));
-    }
-    const Bytes clean = test::PngWithDataPastLastRow(picture, 0);
-    // About 8.5 MB whose image data go on for 8 GiB of zeros after the last row.
-    const Bytes hostile = test::PngWithDataPastLastRow(picture, uint64_t{8} << 30);
-    const auto expected = DecodePNG(clean, 0);
-    const std::string dtm = (folder_ / "zeros.dtm").string();
-    test::WriteFileBytes(dtm, test::ByteBuilder()
-                                  .Text("DMTP")
-                                  .Int(4)
-                                  .Int(3)
-                                  .Int(expected->GetChecksum())
-                                  .Double(static_cast<double>(hostile.size()))
-                                  .Bytes(hostile)
-                                  .Text("EOF")
-                                  .Result());
-    const auto body = Read(dtm, nullptr);
-    ASSERT_NE(body, nullptr);
-    EXPECT_EQ(body->tmap, expected->tmap);
-    const auto scrambled = DecodePNG(hostile, 1);
-    ASSERT_NE(scrambled, nullptr);
-    EXPECT_EQ(scrambled->tmap, DecodePNG(clean, 1)->tmap);
 }
 
 TEST_F(PngBody, UndecodableInputGivesNull) {

@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace dm {
@@ -128,6 +132,52 @@ TEST(TilemapSaveFailure, FolderInTheWayIsNotReplaced) {
     EXPECT_EQ(SaveQuietly(*NoisyMap(), folder.Path("map.dtm")), 0);
     EXPECT_TRUE(fs::is_directory(folder.Root() / "map.dtm"));
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"map.dtm"});
+}
+
+// A save killed at any moment leaves the old or the new file whole.
+TEST(TilemapSaveFailure, KilledSavesLeaveTheOldOrTheNewFileWholeAndTheNextSaveClearsUp) {
+    ContainerTempFolder folder;
+    const std::string path = folder.Path("big.dtm");
+    // Noise does not compress, so each save takes a while and writes about 800 kB.
+    std::mt19937 random(5);
+    const std::shared_ptr<tilemap> maps[] = {test::RandomMap(random, 512, 512, 256),
+                                             test::RandomMap(random, 512, 512, 256)};
+    std::vector<uint8_t> bytes[2];
+    const auto start = std::chrono::steady_clock::now();
+    for (int i : {1, 0}) {
+        ASSERT_EQ(SaveQuietly(*maps[i], path), 1);
+        bytes[i] = ReadFileBytes(path);
+    }
+    const auto saveTime = (std::chrono::steady_clock::now() - start) / 2;
+
+    size_t leftBehind = 0;
+    std::uniform_int_distribution<int64_t> delay(
+        0, 5 * std::chrono::duration_cast<std::chrono::microseconds>(saveTime).count() / 2);
+    for (int kill = 0; kill < 40; ++kill) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
+            while (true) {
+                Save(*maps[1], path);
+                Save(*maps[0], path);
+            }
+        }
+        ASSERT_GT(child, 0);
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::vector<uint8_t> now = ReadFileBytes(path);
+        EXPECT_TRUE(now == bytes[0] || now == bytes[1])
+            << "kill " << kill << " left " << now.size();
+        // Every save clears what the killed ones before it left, so at most the last one's
+        // side file remains.
+        EXPECT_LE(SideFilesIn(folder.Root(), ".big.dtm.").size(), 1u) << "kill " << kill;
+        leftBehind += SideFilesIn(folder.Root(), ".big.dtm.").size();
+    }
+    EXPECT_GT(leftBehind, 0u) << "no kill landed inside a save";
+    EXPECT_EQ(SaveQuietly(*maps[1], path), 1);
+    EXPECT_EQ(ReadFileBytes(path), bytes[1]);
+    EXPECT_TRUE(SideFilesIn(folder.Root(), ".big.dtm.").empty());
 }
 
 } // namespace

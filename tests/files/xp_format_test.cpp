@@ -2,6 +2,7 @@
 
 #include "files/gzip_stream.h"
 #include "files/map_limits.h"
+#include "files/map_text.h"
 #include "files/xp_format.h"
 #include "platform/memory_stream.h"
 
@@ -128,19 +129,12 @@ TEST(XpFormat, ColoursBecomeTheNearestIndexBelow255) {
     // Every entry blue but 0 black, 1 white, 2 and 4 red and 255 dark grey.
     PalettePlanes palette{};
     std::fill(palette.begin() + 512, palette.end(), 255);
-    for (const auto& [index, color] : {std::pair{0, Rgb{0, 0, 0}},
-                                       {1, {255, 255, 255}},
-                                       {2, {200, 0, 0}},
-                                       {4, {200, 0, 0}},
-                                       {255, {10, 10, 10}}}) {
-        palette[index] = color.red;
-        palette[256 + index] = color.green;
-        palette[512 + index] = color.blue;
-    }
-    const struct {
-        Rgb color;
-        uint8_t index;
-    } cases[] = {
+    palette[512] = 0;
+    palette[1] = palette[256 + 1] = palette[512 + 1] = 255;
+    palette[2] = palette[4] = 200;
+    palette[512 + 2] = palette[512 + 4] = 0;
+    palette[255] = palette[256 + 255] = palette[512 + 255] = 10;
+    const std::pair<Rgb, int> cases[] = {
         {{0, 0, 0}, 0},    {{255, 255, 255}, 1},
         {{190, 10, 0}, 2}, {{100, 100, 100}, 0}, // as near black as (200, 0, 0)
         {{10, 10, 10}, 0},                       // 255 means no colour and is never chosen
@@ -148,9 +142,8 @@ TEST(XpFormat, ColoursBecomeTheNearestIndexBelow255) {
     };
     ColorMatcher matcher(palette);
     for (int pass = 0; pass < 2; ++pass) { // the second pass answers from the matcher's table
-        for (const auto& c : cases) {
-            EXPECT_EQ(matcher.Nearest(c.color), c.index)
-                << int{c.color.red} << "," << int{c.color.green} << "," << int{c.color.blue};
+        for (const auto& [color, index] : cases) {
+            EXPECT_EQ(matcher.Nearest(color), index) << int{color.red} << "," << int{color.green};
         }
     }
 }
@@ -223,6 +216,22 @@ TEST(XpFormat, RefusesDamagedShortAndOversizedImages) {
     EXPECT_EQ(Read(Gzip(one(65)), 1).messages,
               std::vector<std::string>{"There is no layer 1: the .xp image has 1 layer, counted "
                                        "from 0."});
+}
+
+TEST(MapText, AnsiFileRowsWriteReaderControlBytesAsSpaces) {
+    const std::string glyphs = {0, 7, 8, 9, 10, 13, 26, 27, 127, '\xFF'};
+    const auto map = tilemap::Create(static_cast<int32_t>(glyphs.size()), 1);
+    map->InsertString(0, 0, glyphs, 0, 0, 0, 1, 0);
+    EXPECT_EQ(AnsiRow(*map, 0, PalettePlanes{}, AnsiTarget::File),
+              "\x1b[38;2;0;0;0;48;2;0;0;0m \x07      \x7F\xFF\x1b[0m\r\n");
+}
+
+TEST(MapText, TextRowsAreUtf8WithNulAsSpace) {
+    const auto map = tilemap::Create(5, 2);
+    const std::string glyphs = {0, 'z', '\xB0', '\xFF', 1};
+    map->InsertString(0, 1, glyphs, 0, 0, 0, 1, 0);
+    EXPECT_EQ(TextRow(*map, 0), "     \n");
+    EXPECT_EQ(TextRow(*map, 1), " z\u2591\u00A0\u263A\n");
 }
 
 } // namespace

@@ -2,11 +2,13 @@
 
 #include "support/headless_window.h"
 #include "support/test_display.h"
+#include "ui/label_layout.h"
 #include "ui/mouse_state.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace dm {
 namespace {
@@ -61,24 +63,6 @@ TEST(GadgetFrames, WindowsFramesTitleBarsAndCutTitles) {
     EXPECT_EQ(Row(*map, 2, 0, 35), "0123456789012345678901234567890123" + std::string(1, '\0'));
 }
 
-TEST(GadgetFrames, ChildrenAreDrawnRelativeToTheirParentsUnlessHidden) {
-    auto map = Blank(30, 20);
-    auto window = gadget::CreateWindow("", 2, 2, 8, 6, nullptr);
-    auto label = gadget::CreateLabel("ab", 1, 1, 5, 1, window);
-    window->draw(*map, 10, 5);
-    EXPECT_EQ(At(*map, 13, 8), (Cell{'a', 0, 2}));
-    EXPECT_EQ(At(*map, 12, 7), (Cell{214, 28, 2}));
-
-    map = Blank(30, 20);
-    window->hidden = 1;
-    window->draw(*map, 10, 5);
-    EXPECT_EQ(map->tmap, Blank(30, 20)->tmap);
-    window->hidden = 0;
-    label->hidden = 1;
-    window->draw(*map, 10, 5);
-    EXPECT_EQ(At(*map, 13, 8), (Cell{7, 1, 2}));
-}
-
 TEST(GadgetCheckbox, ToggleOnALeftReleaseOverTheBoxCellAndShowItNextDraw) {
     const Display display = test::TestDisplay(120, 20, 1);
     // Cell (96, 16) is pixel (384, 48) with 4 x 3 glyphs; (97, 16) is beside the box.
@@ -129,6 +113,54 @@ TEST(MouseState, CellsAreThePixelDividedByGlyphThenScaleAndReleasesLastOnePoll) 
     }
     EXPECT_EQ(MouseInRect(1, 0, 1, 1), 1);
     EXPECT_EQ(MouseInRect(2, 0, 5, 5), 0);
+}
+
+const std::string kBreak = "\xFF";
+
+TEST(LabelLayout, WordsWrapCutAndBreakAsTheLabelRulesSay) {
+    struct Case {
+        std::string text;
+        int w, h;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {"aaa bbb ccc ddd", 10, 3, {"aaa bbb", "ccc ddd"}},
+        {"short", 10, 3, {"short"}},
+        {"abcdefghijk", 6, 3, {"abcde-", "", "fghijk"}},
+        {"abcdefghi jk", 10, 3, {"", "abcdefghi", "jk"}},
+        {"one" + kBreak + "two", 64, 3, {" one", "two"}},
+        {"   title  " + kBreak, 64, 3, {"title  ", ""}},
+        {"a" + kBreak + kBreak + "b", 64, 4, {" a", " ", "b"}},
+        // A word of w - 1 characters after a forced break takes a row after an empty one.
+        {"x" + kBreak + "abcdefghi", 10, 4, {" x", "", "abcdefghi"}},
+        // Pieces of a long word fill their rows exactly; a rest of w characters gets a row of its
+        // own after an empty one.
+        {"ab cdefghijklmnopqrstu", 8, 5, {"ab cdef-", "ghijklm-", "", "nopqrstu"}},
+        // Text beyond the last row is not laid out.
+        {"aa bb cc dd ee ff", 6, 2, {"aa bb", "cc dd"}},
+        // Words before a break stay on their row even past the width.
+        {"aaaaa bbbbb" + kBreak + "c", 10, 3, {"aaaaa bbbbb", "c"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LabelRows(c.text, c.w, c.h), c.rows) << c.text;
+    }
+}
+
+TEST(LabelLayout, TheTooManyCanvasesMessageFillsThePopupsFiveRows) {
+    EXPECT_EQ(
+        LabelRows("Too many canvases; you cannot create another. If you wish to create a "
+                  "new canvas, try saving and closing some of the ones you currently have "
+                  "open.",
+                  36, 5),
+        (std::vector<std::string>{"Too many canvases; you cannot", "create another. If you wish to",
+                                  "create a new canvas, try saving and",
+                                  "closing some of the ones you", "currently have open."}));
+}
+
+TEST(LabelLayout, DegenerateSizesEndWithoutLoopingForever) {
+    EXPECT_TRUE(LabelRows("anything", 4, 0).empty());
+    EXPECT_EQ(LabelRows("abc", 0, 3), (std::vector<std::string>{"-", "-", "-"}));
+    EXPECT_EQ(LabelRows("abc", 1, 2), (std::vector<std::string>{"-", "-"}));
 }
 
 } // namespace
