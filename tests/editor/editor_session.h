@@ -131,7 +131,6 @@ inline std::unique_ptr<EditorSession> Ran(const std::string& script,
     return session;
 }
 
-// The glyphs of a map row as text.
 inline std::string Row(const tilemap& map, int x, int y, int length) {
     std::string text;
     for (int i = 0; i < length; ++i) {
@@ -142,7 +141,6 @@ inline std::string Row(const tilemap& map, int x, int y, int length) {
     return text;
 }
 
-// Every row of a map's glyphs as text.
 inline std::vector<std::string> Rows(const tilemap& map) {
     std::vector<std::string> rows;
     for (int y = 0; y < map.tmaph; ++y) {

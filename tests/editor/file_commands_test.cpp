@@ -114,13 +114,11 @@ TEST(FileCommands, FailuresShowTheirTextCancelsShowNothingAndTheCanvasStaysAsItW
         return test::Ran(script.End());
     };
     for (const Case& c : cases) {
-        // A saved canvas, then changed.
         Script script;
         script.Shifted('N').Then(Answer(kept) + "press 83\n").Then("press 13\n");
         script.Click(OverCanvas(2, 2)).Then(kAway).Then(c.steps).Then(c.after);
         const auto shown = run(script.Wait(1));
         EXPECT_EQ(PopupText(*shown), c.text) << c.steps;
-        // The canvas and its file are as they were.
         const EditorState& state = shown->State();
         ASSERT_EQ(state.canvases.size(), 1u);
         EXPECT_EQ(std::pair(state.activecanvas->path, state.activecanvas->hassaved),

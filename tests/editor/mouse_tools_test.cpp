@@ -18,7 +18,6 @@ using namespace std::string_literals;
 // Picker cells by index, as glyph and foreground.
 using Cells = std::map<int, std::pair<int, int>>;
 
-// The screen cell of colour c in the colour picker.
 std::string OverColour(int c) {
     return test::MoveToCell(c % 16, 36 + c / 16);
 }
