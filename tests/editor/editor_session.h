@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/editor.h"
+#include "files/tilemap_file.h"
 #include "platform/headless_driver.h"
 #include "platform/polled_input.h"
 #include "platform/system_driver.h"
@@ -13,6 +14,7 @@
 #include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace dm::test {
 
@@ -20,16 +22,13 @@ namespace dm::test {
 inline std::string MoveToCell(int x, int y) {
     return "move " + std::to_string(x * 8 + 4) + " " + std::to_string(y * 14 + 7) + "\n";
 }
-inline std::string Frame(int n) {
-    return "frame " + std::to_string(n) + "\n";
-}
-// Characters typed into a prompt, one frame each from frame `from` on, then Enter.
-inline std::string TypeLine(int from, const std::string& text) {
-    std::string script;
-    for (char c : text) {
-        script += Frame(from++) + "char " + std::to_string(static_cast<unsigned char>(c)) + "\n";
-    }
-    return script + Frame(from) + "press 13\n";
+
+// A cell away from every active region of the screen.
+inline const std::string kAway = MoveToCell(100, 40);
+
+// The screen cell showing cell (x, y) of a canvas in view from (viewx, 0).
+inline std::string OverCanvas(int x, int y, int viewx = 0) {
+    return MoveToCell(24 + x - viewx, 2 + y);
 }
 
 // A script written frame after frame: each step happens in the frame after the one before, and
@@ -37,7 +36,7 @@ inline std::string TypeLine(int from, const std::string& text) {
 class Script {
   public:
     Script& Then(const std::string& lines) {
-        text_ += Frame(++frame_) + lines;
+        text_ += "frame " + std::to_string(++frame_) + "\n" + lines;
         return *this;
     }
     Script& Type(const std::string& line) {
@@ -51,15 +50,18 @@ class Script {
         return Then("key down 160\npress " + std::to_string(static_cast<int>(key)) + "\n")
             .Then("key up 160\n");
     }
-    Script& Click(int x, int y) {
-        return Then(MoveToCell(x, y) + "button down 1\n").Then("button up 1\n");
+    // A button held over a screen cell for one frame and let go in the next: 1 left, 2 right,
+    // 3 middle.
+    Script& Click(const std::string& move, int button = 1) {
+        const std::string name = std::to_string(button);
+        return Then(move + "button down " + name + "\n").Then("button up " + name + "\n");
     }
+    Script& Click(int x, int y) { return Click(MoveToCell(x, y)); }
     Script& Wait(int frames) {
         frame_ += frames;
         return *this;
     }
-    std::string End() const { return text_ + Frame(frame_ + 1) + "end\n"; }
-    int FrameNumber() const { return frame_; }
+    std::string End() const { return text_ + "frame " + std::to_string(frame_ + 1) + "\nend\n"; }
 
   private:
     std::string text_;
@@ -69,8 +71,7 @@ class Script {
 // The editor run headless from the program's folder on a script, as `duskmarch --replay` runs it.
 class EditorSession {
   public:
-    EditorSession() {
-        previousFolder_ = std::filesystem::current_path();
+    EditorSession() : previousFolder_(std::filesystem::current_path()) {
         std::filesystem::current_path(DUSKMARCH_BIN_DIR);
     }
     ~EditorSession() {
@@ -84,16 +85,14 @@ class EditorSession {
 
     // Starts the editor and runs frames until the user quits or the script ends; true when the
     // editor quit.
-    bool Run(const std::string& script, const std::string& mapPath = "",
-             const std::string& baseFolder = "/") {
-        return RunOn<HeadlessDriver>(script, mapPath, baseFolder);
+    bool Run(const std::string& script, const std::string& mapPath = "") {
+        return RunOn<HeadlessDriver>(script, mapPath);
     }
 
     // Run on a headless driver of type Driver, made from the script, the log and `extra`.
     template <class Driver, class... Extra>
-    bool RunOn(const std::string& script, const std::string& mapPath, const std::string& baseFolder,
-               Extra&&... extra) {
-        ReplayParseResult parsed = ParseReplayScript(script, baseFolder);
+    bool RunOn(const std::string& script, const std::string& mapPath, Extra&&... extra) {
+        ReplayParseResult parsed = ParseReplayScript(script, "/");
         EXPECT_TRUE(parsed.script) << parsed.error;
         driver_ = std::make_shared<Driver>(parsed.script.value_or(ReplayScript{}), log_,
                                            std::forward<Extra>(extra)...);
@@ -117,22 +116,60 @@ class EditorSession {
         return TextAt(driver_->PresentedFrame(), 8, 14, x, y, length);
     }
 
-    // The glyphs of a map row as text.
-    static std::string Row(const tilemap& map, int x, int y, int length) {
-        std::string text;
-        for (int i = 0; i < length; ++i) {
-            uint8_t glyph = 0, fg = 0, bg = 0;
-            map.GrabTile(x + i, y, glyph, fg, bg);
-            text += static_cast<char>(glyph);
-        }
-        return text;
-    }
-
   private:
     std::filesystem::path previousFolder_;
     std::ostringstream log_;
     std::shared_ptr<HeadlessDriver> driver_;
     std::unique_ptr<EditorState> state_;
 };
+
+// The editor run on a script that ends before the user quits.
+inline std::unique_ptr<EditorSession> Ran(const std::string& script,
+                                          const std::string& mapPath = "") {
+    auto session = std::make_unique<EditorSession>();
+    EXPECT_FALSE(session->Run(script, mapPath));
+    return session;
+}
+
+inline std::string Row(const tilemap& map, int x, int y, int length) {
+    std::string text;
+    for (int i = 0; i < length; ++i) {
+        uint8_t glyph = 0, fg = 0, bg = 0;
+        map.GrabTile(x + i, y, glyph, fg, bg);
+        text += static_cast<char>(glyph);
+    }
+    return text;
+}
+
+inline std::vector<std::string> Rows(const tilemap& map) {
+    std::vector<std::string> rows;
+    for (int y = 0; y < map.tmaph; ++y) {
+        rows.push_back(Row(map, 0, y, map.tmapw));
+    }
+    return rows;
+}
+
+// A folder of its own for one test, emptied first, as test programs run side by side.
+inline std::string FreshFolder(const std::string& name) {
+    const std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / name;
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder.string();
+}
+
+// Saves at path a map whose glyphs are the characters of the rows, in foreground 1 on
+// background 2.
+inline std::shared_ptr<tilemap> SaveRows(const std::string& path,
+                                         const std::vector<std::string>& rows) {
+    auto map =
+        tilemap::Create(static_cast<int32_t>(rows[0].size()), static_cast<int32_t>(rows.size()));
+    for (int y = 0; y < map->tmaph; ++y) {
+        for (int x = 0; x < map->tmapw; ++x) {
+            map->SetTile(x, y, static_cast<uint8_t>(rows[y][x]), 1, 2, 1);
+        }
+    }
+    EXPECT_EQ(Save(*map, path), 1) << path;
+    return map;
+}
 
 } // namespace dm::test

@@ -1,18 +1,23 @@
-#include "editor_steps.h"
+#include "editor_session.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <string>
+#include <tuple>
+#include <vector>
 
 namespace dm {
 namespace {
 
-using test::ClickWith;
 using test::EditorSession;
 using test::kAway;
 using test::OverCanvas;
+using test::Row;
 using test::Script;
+namespace fs = std::filesystem;
 
 const std::string kMaps = "[Duskmarch Tilemaps:dtm;All Files:*] ";
 const std::string kPictures = "[PNG Image:png;All Files:*] ";
@@ -36,56 +41,48 @@ TEST(FileCommands, SaveOpenExportEncodeAndImportRoundTrip) {
     // Each run starts from an empty folder, so that no save has a file to replace.
     const std::string folder = test::FreshFolder("round_trip");
     Script script;
-    const auto run = [&](EditorSession& session) {
+    const auto run = [&] {
         test::FreshFolder("round_trip");
-        return session.Run(script.End());
+        return test::Ran(script.End());
     };
-    script.Shifted('N');
-    ClickWith(script, 1, OverCanvas(1, 1));
-    ClickWith(script, 2, test::MoveToCell(5, 36)); // background 5
-    ClickWith(script, 1, OverCanvas(15, 15)).Then(kAway);
+    // Background 5 between two drawn cells.
+    script.Shifted('N').Click(OverCanvas(1, 1)).Click(test::MoveToCell(5, 36), 2);
+    script.Click(OverCanvas(15, 15)).Then(kAway);
     // A name typed without extension is saved with ".dtm".
     script.Then(Answer(folder + "/castle") + "press 83\n");
-    EditorSession saved;
-    EXPECT_FALSE(run(saved));
-    EXPECT_EQ(PopupText(saved), "castle was saved successfully!");
+    const auto saved = run();
+    EXPECT_EQ(PopupText(*saved), "castle was saved successfully!");
 
     script.Then("press 13\n").Then(Answer(folder + "/castle.dtm") + "press 79\n");
-    script.Then(Answer(folder + "/castle.png")).Shifted('E');
-    EditorSession exported;
-    EXPECT_FALSE(run(exported));
-    EXPECT_EQ(PopupText(exported), "castle was exported successfully as castle.png.");
-    EXPECT_TRUE(std::filesystem::is_regular_file(folder + "/castle.png"));
-
-    script.Then("press 13\n").Then(Answer(folder + "/castle-code.png")).Shifted('K');
-    EditorSession encoded;
-    EXPECT_FALSE(run(encoded));
-    EXPECT_EQ(PopupText(encoded), "castle was encoded successfully as castle-code.png.");
-
-    script.Then("press 13\n").Then(Answer(folder + "/castle-code.png")).Shifted('I');
-    EditorSession imported;
-    EXPECT_FALSE(run(imported));
-    const EditorState& state = imported.State();
+    for (const auto& [key, text] :
+         {std::pair{'E', "castle was exported successfully as castle.png."},
+          {'K', "castle was encoded successfully as castle-code.png."}}) {
+        script.Then(Answer(folder + (key == 'E' ? "/castle.png" : "/castle-code.png")))
+            .Shifted(key);
+        const auto done = run();
+        EXPECT_EQ(PopupText(*done), text);
+        script.Then("press 13\n");
+    }
+    script.Then(Answer(folder + "/castle-code.png")).Shifted('I');
+    const auto imported = run();
+    const EditorState& state = imported->State();
     ASSERT_EQ(state.canvases.size(), 3u);
     const canvas& drawn = *state.canvases[0];
-    EXPECT_EQ(drawn.path, folder + "/castle.dtm");
-    EXPECT_EQ(drawn.hassaved, 1);
+    EXPECT_EQ(std::pair(drawn.path, drawn.hassaved), std::pair(folder + "/castle.dtm", 1));
     EXPECT_EQ(std::count(drawn.img->tmap.begin(), drawn.img->tmap.end(), '@'), 2);
-    for (size_t i = 1; i < 3; ++i) {
-        EXPECT_EQ(state.canvases[i]->img->tmap, drawn.img->tmap) << i;
-        EXPECT_EQ(state.canvases[i]->hassaved, 1);
-    }
-    EXPECT_EQ(state.canvases[1]->path, "castle");
-    EXPECT_EQ(state.canvases[2]->path, "castle-code");
-    EXPECT_EQ(EditorSession::Row(*state.listmap, 0, 2, 13), " castle " + std::string(5, '\0'));
-    EXPECT_EQ(EditorSession::Row(*state.listmap, 0, 4, 13), ">castle-code<");
+    EXPECT_EQ(state.canvases[1]->path + " " + state.canvases[2]->path, "castle castle-code");
+    EXPECT_EQ(state.canvases[1]->img->tmap, drawn.img->tmap);
+    EXPECT_EQ(state.canvases[2]->img->tmap, drawn.img->tmap);
+    EXPECT_EQ(state.canvases[2]->hassaved, 1);
+    EXPECT_EQ(Row(*state.listmap, 0, 2, 13), " castle " + std::string(5, '\0'));
+    EXPECT_EQ(Row(*state.listmap, 0, 4, 13), ">castle-code<");
     // The open starts in the saved file's folder; an opened canvas keeps only its base name, so
     // the import after it starts nowhere in particular.
-    EXPECT_EQ(imported.Log(), "requester save Save Tilemap As " + kMaps + "Untitled\n" +
-                                  "requester open Open Tilemap " + kMaps + folder + "/\n" +
-                                  "requester save Export Tilemap " + kPictures + "castle\n" +
-                                  "requester save Encode Tilemap " + kPictures + "castle\n" +
-                                  "requester open Import Encoded Tilemap " + kPictures + "/\n");
+    EXPECT_EQ(imported->Log(), "requester save Save Tilemap As " + kMaps + "Untitled\n" +
+                                   "requester open Open Tilemap " + kMaps + folder + "/\n" +
+                                   "requester save Export Tilemap " + kPictures + "castle\n" +
+                                   "requester save Encode Tilemap " + kPictures + "castle\n" +
+                                   "requester open Import Encoded Tilemap " + kPictures + "/\n");
 }
 
 TEST(FileCommands, FailuresShowTheirTextCancelsShowNothingAndTheCanvasStaysAsItWas) {
@@ -104,7 +101,6 @@ TEST(FileCommands, FailuresShowTheirTextCancelsShowNothingAndTheCanvasStaysAsItW
         {"key down 160\npress 73\n", "Failed to open PNG image file."},
         {Answer(kept) + "key down 160\npress 73\n", "Unable to read PNG image file."},
         {Answer("/no/such/folder/map.dtm") + "press 83\n", "Failed to save tilemap image!"},
-        {Answer("/proc/map.dtm") + "press 83\n", "Failed to save tilemap image!"},
         {Answer("/no/such/folder/map.png") + "key down 160\npress 69\n",
          "Failed to export tilemap image!"},
         {Answer("/proc/map.png") + "key down 160\npress 75\n", "Failed to encode tilemap image!"},
@@ -112,57 +108,215 @@ TEST(FileCommands, FailuresShowTheirTextCancelsShowNothingAndTheCanvasStaysAsItW
         {"key down 160\npress 69\n", ""},
         {"key down 160\npress 75\n", ""},
     };
-    const auto run = [&](EditorSession& session, const Script& script) {
+    const auto run = [&](const Script& script) {
         test::FreshFolder("failures");
-        std::ofstream(folder + "/notes.txt") << "not a tile map at all";
-        return session.Run(script.End());
+        std::ofstream(folder + "/notes.txt") << "not a tile map";
+        return test::Ran(script.End());
     };
     for (const Case& c : cases) {
-        // A saved canvas, then changed.
         Script script;
         script.Shifted('N').Then(Answer(kept) + "press 83\n").Then("press 13\n");
-        ClickWith(script, 1, OverCanvas(2, 2)).Then(kAway).Then(c.steps).Then(c.after);
-        EditorSession shown;
-        EXPECT_FALSE(run(shown, script.Wait(1)));
-        EXPECT_EQ(PopupText(shown), c.text) << c.steps;
-
-        // Once the message is gone, the canvas and its file are as they were.
-        EditorSession after;
-        EXPECT_FALSE(run(after, script.Then("key up 160\npress 13\n").Then(kAway)));
-        const EditorState& state = after.State();
+        script.Click(OverCanvas(2, 2)).Then(kAway).Then(c.steps).Then(c.after);
+        const auto shown = run(script.Wait(1));
+        EXPECT_EQ(PopupText(*shown), c.text) << c.steps;
+        const EditorState& state = shown->State();
         ASSERT_EQ(state.canvases.size(), 1u);
-        EXPECT_EQ(state.activecanvas->path, kept);
-        EXPECT_EQ(state.activecanvas->hassaved, 0);
+        EXPECT_EQ(std::pair(state.activecanvas->path, state.activecanvas->hassaved),
+                  std::pair(kept, 0));
         const std::shared_ptr<tilemap> onDisk = Read(kept, {});
-        ASSERT_NE(onDisk, nullptr);
-        EXPECT_EQ(onDisk->tmap, tilemap::Create(16, 16)->tmap);
+        EXPECT_TRUE(onDisk && onDisk->tmap == tilemap::Create(16, 16)->tmap);
     }
 }
 
 TEST(FileCommands, EightCanvasesRefuseOpenAndImportBeforeAnyRequester) {
-    const std::string folder = test::FreshFolder("eight");
-    test::SaveRows(folder + "/eighth.dtm", {"8"});
-    Script seven;
+    const std::string eighth = test::FreshFolder("eight") + "/eighth.dtm";
+    test::SaveRows(eighth, {"8"});
+    // Seven new canvases and an eighth opened from a file.
+    Script eight;
     for (int i = 0; i < 7; ++i) {
-        seven.Shifted('N');
+        eight.Shifted('N');
     }
-    EditorSession eighth;
-    EXPECT_FALSE(
-        eighth.Run(Script(seven).Then(Answer(folder + "/eighth.dtm") + "press 79\n").End()));
-    EXPECT_EQ(eighth.State().canvases.size(), 8u);
-
+    eight.Then(Answer(eighth) + "press 79\n");
     for (const char* keys : {"press 79\n", "key down 160\npress 73\n"}) {
-        Script script = seven;
-        script.Shifted('N').Then(Answer(folder + "/eighth.dtm") + keys);
-        EditorSession refused;
-        EXPECT_FALSE(refused.Run(script.Wait(1).End()));
-        EXPECT_EQ(PopupText(refused),
+        const auto refused = test::Ran(Script(eight).Then(Answer(eighth) + keys).Wait(1).End());
+        EXPECT_EQ(PopupText(*refused),
                   "Too many canvases; you cannot open another. If you wish to open another "
                   "canvas, try saving and closing some of the ones you currently have open.")
             << keys;
-        EXPECT_EQ(refused.Log(), "");
-        EXPECT_EQ(refused.State().canvases.size(), 8u);
+        EXPECT_EQ(refused->Log().find("requester", 1), std::string::npos) << refused->Log();
+        EXPECT_EQ(refused->State().canvases.size(), 8u);
     }
+}
+
+using FileChange = std::function<void(const std::string& path)>;
+
+// Answers the requester from the script and then changes the file the answer names, as another
+// program may between the requester and the read; notes the first row of every "Error!" popup.
+class ChangingFileDriver : public HeadlessDriver {
+  public:
+    ChangingFileDriver(ReplayScript script, std::ostream& log, FileChange change,
+                       std::vector<std::string>& errors)
+        : HeadlessDriver(std::move(script), log), change_(std::move(change)), errors_(errors) {}
+
+    std::string RequestFile(const FileRequest& request) override {
+        const std::string answer = HeadlessDriver::RequestFile(request);
+        change_(answer);
+        return answer;
+    }
+
+    // The popup's title stands from screen cell (38, 30), its text's first row from (37, 31).
+    void Present(const FrameList& frame, int syncInterval) override {
+        if (test::TextAt(frame, 8, 14, 38, 30, 6) == "Error!") {
+            std::string text = test::TextAt(frame, 8, 14, 37, 31, 36);
+            text.erase(text.find_last_not_of(std::string(" \0", 2)) + 1);
+            if (errors_.empty() || errors_.back() != text) {
+                errors_.push_back(text);
+            }
+        }
+        HeadlessDriver::Present(frame, syncInterval);
+    }
+
+  private:
+    FileChange change_;
+    std::vector<std::string>& errors_;
+};
+
+TEST(OpenFaults, AFileThatVanishesOrChangesSizeBeforeTheReadIsReportedAndNothingBreaks) {
+    struct Case {
+        FileChange change;
+        std::vector<std::string> errors;
+        int32_t openedWidth; // 0: nothing opened
+    };
+    const std::vector<Case> cases{
+        {[](const std::string& path) { fs::remove(path); }, {"Failed to open tilemap."}, 0},
+        {[](const std::string& path) { fs::resize_file(path, fs::file_size(path) - 3); },
+         {"Encountered unexpected end of file.", "Unable to read tilemap file."},
+         0},
+        {[](const std::string& path) { ASSERT_EQ(Save(*tilemap::Create(40, 12), path), 1); },
+         {},
+         40},
+    };
+    const std::string path = test::FreshFolder("open_faults") + "/castle.dtm";
+    for (const Case& c : cases) {
+        ASSERT_EQ(Save(*tilemap::Create(16, 16), path), 1);
+        // Enter closes each popup; then a new canvas shows the editor still at work.
+        Script script;
+        script.Then("answer " + path + "\npress 79\n").Then("press 13\n").Then("press 13\n");
+        std::vector<std::string> errors;
+        EditorSession session;
+        EXPECT_FALSE(session.RunOn<ChangingFileDriver>(script.Shifted('N').Wait(1).End(), "",
+                                                       c.change, errors));
+        EXPECT_EQ(errors, c.errors);
+        const std::vector<std::shared_ptr<canvas>>& canvases = session.State().canvases;
+        ASSERT_EQ(canvases.size(), c.openedWidth ? 2u : 1u);
+        EXPECT_EQ(canvases[0]->w, c.openedWidth ? c.openedWidth : 16);
+    }
+}
+
+TEST(Canvases, EightOpenANinthIsRefusedAndLongNamesAreCut) {
+    const std::string path = testing::TempDir() + "/averyveryverylongname.dtm";
+    ASSERT_EQ(Save(*tilemap::Create(100, 100), path), 1);
+    Script script;
+    for (int i = 0; i < 8; ++i) {
+        script.Shifted('N');
+    }
+    const auto session = test::Ran(script.Wait(1).End(), path);
+    const EditorState& state = session->State();
+    EXPECT_EQ(state.canvases.size(), 8u);
+    EXPECT_EQ(PopupText(*session),
+              "Too many canvases; you cannot create another. If you wish to create a new canvas, "
+              "try saving and closing some of the ones you currently have open.");
+    EXPECT_EQ(Row(*state.listmap, 0, 2, 16), " averyveryver.. ");
+    EXPECT_EQ(Row(*state.listmap, 0, 8, 10), " Untitled ");
+    EXPECT_EQ(Row(*state.listmap, 0, 9, 10), ">Untitled<");
+    // The size line of the 100 x 100 map leaves no stray digits behind.
+    EXPECT_EQ(Row(*state.screenmap, 24, 1, 30), "Canvas size: 16x16" + std::string(12, ' '));
+}
+
+TEST(Canvases, ClosingMovesToTheNextOneAndTheLastLeavesNone) {
+    // Three canvases, each marked by a drawn cell in its own column; Tab twice makes the second
+    // one active.
+    Script script;
+    for (int i = 0; i < 3; ++i) {
+        script.Shifted('N').Click(24 + i, 2).Then(kAway);
+    }
+    script.Then("press 9\n").Then("press 9\n").Shifted('X').Then("press 13\n");
+    const auto middle = test::Ran(script.End());
+    ASSERT_EQ(middle->State().canvases.size(), 2u);
+    EXPECT_EQ(Row(*middle->State().activecanvas->img, 0, 0, 3), std::string("\0\0@", 3));
+    EXPECT_EQ(Row(*middle->State().canvases[0]->img, 0, 0, 1), "@");
+
+    // Closing the last of the list makes the first active; answering No keeps it open.
+    script.Shifted('X').Then("press 13\n").Shifted('X').Then("press 39\n").Then("press 13\n");
+    const auto last = test::Ran(script.End());
+    ASSERT_EQ(last->State().canvases.size(), 1u);
+    EXPECT_EQ(Row(*last->State().activecanvas->img, 0, 0, 1), "@");
+
+    script.Shifted('X').Then("press 13\n");
+    const auto only = test::Ran(script.End());
+    EXPECT_TRUE(only->State().canvases.empty());
+    EXPECT_EQ(only->State().activecanvas, nullptr);
+    EXPECT_EQ(Row(*only->State().listmap, 0, 2, 4), std::string("n/a\0", 4));
+}
+
+TEST(Canvases, ResizeAnswersBecomeSizesFromOneTo1024) {
+    struct Case {
+        std::string width, height;
+        int w, h;
+    };
+    for (const Case& c : {Case{"abc", "-20", 1, 20}, Case{"5000", "0", 1024, 1},
+                          Case{"12abc", "$20", 12, 32}, Case{"16", "16", 16, 16}}) {
+        Script script;
+        script.Shifted('N').Shifted('R').Type(c.width).Type(c.height).Then("press 13\n");
+        const auto session = test::Ran(script.End());
+        const canvas& resized = *session->State().activecanvas;
+        EXPECT_EQ(std::pair(resized.w, resized.h), std::pair(c.w, c.h))
+            << c.width << "x" << c.height;
+        EXPECT_EQ(std::tuple(resized.img->tmapw, resized.img->transparentcolor, resized.hassaved),
+                  std::tuple(c.w, 255, 0));
+        const std::string line = "Canvas size: " + std::to_string(c.w) + "x" + std::to_string(c.h);
+        EXPECT_EQ(Row(*session->State().screenmap, 24, 1, static_cast<int>(line.size()) + 10),
+                  line + std::string(10, ' '));
+    }
+}
+
+TEST(Canvases, ResizingAScrolledWideCanvasShowsItFromTheLeftAgain) {
+    Script script;
+    script.Shifted('N').Shifted('R').Type("200").Type("10").Then("press 13\n");
+    for (int i = 0; i < 9; ++i) {
+        script.Then("press 39\n");
+    }
+    const auto scrolled = test::Ran(script.End());
+    EXPECT_EQ(scrolled->State().activecanvas->viewx, 136); // 200 - 64, not 144
+
+    script.Shifted('R').Type("50").Type("10").Then("press 13\n").Click(24 + 49, 2 + 3);
+    const auto narrowed = test::Ran(script.End());
+    const canvas& active = *narrowed->State().activecanvas;
+    EXPECT_EQ(active.viewx, 0);
+    EXPECT_EQ(Row(*active.img, 49, 3, 1), "@");
+    EXPECT_EQ(narrowed->State().cursorx, 49);
+}
+
+TEST(Canvases, UndoSwapsBackAndForthAndAfterAResizeKeepsTheOldImage) {
+    Script script;
+    script.Shifted('N').Click(25, 3).Then(kAway).Click(26, 3).Then(kAway).Then("press 90\n");
+    const auto once = test::Ran(script.End());
+    EXPECT_EQ(Row(*once->State().activecanvas->img, 1, 1, 2), std::string("@\0", 2));
+
+    script.Then("press 90\n");
+    const auto twice = test::Ran(script.End());
+    EXPECT_EQ(Row(*twice->State().activecanvas->img, 1, 1, 2), "@@");
+
+    // The undo copy of the last click holds the 16 x 16 image; after a resize to 40 x 30, undo
+    // brings it back while the canvas keeps its new size, and drawing beyond it changes nothing.
+    script.Shifted('R').Type("40").Type("30").Then("press 13\n").Then("press 90\n");
+    script.Click(24 + 30, 2 + 20);
+    const auto resized = test::Ran(script.End());
+    const canvas& active = *resized->State().activecanvas;
+    EXPECT_EQ(std::pair(active.w, active.h), std::pair(40, 30));
+    EXPECT_EQ(active.img->tmapw, 16);
+    EXPECT_EQ(resized->State().cursorx, 30);
+    EXPECT_EQ(Row(*resized->State().screenmap, 24, 67, 18), "Tile data: 0,0,0  ");
 }
 
 } // namespace

@@ -1,23 +1,23 @@
-#include "editor_steps.h"
+#include "editor_session.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 namespace dm {
 namespace {
 
-using test::ClickWith;
 using test::EditorSession;
 using test::kAway;
 using test::OverCanvas;
 using test::Script;
+using namespace std::string_literals;
 
 // Picker cells by index, as glyph and foreground.
 using Cells = std::map<int, std::pair<int, int>>;
 
-// The screen cell of colour c in the colour picker.
 std::string OverColour(int c) {
     return test::MoveToCell(c % 16, 36 + c / 16);
 }
@@ -51,11 +51,10 @@ TEST(GlyphPicker, SweepingWithTheButtonHeldLeavesOneHighlightedCell) {
         script.Then(test::MoveToCell(x, y));
     }
     script.Then("button up 1\n").Then(test::MoveToCell(9, 25));
-    EditorSession session;
-    EXPECT_FALSE(session.Run(script.End()));
-    const EditorState& state = session.State();
+    const auto session = test::Ran(script.End());
+    const EditorState& state = session->State();
     EXPECT_EQ(Highlighted(state), (Cells{{18, {18, 0}}}));
-    EXPECT_EQ(EditorSession::Row(*state.screenmap, 14, 14, 1), "\x12");
+    EXPECT_EQ(test::Row(*state.screenmap, 14, 14, 1), "\x12");
 }
 
 TEST(ColourPicker, MarksShowOneXForEqualColoursAndFAndBOtherwise) {
@@ -77,11 +76,10 @@ TEST(ColourPicker, MarksShowOneXForEqualColoursAndFAndBOtherwise) {
     for (const Case& c : cases) {
         Script script;
         for (const auto& [button, colour] : c.clicks) {
-            ClickWith(script, button, OverColour(colour));
+            script.Click(OverColour(colour), button);
         }
-        EditorSession session;
-        EXPECT_FALSE(session.Run(script.Then(kAway).End()));
-        const EditorState& state = session.State();
+        const auto session = test::Ran(script.Then(kAway).End());
+        const EditorState& state = session->State();
         EXPECT_EQ(ColourMarks(state), c.marks) << c.clicks.size() << " clicks";
         uint8_t glyph = 0, fg = 0, shownFg = 0, shownBg = 0;
         state.screenmap->GrabTile(14, 33, glyph, fg, shownFg);
@@ -93,16 +91,12 @@ TEST(ColourPicker, MarksShowOneXForEqualColoursAndFAndBOtherwise) {
 TEST(CanvasTools, UndoAfterAFillOrTheEyedropperTakesBackTheLastChange) {
     // A drawn cell, then a middle-click fill of everything else: undo keeps the drawn cell only.
     Script fill;
-    fill.Shifted('N');
-    ClickWith(fill, 1, OverCanvas(3, 3)).Then(kAway);
-    ClickWith(fill, 3, OverCanvas(0, 0)).Then(kAway);
-    EditorSession filled;
-    EXPECT_FALSE(filled.Run(fill.End()));
-    const std::vector<uint8_t>& all = filled.State().activecanvas->img->tmap;
+    fill.Shifted('N').Click(OverCanvas(3, 3)).Then(kAway).Click(OverCanvas(0, 0), 3).Then(kAway);
+    const auto filled = test::Ran(fill.End());
+    const std::vector<uint8_t>& all = filled->State().activecanvas->img->tmap;
     EXPECT_EQ(std::count(all.begin(), all.end(), '@'), 256);
-    EditorSession undone;
-    EXPECT_FALSE(undone.Run(fill.Then("press 90\n").End()));
-    const std::vector<uint8_t>& one = undone.State().activecanvas->img->tmap;
+    const auto undone = test::Ran(fill.Then("press 90\n").End());
+    const std::vector<uint8_t>& one = undone->State().activecanvas->img->tmap;
     EXPECT_EQ(std::count(one.begin(), one.end(), '@'), 1);
     EXPECT_EQ(one[3 * 16 + 3], '@');
 
@@ -110,11 +104,10 @@ TEST(CanvasTools, UndoAfterAFillOrTheEyedropperTakesBackTheLastChange) {
     const std::string path = test::FreshFolder("eyedropper") + "/rows.dtm";
     const auto rows = test::SaveRows(path, {"ABCDEF", "GHIJKL", "MNOPQR"});
     Script pick;
-    ClickWith(pick, 1, OverCanvas(1, 1)).Then(kAway);
-    ClickWith(pick, 2, OverCanvas(4, 2)).Then(kAway).Then("press 90\n");
-    EditorSession picked;
-    EXPECT_FALSE(picked.Run(pick.End(), path));
-    const EditorState& state = picked.State();
+    pick.Click(OverCanvas(1, 1)).Then(kAway).Click(OverCanvas(4, 2), 2).Then(kAway);
+    pick.Then("press 90\n");
+    const auto picked = test::Ran(pick.End(), path);
+    const EditorState& state = picked->State();
     EXPECT_EQ(state.activecanvas->img->tmap, rows->tmap);
     EXPECT_EQ(state.activecanvas->hassaved, 0);
     EXPECT_EQ(Highlighted(state), (Cells{{'Q', {'Q', 0}}}));
@@ -142,10 +135,9 @@ TEST(CanvasTools, FillModeBoxesSpreadDiagonallyAndBleedIntoTheBorder) {
         if (c.bleed) {
             script.Click(96, 18);
         }
-        ClickWith(script, 3, OverCanvas(0, 0)).Then(kAway);
-        EditorSession session;
-        EXPECT_FALSE(session.Run(script.End(), path));
-        EXPECT_EQ(test::Rows(*session.State().activecanvas->img), c.filled)
+        script.Click(OverCanvas(0, 0), 3).Then(kAway);
+        const auto session = test::Ran(script.End(), path);
+        EXPECT_EQ(test::Rows(*session->State().activecanvas->img), c.filled)
             << "diagonal " << c.diagonal << ", bleed " << c.bleed;
     }
 }
@@ -157,25 +149,108 @@ TEST(Selection, ShiftDragCopiesTheRectangleAndLettingShiftGoFirstDropsIt) {
     script.Then("key down 160\n" + OverCanvas(2, 3) + "button down 1\n");
     script.Then(OverCanvas(4, 2)).Then(OverCanvas(5, 1)).Then("button up 1\n");
     script.Then("key up 160\n" + kAway);
-    EditorSession copied;
-    EXPECT_FALSE(copied.Run(script.End(), path));
+    const auto copied = test::Ran(script.End(), path);
     const std::vector<std::string> copy{"KLMN", "STUV", "abcd"};
-    ASSERT_NE(copied.State().clipmap, nullptr);
-    EXPECT_EQ(test::Rows(*copied.State().clipmap), copy);
-    EXPECT_EQ(copied.State().clipmap->tmap[4 * 3 * 2], 2) << "background copied";
+    ASSERT_NE(copied->State().clipmap, nullptr);
+    EXPECT_EQ(test::Rows(*copied->State().clipmap), copy);
+    EXPECT_EQ(copied->State().clipmap->tmap[4 * 3 * 2], 2) << "background copied";
     for (int y = 0; y < 3; ++y) {
-        EXPECT_EQ(copied.Shown(0, 56 + y, 4), copy[static_cast<size_t>(y)]);
+        EXPECT_EQ(copied->Shown(0, 56 + y, 4), copy[static_cast<size_t>(y)]);
     }
 
     // A second drag whose Shift is let go before the button leaves the first copy in place.
     script.Then("key down 160\n" + OverCanvas(0, 0) + "button down 1\n").Then(OverCanvas(3, 3));
     script.Then("key up 160\n").Then("button up 1\n").Then("key down 160\n").Then(kAway);
-    EditorSession dropped;
-    EXPECT_FALSE(dropped.Run(script.End(), path));
-    ASSERT_NE(dropped.State().clipmap, nullptr);
-    EXPECT_EQ(test::Rows(*dropped.State().clipmap), copy);
-    EXPECT_EQ(dropped.State().selx, -1);
-    EXPECT_EQ(dropped.State().sely, -1);
+    const auto dropped = test::Ran(script.End(), path);
+    ASSERT_NE(dropped->State().clipmap, nullptr);
+    EXPECT_EQ(test::Rows(*dropped->State().clipmap), copy);
+    EXPECT_EQ(std::pair(dropped->State().selx, dropped->State().sely), std::pair(-1, -1));
+}
+
+// Keys typed one a frame: Enter and Backspace as key presses, everything else as characters.
+Script& TypeKeys(Script& script, const std::string& keys) {
+    for (char c : keys) {
+        const int code = static_cast<unsigned char>(c);
+        script.Then((c == '\r' || c == '\b' ? "press " : "char ") + std::to_string(code) + "\n");
+    }
+    return script;
+}
+
+TEST(TypingMode, EscapeWritesTheTypedRowsAndChangedCellsMarkTheCanvasUnsaved) {
+    struct Case {
+        std::string keys;
+        std::string first, second;
+        int hassaved;
+    };
+    const Case cases[] = {
+        // A row ended by Enter starts with a space, as labels lay such rows out.
+        {"Hi\rthere", " Hi\0\0\0"s, "there\0"s, 0},
+        {"ab\bc", "ac\0\0\0\0"s, "\0\0\0\0\0\0"s, 0},
+        {"\bx", "x\0\0\0\0\0"s, "\0\0\0\0\0\0"s, 0},
+        {"A\b", "\0\0\0\0\0\0"s, "\0\0\0\0\0\0"s, 1},
+    };
+    const std::string path = test::FreshFolder("typing") + "/blank.dtm";
+    ASSERT_EQ(Save(*tilemap::Create(16, 16), path), 1);
+    for (const Case& c : cases) {
+        Script script;
+        script.Then(OverCanvas(2, 4)).Shifted('T');
+        TypeKeys(script, c.keys).Then("press 27\n").Then(test::kAway);
+        const auto session = test::Ran(script.End(), path);
+        const EditorState& state = session->State();
+        const tilemap& image = *state.activecanvas->img;
+        EXPECT_EQ(test::Row(image, 2, 4, 6) + "|" + test::Row(image, 2, 5, 6),
+                  c.first + "|" + c.second);
+        EXPECT_EQ(state.activecanvas->hassaved, c.hassaved) << c.keys;
+        uint8_t glyph = 0, fg = 0, bg = 0, shownFg = 0;
+        state.screenmap->GrabTile(24, 0, glyph, shownFg, bg);
+        EXPECT_EQ(shownFg, 9) << "message hidden";
+        image.GrabTile(2, 4, glyph, fg, bg);
+        EXPECT_EQ(bg, glyph == 0 ? 0 : 9) << "written in the selected colours";
+    }
+}
+
+// The lines a frame drew, with their colours: slanted ones from end to end, those along a row
+// or a column as the run of pixels they cover, ends exclusive.
+using Stroke = std::tuple<int, int, int, float, float, float, float>;
+std::vector<Stroke> StrokesDrawn(const FrameList& frame) {
+    std::vector<Stroke> strokes;
+    for (const DrawCommand& c : frame.commands) {
+        const bool thin = c.kind == DrawKind::Rect && (c.x1 - c.x0 == 1 || c.y1 - c.y0 == 1);
+        if (thin || c.kind == DrawKind::Line) {
+            strokes.emplace_back(c.red, c.green, c.blue, c.x0, c.y0, c.x1, c.y1);
+        }
+    }
+    return strokes;
+}
+
+TEST(Previews, LineUpWithTheCellsOfACanvasScrolledTo16) {
+    const std::string path = test::FreshFolder("previews") + "/wide.dtm";
+    ASSERT_EQ(Save(*tilemap::Create(100, 20), path), 1);
+    // Canvas cell (20, 3) is screen cell (28, 5) once the view starts at column 16: its top-left
+    // pixel is (224, 70) with glyphs of 8 x 14 pixels.
+    Script typing;
+    typing.Then("press 39\n").Then(OverCanvas(20, 3, 16)).Shifted('T').Then("char 72\n");
+    const auto typed = test::Ran(typing.End(), path);
+    ASSERT_EQ(typed->State().activecanvas->viewx, 16);
+    EXPECT_EQ(typed->Shown(28, 5, 1), "H");
+    EXPECT_NE(typed->Shown(44, 5, 1), "H");
+    const std::vector<Stroke> marker = StrokesDrawn(typed->Driver().PresentedFrame());
+    ASSERT_EQ(marker.size(), 1u);
+    const auto [red, green, blue, x0, y0, x1, y1] = marker[0]; // in whatever colour was set
+    EXPECT_EQ(std::tuple(x0, y0, x1, y1), std::tuple(224.0f, 84.0f, 233.0f, 85.0f));
+
+    // A drag anchored there with the mouse now at screen cell (31, 7), pixel (248, 98).
+    Script dragging;
+    dragging.Then("press 39\n").Then("key down 160\n" + OverCanvas(20, 3, 16) + "button down 1\n");
+    dragging.Then(test::MoveToCell(31, 7));
+    const auto dragged = test::Ran(dragging.End(), path);
+    EXPECT_EQ(dragged->State().selx, 20);
+    EXPECT_EQ(StrokesDrawn(dragged->Driver().PresentedFrame()),
+              (std::vector<Stroke>{{0, 192, 0, 224, 70, 248, 98},
+                                   {0, 96, 0, 224, 98, 249, 99},
+                                   {0, 96, 0, 224, 70, 249, 71},
+                                   {0, 96, 0, 248, 70, 249, 99},
+                                   {0, 96, 0, 224, 70, 225, 99}}));
 }
 
 } // namespace

@@ -1,14 +1,23 @@
 #include "editor_session.h"
 
+#include "editor/long_work.h"
 #include "editor/program_arguments.h"
 #include "editor/screen_layout.h"
+#include "files/container_test_support.h"
 #include "files/tilemap_file.h"
 #include "platform/png_codec.h"
 #include "platform/software_renderer.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <tuple>
 
 namespace dm {
 namespace {
@@ -35,60 +44,39 @@ TEST(CommandLineOpen, AFileBecomesTheFirstCanvasAndADirectoryIsRefused) {
     auto map = tilemap::Create(20, 12);
     map->SetTile(3, 4, 'Q', 5, 6, 1);
     ASSERT_EQ(Save(*map, path), 1);
-    EditorSession opened;
-    EXPECT_FALSE(opened.Run(Script().End(), path));
-    ASSERT_EQ(opened.State().canvases.size(), 1u);
-    const canvas& first = *opened.State().activecanvas;
-    EXPECT_EQ(first.path, "castle");
-    EXPECT_EQ(first.hassaved, 1);
-    EXPECT_EQ(first.w, 20);
-    EXPECT_EQ(first.img->transparentcolor, 255);
+    const auto opened = test::Ran(Script().End(), path);
+    ASSERT_EQ(opened->State().canvases.size(), 1u);
+    const canvas& first = *opened->State().activecanvas;
+    EXPECT_EQ(std::tuple(first.path, first.hassaved, first.w, first.img->transparentcolor),
+              std::tuple("castle", 1, 20, 255));
     EXPECT_EQ(first.img->tmap, map->tmap);
-    EXPECT_EQ(EditorSession::Row(*opened.State().listmap, 0, 2, 8), ">castle<");
+    EXPECT_EQ(test::Row(*opened->State().listmap, 0, 2, 8), ">castle<");
 
-    EditorSession directory;
-    EXPECT_FALSE(directory.Run("end\n", testing::TempDir()));
-    EXPECT_EQ(directory.Shown(37, 31, 23), "Failed to open tilemap.");
-    EditorSession answered;
-    EXPECT_FALSE(answered.Run("frame 1\npress 13\nframe 3\nend\n", testing::TempDir()));
-    EXPECT_TRUE(answered.State().canvases.empty());
-
-    const std::string damaged = testing::TempDir() + "/damaged.dtm";
-    std::filesystem::resize_file(path, 20);
-    std::filesystem::rename(path, damaged);
-    EditorSession unreadable;
-    EXPECT_FALSE(unreadable.Run("frame 1\npress 13\nframe 2\nend\n", damaged));
-    EXPECT_EQ(unreadable.Shown(37, 31, 28), "Unable to read tilemap file.");
-}
-
-TEST(ScreenLayout, HelpTextRowsAndTablesAreWhereUsersLookForThem) {
-    EditorSession session;
-    EXPECT_FALSE(session.Run(Script().End()));
-    const EditorState& state = session.State();
-    EXPECT_EQ(EditorSession::Row(*state.helpmap, 0, 0, 31), "== MOUSE CONTROLS GUIDE ==  \0\0\0"s);
-    EXPECT_EQ(EditorSession::Row(*state.helpmap, 0, 4, 64),
-              "canvas to draw tiles, middle click to perform a flood fill. Hold");
-    EXPECT_EQ(EditorSession::Row(*state.helpmap, 0, 7, 2), " \0"s);
-    EXPECT_EQ(EditorSession::Row(*state.helpmap, 0, 9, 6), "== KEY");
-    EXPECT_EQ(EditorSession::Row(*state.helpmap, 0, 25, 23), "[\x18][\x19][\x1B][\x1A] scroll the");
-    EXPECT_EQ(EditorSession::Row(*state.tablesmap, 1, 1, 3), "\0 0"s);
-    EXPECT_EQ(EditorSession::Row(*state.tablesmap, 1, 9, 6), "@ 64\0\0"s);
-    EXPECT_EQ(EditorSession::Row(*state.tablesmap, 91, 31, 4), "\0\0\0\0"s);
-    EXPECT_EQ(EditorSession::Row(*state.tablesmap, 91, 32, 4), " 255");
-    EXPECT_EQ(EditorSession::Row(*state.tablesmap, 1, 32, 13), "Pallet table:");
-    uint8_t glyph = 0, fg = 0, bg = 0;
-    state.tablesmap->GrabTile(13, 35, glyph, fg, bg);
-    EXPECT_EQ((std::array<int, 3>{glyph, fg, bg}), (std::array<int, 3>{219, 18, 9}));
-    EXPECT_EQ(HelpColumn(state), 55 - 32);
-    EXPECT_EQ(HelpRow(state), 34 - 13);
+    const auto directory = test::Ran("end\n", testing::TempDir());
+    EXPECT_EQ(directory->Shown(37, 31, 23), "Failed to open tilemap.");
+    const auto answered = test::Ran("frame 1\npress 13\nframe 3\nend\n", testing::TempDir());
+    EXPECT_TRUE(answered->State().canvases.empty());
 }
 
 // The start-up screen as the software renderer draws it, against the picture kept with the
-// tests. A mismatch writes what was drawn beside the test for a look.
-TEST(ScreenLayout, StartUpScreenMatchesTheKeptPicture) {
-    EditorSession session;
-    EXPECT_FALSE(session.Run(Script().Then(test::MoveToCell(100, 40)).End()));
-    const std::shared_ptr<TPixmap> drawn = session.Driver().LastFrame();
+// tests, and the help and tables it hides. A mismatch writes what was drawn beside the test.
+TEST(ScreenLayout, StartUpScreenMatchesTheKeptPictureAndHelpAndTablesAreWhereUsersLook) {
+    const auto session = test::Ran(Script().Then(test::MoveToCell(100, 40)).End());
+    const EditorState& state = session->State();
+    EXPECT_EQ(test::Row(*state.helpmap, 0, 0, 31), "== MOUSE CONTROLS GUIDE ==  \0\0\0"s);
+    EXPECT_EQ(test::Row(*state.helpmap, 0, 4, 64),
+              "canvas to draw tiles, middle click to perform a flood fill. Hold");
+    EXPECT_EQ(test::Row(*state.helpmap, 0, 25, 23), "[\x18][\x19][\x1B][\x1A] scroll the");
+    EXPECT_EQ(test::Row(*state.tablesmap, 1, 9, 6), "@ 64\0\0"s);
+    EXPECT_EQ(test::Row(*state.tablesmap, 91, 31, 4) + test::Row(*state.tablesmap, 91, 32, 4),
+              "\0\0\0\0 255"s);
+    EXPECT_EQ(test::Row(*state.tablesmap, 1, 32, 13), "Pallet table:");
+    uint8_t glyph = 0, fg = 0, bg = 0;
+    state.tablesmap->GrabTile(13, 35, glyph, fg, bg);
+    EXPECT_EQ((std::array<int, 3>{glyph, fg, bg}), (std::array<int, 3>{219, 18, 9}));
+    EXPECT_EQ(std::pair(HelpColumn(state), HelpRow(state)), std::pair(55 - 32, 34 - 13));
+
+    const std::shared_ptr<TPixmap> drawn = session->Driver().LastFrame();
     const std::string kept = std::string(DUSKMARCH_SOURCE_DIR) + "/tests/editor/startup_screen.png";
     const std::shared_ptr<TPixmap> expected = LoadPixmap(kept);
     int differing = expected ? 0 : -1;
@@ -98,11 +86,135 @@ TEST(ScreenLayout, StartUpScreenMatchesTheKeptPicture) {
                 (drawn->ReadPixel(x, y) & 0xFFFFFF) != (expected->ReadPixel(x, y) & 0xFFFFFF);
         }
     }
+    const std::string actual = testing::TempDir() + "/startup_screen_actual.png";
     if (differing != 0) {
-        const std::string actual = testing::TempDir() + "/startup_screen_actual.png";
         WritePixmapPNG(*drawn->Convert(PF_RGB888), actual, 6);
-        ADD_FAILURE() << differing << " pixels differ from " << kept << "; drawn: " << actual;
     }
+    EXPECT_EQ(differing, 0) << "pixels differ from " << kept << "; drawn: " << actual;
+}
+
+TEST(KeyTable, LettersWithoutShiftAreUsedUpAndTabNeedsTwoCanvases) {
+    Script script;
+    script.Then("press 66\n").Then("key down 160\n").Then("key up 160\n");
+    const auto forgotten = test::Ran(script.End());
+    EXPECT_FALSE(forgotten->State().showtables);
+
+    script.Shifted('B').Shifted('N').Then("press 9\n");
+    const auto toggled = test::Ran(script.End());
+    EXPECT_TRUE(toggled->State().showtables);
+    ASSERT_EQ(toggled->State().canvases.size(), 1u);
+    EXPECT_EQ(toggled->State().activecanvas, toggled->State().canvases[0]);
+
+    // F1 needs no Shift; Shift+N in the same frame as a held Shift from before works too.
+    script.Then("press 112\n").Shifted('N').Then("press 9\n");
+    const auto cycled = test::Ran(script.End());
+    EXPECT_TRUE(cycled->State().showhelp);
+    EXPECT_EQ(cycled->State().activecanvas, cycled->State().canvases[0]);
+}
+
+TEST(QuitCheck, AsksOnlyWithUnsavedCanvasesAndNoKeepsEverything) {
+    EditorSession none;
+    EXPECT_TRUE(none.Run(Script().Then("key down 27\n").End()));
+    EXPECT_EQ(none.Driver().FrameNumber(), 1);
+
+    EditorSession closed;
+    EXPECT_TRUE(closed.Run(Script().Then("close\n").End()));
+
+    Script unsaved;
+    unsaved.Shifted('N').Then("key down 27\n").Then("press 39\n").Then("press 13\n");
+    const auto no = test::Ran(unsaved.Wait(3).End());
+    EXPECT_EQ(no->State().canvases.size(), 1u);
+
+    unsaved.Then("close\n").Then("press 13\n");
+    EditorSession yes;
+    EXPECT_TRUE(yes.Run(unsaved.End()));
+    // The question stands in the popup's label.
+    EXPECT_EQ(yes.Shown(37, 31, 20), "Exit without saving?");
+}
+
+TEST(QuitCheck, EscapeLeavingTypingModeDoesNotAskToQuit) {
+    Script script;
+    script.Shifted('N').Then(test::MoveToCell(30, 5)).Shifted('T');
+    script.Then("char 72\n").Then("key down 27\nchar 27\n").Then("key up 27\n");
+    const auto session = test::Ran(script.Wait(2).End());
+    EXPECT_FALSE(session->State().typing);
+    EXPECT_EQ(session->State().activecanvas->hassaved, 0);
+}
+
+TEST(LongWork, ShowsItsProgressOnlyWhenItTakesAWhileAndHidesItAfterwards) {
+    const auto session = test::Ran(test::Script().End());
+    const int64_t frames = session->Driver().FrameNumber();
+
+    RunWithProgress(session->State(), "Encode Tilemap",
+                    [](const WorkProgress& progress) { progress(10); });
+    EXPECT_EQ(session->Log().find("progress"), std::string::npos);
+
+    std::string shownWhileWorking;
+    RunWithProgress(session->State(), "Encode Tilemap", [&](const WorkProgress& progress) {
+        progress(420);
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        shownWhileWorking = session->Shown(24, 0, 20);
+    });
+    EXPECT_EQ(shownWhileWorking, "Encode Tilemap:  42%");
+    EXPECT_EQ(session->Log(), "progress Encode Tilemap\n");
+    EXPECT_EQ(session->Driver().FrameNumber(), frames); // a replay's frames are not moved on
+    uint8_t glyph = 0, fg = 0, bg = 0;
+    session->State().screenmap->GrabTile(24, 0, glyph, fg, bg);
+    EXPECT_EQ((std::array<int, 3>{glyph, fg, bg}), (std::array<int, 3>{'E', 9, 9}));
+
+    EXPECT_THROW(RunWithProgress(session->State(), "Export Tilemap",
+                                 [](const WorkProgress&) { throw std::runtime_error("disk"); }),
+                 std::runtime_error);
+}
+
+namespace fs = std::filesystem;
+
+// Runs the program with no display to reach; a run that hangs is ended after a minute. Gives its
+// exit status and what it wrote to standard error.
+std::pair<int, std::string> RunWithoutDisplay(const fs::path& program, const std::string& folder) {
+    const std::string err = folder + "/stderr.txt";
+    const int raw = std::system(("timeout 60 env -u DISPLAY -u WAYLAND_DISPLAY "
+                                 "ASAN_OPTIONS=detect_leaks=0 '" +
+                                 program.string() + "' 2>'" + err + "'")
+                                    .c_str());
+    const std::vector<uint8_t> bytes = test::ReadFileBytes(err);
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(bytes.begin(), bytes.end())};
+}
+
+// A start without a display would end with the window's message instead, so these messages also
+// show that the art is loaded before any window is asked for.
+TEST(StartUpFaults, MissingArtOrConfigurationEndsWithItsMessageAndStatus255BeforeAnyWindow) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"data/image/pallet.png", "Failed to load data/image/pallet.png\n"},
+        {"data/image/curses_fg.png", "Failed to load data/image/curses_fg.png\n"},
+        {"data/image/curses_bg.png", "Failed to load tileset image data/image/curses_bg.png\n"},
+        {"dmdata/graphics.txt", "Failed to read dmdata\\graphics.txt\n"},
+    };
+    for (const auto& [missing, message] : cases) {
+        // The program finds its files beside itself, so a copy of its folder loses one.
+        test::ContainerTempFolder folder;
+        const fs::path bin = DUSKMARCH_BIN_DIR;
+        fs::copy_file(bin / "duskmarch", folder.Root() / "duskmarch");
+        fs::copy(bin / "data", folder.Root() / "data", fs::copy_options::recursive);
+        fs::copy(bin / "dmdata", folder.Root() / "dmdata", fs::copy_options::recursive);
+        fs::remove(folder.Root() / missing);
+        EXPECT_EQ(RunWithoutDisplay(folder.Root() / "duskmarch", folder.Path(".")),
+                  std::pair(255, std::string(message)));
+    }
+}
+
+TEST(StartUpFaults, NoDisplayEndsWithSdlsReasonAndStatus255) {
+    test::ContainerTempFolder folder;
+    const auto [status, err] =
+        RunWithoutDisplay(fs::path(DUSKMARCH_BIN_DIR) / "duskmarch", folder.Path("."));
+    EXPECT_EQ(status, 255);
+    // SDL names the video drivers it tried, the one for X among them, on one line.
+    const std::string prefix = "Unable to open the Duskmarch window: ";
+    const size_t at = err.find(prefix);
+    ASSERT_NE(at, std::string::npos) << err;
+    const std::string reason = err.substr(at + prefix.size());
+    EXPECT_NE(reason.find("x11"), std::string::npos) << err;
+    EXPECT_EQ(reason.find('\n'), reason.size() - 1) << err;
 }
 
 } // namespace

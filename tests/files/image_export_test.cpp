@@ -2,7 +2,6 @@
 
 #include "container_test_support.h"
 #include "platform/png_codec.h"
-#include "private_mounts.h"
 #include "support/peak_memory.h"
 
 #include <gtest/gtest.h>
@@ -281,17 +280,6 @@ TEST_F(ImageExport, ThrowingProgressEndsTheExportDuringEitherStage) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 2);
 }
 
-// The bytes exporting gives pixel (x, y) of the map's picture, worked out from the map, the
-// pattern sheet and the palette without the exporter.
-std::array<uint8_t, 4> ExpectedPixel(const tilemap& map, int x, int y) {
-    uint8_t glyph = 0, fg = 0, bg = 0;
-    map.GrabTile(x / kGlyphW, y / kGlyphH, glyph, fg, bg);
-    const bool white = PatternSheet(glyph % 16 * kGlyphW + x % kGlyphW,
-                                    glyph / 16 * kGlyphH + y % kGlyphH) == 0xFFFFFFFFu;
-    const uint8_t index = white ? fg : bg;
-    return index == 255 ? kTransparent : EntryBytes(index);
-}
-
 TEST_F(ImageExport, BandsOfRowsJoinIntoTheWholePicture) {
     const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
     // 8192 pixels across make bands of 128 rows, which end inside a row of cells.
@@ -308,10 +296,18 @@ TEST_F(ImageExport, BandsOfRowsJoinIntoTheWholePicture) {
     ASSERT_NE(picture, nullptr);
     ASSERT_EQ(picture->width, 8192);
     ASSERT_EQ(picture->height, 300);
+    // Each pixel worked out from the map, the pattern sheet and the palette without the exporter.
     int wrong = 0;
     for (int y = 0; y < picture->height; ++y) {
         for (int x = 0; x < picture->width; ++x) {
-            if (PixelBytes(*picture, x, y) != ExpectedPixel(*map, x, y) && wrong++ == 0) {
+            uint8_t glyph = 0, fg = 0, bg = 0;
+            map->GrabTile(x / kGlyphW, y / kGlyphH, glyph, fg, bg);
+            const uint8_t index = PatternSheet(glyph % 16 * kGlyphW + x % kGlyphW,
+                                               glyph / 16 * kGlyphH + y % kGlyphH) == 0xFFFFFFFFu
+                                      ? fg
+                                      : bg;
+            const auto expected = index == 255 ? kTransparent : EntryBytes(index);
+            if (PixelBytes(*picture, x, y) != expected && wrong++ == 0) {
                 ADD_FAILURE() << "first wrong pixel at " << x << "," << y;
             }
         }
@@ -336,39 +332,6 @@ TEST_F(ImageExport, MemoryDoesNotGrowWithThePicture) {
     const int64_t added = test::PeakMemory::Peak() - before;
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_LT(added, 16 << 20);
-}
-
-TEST_F(ImageExport, FullAndReadOnlyFileSystemsKeepThePreviousPicture) {
-    const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
-    const auto map = tilemap::Create(64, 64);
-    for (size_t i = 0; i < map->tmap.size(); ++i) {
-        map->tmap[i] = static_cast<uint8_t>(i * 13);
-    }
-    const std::vector<uint8_t> previous = {'o', 'l', 'd'};
-    const std::string mount = Path("mnt");
-    std::filesystem::create_directory(mount);
-    const std::optional<std::string> report = test::RunWithPrivateMounts([&]() -> std::string {
-        if (!test::MountSmallFileSystem(mount, 64 * 1024)) {
-            return "cannot mount";
-        }
-        const std::string inside = mount + "/out.png";
-        test::WriteFileBytes(inside, previous);
-        std::string outcome = "full: " + ExportPNG(*map, inside, 0, look).error;
-        if (!test::RemountReadOnly(mount)) {
-            return outcome + " cannot make read-only";
-        }
-        outcome += " read-only: " + ExportPNG(*map, inside, 0, look).error;
-        const bool kept = test::ReadFileBytes(inside) == previous &&
-                          std::distance(std::filesystem::directory_iterator(mount), {}) == 1;
-        return outcome + (kept ? " previous kept" : " previous lost");
-    });
-    if (!report) {
-        GTEST_SKIP() << "this system grants no private mounts";
-    }
-    const std::string inside = mount + "/out.png";
-    EXPECT_EQ(*report, "full: Writing " + inside +
-                           " failed: No space left on device. read-only: Cannot write " + inside +
-                           ": Read-only file system. previous kept");
 }
 
 TEST_F(ImageExport, CompressionLevelReachesTheWriter) {

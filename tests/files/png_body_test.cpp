@@ -3,16 +3,13 @@
 #include "container_test_support.h"
 #include "files/map_limits.h"
 #include "files/random.h"
-#include "files/tilemap_file.h"
 #include "files/vector_list.h"
 #include "platform/memory_stream.h"
 #include "platform/png_codec.h"
-#include "platform/png_test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -418,46 +415,6 @@ TEST_F(PngBody, PicturesOverTheCellLimitAreRefused) {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
     EXPECT_EQ(DecodePNG(path.string(), 0), nullptr);
-}
-
-TEST_F(PngBody, EveryDecoderStopsAfterTheLastRow) {
-    test::PngPicture picture = test::Picture(4, 3, PNG_COLOR_TYPE_RGB);
-    for (int i = 0; i < 36; ++i) {
-        picture.rows.push_back(static_cast<uint8_t>(i * 7 + 1));
-    }
-    const Bytes clean = test::PngWithDataPastLastRow(picture, 0);
-    // About 8.5 MB whose image data go on for 8 GiB of zeros after the last row.
-    const Bytes hostile = test::PngWithDataPastLastRow(picture, uint64_t{8} << 30);
-    const std::string path = (folder_ / "zeros.png").string();
-    test::WriteFileBytes(path, hostile);
-    const auto expected = DecodePNG(clean, 0);
-    ASSERT_NE(expected, nullptr);
-    const std::string dtm = (folder_ / "zeros.dtm").string();
-    test::WriteFileBytes(dtm, test::ByteBuilder()
-                                  .Text("DMTP")
-                                  .Int(4)
-                                  .Int(3)
-                                  .Int(expected->GetChecksum())
-                                  .Double(static_cast<double>(hostile.size()))
-                                  .Bytes(hostile)
-                                  .Text("EOF")
-                                  .Result());
-
-    struct Case {
-        const char* reader;
-        std::shared_ptr<tilemap> map;
-        std::shared_ptr<tilemap> expected;
-    };
-    const Case cases[] = {
-        {"bytes", DecodePNG(hostile, 0), expected},
-        {"file", DecodePNG(path, 0), expected},
-        {"scrambled", DecodePNG(hostile, 1), DecodePNG(clean, 1)},
-        {"picture body", Read(dtm, nullptr), expected},
-    };
-    for (const Case& c : cases) {
-        ASSERT_NE(c.map, nullptr) << c.reader;
-        EXPECT_EQ(c.map->tmap, c.expected->tmap) << c.reader;
-    }
 }
 
 TEST_F(PngBody, UndecodableInputGivesNull) {

@@ -1,18 +1,18 @@
 #include "container_test_support.h"
-#include "file_size_limit.h"
-#include "private_mounts.h"
 
 #include "files/tilemap_file.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <optional>
 #include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace dm {
@@ -55,6 +55,30 @@ TEST(TilemapSaveFailure, FullDeviceFailsAndStaysADevice) {
     EXPECT_EQ(SideFilesIn("/dev", ".full."), before);
 }
 
+// Restores the file size limit and the signal it raises, whatever the test does.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        applied_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool Applied() const { return applied_; }
+
+  private:
+    rlimit saved_{};
+    void (*previous_handler_)(int) = nullptr;
+    bool applied_ = false;
+};
+
 TEST(TilemapSaveFailure, WriteErrorKeepsThePreviousFile) {
     ContainerTempFolder folder;
     const std::string path = folder.Path("map.dtm");
@@ -62,7 +86,7 @@ TEST(TilemapSaveFailure, WriteErrorKeepsThePreviousFile) {
     int32_t result = 1;
     {
         // Writing past 1000 bytes fails as on a full disk; the noisy map needs about 9600.
-        test::FileSizeLimit limit(1000);
+        FileSizeLimit limit(1000);
         ASSERT_TRUE(limit.Applied());
         result = SaveQuietly(*NoisyMap(), path);
     }
@@ -102,65 +126,58 @@ TEST(TilemapSaveFailure, ReadOnlyFileIsNotReplaced) {
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"map.dtm"});
 }
 
-// Fills the file system holding path until a write fails for want of space.
-void FillUp(const std::string& path) {
-    const std::vector<uint8_t> block(4096, 'f');
-    std::ofstream out(path, std::ios::binary);
-    while (out.write(reinterpret_cast<const char*>(block.data()), 4096) && out.flush()) {
-    }
-}
-
-// A save of the map into the folder, which holds map.dtm with the previous bytes: its result,
-// what became of the previous file, and the side files left.
-std::string SaveOutcome(const tilemap& map, const std::string& folder) {
-    const std::string path = folder + "/map.dtm";
-    const int32_t result = Save(map, path);
-    const std::vector<uint8_t> now = ReadFileBytes(path);
-    const std::shared_ptr<tilemap> back = Read(path, nullptr);
-    const std::string state = now == kPrevious                 ? "previous kept"
-                              : back && back->tmap == map.tmap ? "replaced"
-                                                               : "damaged";
-    return "saved " + std::to_string(result) + ", " + state + ", " +
-           std::to_string(SideFilesIn(folder, ".map.dtm.").size()) + " side files";
-}
-
-TEST(TilemapSaveFailure, FullAndReadOnlyFileSystemsKeepThePreviousFile) {
-    ContainerTempFolder folder;
-    const std::string full = folder.Path("full");
-    const std::string readOnly = folder.Path("read-only");
-    fs::create_directory(full);
-    fs::create_directory(readOnly);
-    const std::shared_ptr<tilemap> map = NoisyMap();
-    const std::optional<std::string> report = test::RunWithPrivateMounts([&]() -> std::string {
-        if (!test::MountSmallFileSystem(full, 64 * 1024) ||
-            !test::MountSmallFileSystem(readOnly, 64 * 1024)) {
-            return "cannot mount";
-        }
-        WriteFileBytes(full + "/map.dtm", kPrevious);
-        FillUp(full + "/filler");
-        std::string outcome = "full: " + SaveOutcome(*map, full);
-        fs::remove(full + "/filler");
-        outcome += "; freed: " + SaveOutcome(*map, full);
-        WriteFileBytes(readOnly + "/map.dtm", kPrevious);
-        if (!test::RemountReadOnly(readOnly)) {
-            return outcome + "; cannot make read-only";
-        }
-        return outcome + "; read-only: " + SaveOutcome(*map, readOnly);
-    });
-    if (!report) {
-        GTEST_SKIP() << "this system grants no private mounts";
-    }
-    EXPECT_EQ(*report, "full: saved 0, previous kept, 0 side files; "
-                       "freed: saved 1, replaced, 0 side files; "
-                       "read-only: saved 0, previous kept, 0 side files");
-}
-
 TEST(TilemapSaveFailure, FolderInTheWayIsNotReplaced) {
     ContainerTempFolder folder;
     fs::create_directory(folder.Root() / "map.dtm");
     EXPECT_EQ(SaveQuietly(*NoisyMap(), folder.Path("map.dtm")), 0);
     EXPECT_TRUE(fs::is_directory(folder.Root() / "map.dtm"));
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"map.dtm"});
+}
+
+// A save killed at any moment leaves the old or the new file whole.
+TEST(TilemapSaveFailure, KilledSavesLeaveTheOldOrTheNewFileWholeAndTheNextSaveClearsUp) {
+    ContainerTempFolder folder;
+    const std::string path = folder.Path("big.dtm");
+    // Noise does not compress, so each save takes a while and writes about 800 kB.
+    std::mt19937 random(5);
+    const std::shared_ptr<tilemap> maps[] = {test::RandomMap(random, 512, 512, 256),
+                                             test::RandomMap(random, 512, 512, 256)};
+    std::vector<uint8_t> bytes[2];
+    const auto start = std::chrono::steady_clock::now();
+    for (int i : {1, 0}) {
+        ASSERT_EQ(SaveQuietly(*maps[i], path), 1);
+        bytes[i] = ReadFileBytes(path);
+    }
+    const auto saveTime = (std::chrono::steady_clock::now() - start) / 2;
+
+    size_t leftBehind = 0;
+    std::uniform_int_distribution<int64_t> delay(
+        0, 5 * std::chrono::duration_cast<std::chrono::microseconds>(saveTime).count() / 2);
+    for (int kill = 0; kill < 40; ++kill) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
+            while (true) {
+                Save(*maps[1], path);
+                Save(*maps[0], path);
+            }
+        }
+        ASSERT_GT(child, 0);
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::vector<uint8_t> now = ReadFileBytes(path);
+        EXPECT_TRUE(now == bytes[0] || now == bytes[1])
+            << "kill " << kill << " left " << now.size();
+        // Every save clears what the killed ones before it left, so at most the last one's
+        // side file remains.
+        EXPECT_LE(SideFilesIn(folder.Root(), ".big.dtm.").size(), 1u) << "kill " << kill;
+        leftBehind += SideFilesIn(folder.Root(), ".big.dtm.").size();
+    }
+    EXPECT_GT(leftBehind, 0u) << "no kill landed inside a save";
+    EXPECT_EQ(SaveQuietly(*maps[1], path), 1);
+    EXPECT_EQ(ReadFileBytes(path), bytes[1]);
+    EXPECT_TRUE(SideFilesIn(folder.Root(), ".big.dtm.").empty());
 }
 
 } // namespace

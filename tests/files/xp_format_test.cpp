@@ -2,6 +2,7 @@
 
 #include "files/gzip_stream.h"
 #include "files/map_limits.h"
+#include "files/map_text.h"
 #include "files/xp_format.h"
 #include "platform/memory_stream.h"
 
@@ -66,7 +67,7 @@ std::vector<uint8_t> Written(const tilemap& map) {
     return out.TakeBytes();
 }
 
-TEST(XpFormat, WritesOneLayerColumnByColumnWithNoColourMadeTransparent) {
+TEST(XpFormat, WritesOneLayerColumnByColumnWithNoColourMadeTransparentAndReadsItBack) {
     const auto map = tilemap::Create(2, 2);
     map->SetTile(0, 0, 65, 1, 2, 1);
     map->SetTile(1, 0, 66, 255, 3, 1);
@@ -83,22 +84,15 @@ TEST(XpFormat, WritesOneLayerColumnByColumnWithNoColourMadeTransparent) {
     EXPECT_EQ(std::vector<uint8_t>(file.begin(), file.begin() + 3),
               (std::vector<uint8_t>{0x1F, 0x8B, 8}));
     EXPECT_EQ(Gunzip(file), expected.Result());
-}
 
-TEST(XpFormat, ReadsBackWhatItWrites) {
+    // Noise over many of the reader's buffers comes back whole, foregrounds of 255 aside: they
+    // come back as the background's index.
     std::mt19937 random(7);
-    for (const auto& [w, h] : {std::pair{1, 1}, std::pair{3, 5}, std::pair{700, 9}}) {
-        const auto map = test::RandomMap(random, w, h, 256);
-        // Foregrounds of 255 come back as the background's index; keep them out.
-        for (size_t i = map->tmap.size() / 3; i < map->tmap.size() * 2 / 3; ++i) {
-            map->tmap[i] %= 255;
-        }
-        const XpRead read = Read(Written(*map));
-        ASSERT_NE(read.map, nullptr) << w << " x " << h;
-        EXPECT_EQ(read.map->tmapw, w);
-        EXPECT_EQ(read.map->tmaph, h);
-        EXPECT_EQ(read.map->tmap, map->tmap) << w << " x " << h;
-    }
+    const auto noise = test::RandomMap(random, 700, 9, 255);
+    const XpRead read = Read(Written(*noise));
+    ASSERT_NE(read.map, nullptr);
+    EXPECT_EQ(std::pair(read.map->tmapw, read.map->tmaph), std::pair(700, 9));
+    EXPECT_EQ(read.map->tmap, noise->tmap);
 }
 
 TEST(XpFormat, FlattensUpperLayersOverLowerOnesWhereNotTransparent) {
@@ -132,24 +126,15 @@ TEST(XpFormat, FlattensUpperLayersOverLowerOnesWhereNotTransparent) {
 }
 
 TEST(XpFormat, ColoursBecomeTheNearestIndexBelow255) {
+    // Every entry blue but 0 black, 1 white, 2 and 4 red and 255 dark grey.
     PalettePlanes palette{};
-    const auto set = [&palette](int index, Rgb color) {
-        palette[index] = color.red;
-        palette[256 + index] = color.green;
-        palette[512 + index] = color.blue;
-    };
-    for (int i = 0; i < 256; ++i) {
-        set(i, {0, 0, 255});
-    }
-    set(0, {0, 0, 0});
-    set(1, {255, 255, 255});
-    set(2, {200, 0, 0});
-    set(4, {200, 0, 0});
-    set(255, {10, 10, 10});
-    const struct {
-        Rgb color;
-        uint8_t index;
-    } cases[] = {
+    std::fill(palette.begin() + 512, palette.end(), 255);
+    palette[512] = 0;
+    palette[1] = palette[256 + 1] = palette[512 + 1] = 255;
+    palette[2] = palette[4] = 200;
+    palette[512 + 2] = palette[512 + 4] = 0;
+    palette[255] = palette[256 + 255] = palette[512 + 255] = 10;
+    const std::pair<Rgb, int> cases[] = {
         {{0, 0, 0}, 0},    {{255, 255, 255}, 1},
         {{190, 10, 0}, 2}, {{100, 100, 100}, 0}, // as near black as (200, 0, 0)
         {{10, 10, 10}, 0},                       // 255 means no colour and is never chosen
@@ -157,9 +142,8 @@ TEST(XpFormat, ColoursBecomeTheNearestIndexBelow255) {
     };
     ColorMatcher matcher(palette);
     for (int pass = 0; pass < 2; ++pass) { // the second pass answers from the matcher's table
-        for (const auto& c : cases) {
-            EXPECT_EQ(matcher.Nearest(c.color), c.index)
-                << int{c.color.red} << "," << int{c.color.green} << "," << int{c.color.blue};
+        for (const auto& [color, index] : cases) {
+            EXPECT_EQ(matcher.Nearest(color), index) << int{color.red} << "," << int{color.green};
         }
     }
 }
@@ -232,6 +216,22 @@ TEST(XpFormat, RefusesDamagedShortAndOversizedImages) {
     EXPECT_EQ(Read(Gzip(one(65)), 1).messages,
               std::vector<std::string>{"There is no layer 1: the .xp image has 1 layer, counted "
                                        "from 0."});
+}
+
+TEST(MapText, AnsiFileRowsWriteReaderControlBytesAsSpaces) {
+    const std::string glyphs = {0, 7, 8, 9, 10, 13, 26, 27, 127, '\xFF'};
+    const auto map = tilemap::Create(static_cast<int32_t>(glyphs.size()), 1);
+    map->InsertString(0, 0, glyphs, 0, 0, 0, 1, 0);
+    EXPECT_EQ(AnsiRow(*map, 0, PalettePlanes{}, AnsiTarget::File),
+              "\x1b[38;2;0;0;0;48;2;0;0;0m \x07      \x7F\xFF\x1b[0m\r\n");
+}
+
+TEST(MapText, TextRowsAreUtf8WithNulAsSpace) {
+    const auto map = tilemap::Create(5, 2);
+    const std::string glyphs = {0, 'z', '\xB0', '\xFF', 1};
+    map->InsertString(0, 1, glyphs, 0, 0, 0, 1, 0);
+    EXPECT_EQ(TextRow(*map, 0), "     \n");
+    EXPECT_EQ(TextRow(*map, 1), " z\u2591\u00A0\u263A\n");
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "platform/memory_stream.h"
 #include "png_test_files.h"
+#include "scratch_dir.h"
+#include "support/peak_memory.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +12,9 @@
 #include <fstream>
 #include <random>
 #include <stdexcept>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace dm {
 namespace {
@@ -20,6 +24,14 @@ using test::EncodePng;
 std::shared_ptr<TPixmap> LoadBytes(const std::vector<uint8_t>& bytes) {
     TMemoryStream stream(bytes);
     return LoadPixmap(stream);
+}
+
+std::vector<uint32_t> Pixels(const TPixmap& p) {
+    std::vector<uint32_t> out;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+            out.push_back(p.ReadPixel(x, y));
+    return out;
 }
 
 std::vector<uint8_t> Encode(const TPixmap& p, int compression) {
@@ -63,8 +75,8 @@ TEST(PngLoad, GreyLoadsAsI8) {
     EXPECT_EQ(p->width, 3);
     EXPECT_EQ(p->height, 2);
     EXPECT_EQ(p->pitch, 4);
-    EXPECT_EQ(test::Pixels(*p), (std::vector<uint32_t>{0xFF000000, 0xFF808080, 0xFFFFFFFF,
-                                                       0xFF070707, 0xFF080808, 0xFF090909}));
+    EXPECT_EQ(Pixels(*p), (std::vector<uint32_t>{0xFF000000, 0xFF808080, 0xFFFFFFFF, 0xFF070707,
+                                                 0xFF080808, 0xFF090909}));
 }
 
 TEST(PngLoad, GreyBelowEightBitsIsExpanded) {
@@ -101,7 +113,7 @@ TEST(PngLoad, PaletteLoadsAsRgbOrWithAlphaAsRgba) {
     auto q = LoadBytes(EncodePng(picture));
     ASSERT_TRUE(q);
     EXPECT_EQ(q->format, PF_RGBA8888);
-    EXPECT_EQ(test::Pixels(*q), (std::vector<uint32_t>{0xFFFAF0E6, 0x8028323C, 0x000A141E}));
+    EXPECT_EQ(Pixels(*q), (std::vector<uint32_t>{0xFFFAF0E6, 0x8028323C, 0x000A141E}));
 }
 
 TEST(PngLoad, SixteenBitRgbIsCutToEightBits) {
@@ -110,7 +122,7 @@ TEST(PngLoad, SixteenBitRgbIsCutToEightBits) {
     auto p = LoadBytes(EncodePng(picture));
     ASSERT_TRUE(p);
     EXPECT_EQ(p->format, PF_RGB888);
-    EXPECT_EQ(test::Pixels(*p), (std::vector<uint32_t>{0xFF123456, 0xFFABCDEF}));
+    EXPECT_EQ(Pixels(*p), (std::vector<uint32_t>{0xFF123456, 0xFFABCDEF}));
 }
 
 TEST(PngLoad, TransparencyAndGreyAlphaLoadAsRgba) {
@@ -121,14 +133,14 @@ TEST(PngLoad, TransparencyAndGreyAlphaLoadAsRgba) {
     auto p = LoadBytes(EncodePng(grey));
     ASSERT_TRUE(p);
     EXPECT_EQ(p->format, PF_RGBA8888);
-    EXPECT_EQ(test::Pixels(*p), (std::vector<uint32_t>{0x00323232, 0xFF333333, 0x00323232}));
+    EXPECT_EQ(Pixels(*p), (std::vector<uint32_t>{0x00323232, 0xFF333333, 0x00323232}));
 
     auto greyAlpha = test::Picture(2, 1, PNG_COLOR_TYPE_GRAY_ALPHA);
     greyAlpha.rows = {9, 200, 250, 0};
     auto q = LoadBytes(EncodePng(greyAlpha));
     ASSERT_TRUE(q);
     EXPECT_EQ(q->format, PF_RGBA8888);
-    EXPECT_EQ(test::Pixels(*q), (std::vector<uint32_t>{0xC8090909, 0x00FAFAFA}));
+    EXPECT_EQ(Pixels(*q), (std::vector<uint32_t>{0xC8090909, 0x00FAFAFA}));
 
     auto rgb = test::Picture(2, 1, PNG_COLOR_TYPE_RGB);
     rgb.rows = {1, 2, 3, 4, 5, 6};
@@ -139,7 +151,7 @@ TEST(PngLoad, TransparencyAndGreyAlphaLoadAsRgba) {
     auto r = LoadBytes(EncodePng(rgb));
     ASSERT_TRUE(r);
     EXPECT_EQ(r->format, PF_RGBA8888);
-    EXPECT_EQ(test::Pixels(*r), (std::vector<uint32_t>{0xFF010203, 0x00040506}));
+    EXPECT_EQ(Pixels(*r), (std::vector<uint32_t>{0xFF010203, 0x00040506}));
 
     auto greyAlpha16 = test::Picture(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 16);
     greyAlpha16.rows = {0x40, 0x99, 0x80, 0x11};
@@ -286,7 +298,7 @@ BandRead ReadBands(const std::vector<uint8_t>& bytes, int bandRows) {
         [&](const TPixmap& band, int firstRow) {
             read.bands.emplace_back(firstRow, band.height);
             read.format = band.format;
-            const std::vector<uint32_t> rows = test::Pixels(band);
+            const std::vector<uint32_t> rows = Pixels(band);
             read.pixels.insert(read.pixels.end(), rows.begin(), rows.end());
         });
     return read;
@@ -320,7 +332,7 @@ TEST(PngBands, RowsEqualTheWholePictureInEveryFormat) {
             EXPECT_EQ(read.layouts[0].height, whole->height);
             EXPECT_EQ(read.layouts[0].format, whole->format);
             EXPECT_EQ(read.format, whole->format);
-            EXPECT_EQ(read.pixels, test::Pixels(*whole));
+            EXPECT_EQ(read.pixels, Pixels(*whole));
             // Bands follow each other without gaps; an interlaced picture comes whole.
             const int expectedRows = f == 4 ? whole->height : std::min(bandRows, whole->height);
             int next = 0;
@@ -389,7 +401,7 @@ TEST(PngSave, RoundTripsEveryFormat) {
         EXPECT_EQ(loaded->format, c.loadedFormat);
         EXPECT_EQ(loaded->width, 7);
         EXPECT_EQ(loaded->height, 5);
-        EXPECT_EQ(test::Pixels(*loaded), test::Pixels(*original)) << "format " << c.format;
+        EXPECT_EQ(Pixels(*loaded), Pixels(*original)) << "format " << c.format;
     }
 }
 
@@ -415,7 +427,7 @@ TEST(PngSave, WindowsAndCompressionLevels) {
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->width, 4);
     EXPECT_EQ(loaded->height, 3);
-    EXPECT_EQ(test::Pixels(*loaded), test::Pixels(*window));
+    EXPECT_EQ(Pixels(*loaded), Pixels(*window));
 
     // Levels outside 0-9 are clamped, not refused; level 0 stores without compressing.
     auto flat = TPixmap::Create(64, 64, PF_RGBA8888, 4);
@@ -426,8 +438,8 @@ TEST(PngSave, WindowsAndCompressionLevels) {
     EXPECT_EQ(packed, Encode(*flat, 9));
     EXPECT_GT(stored.size(), 64u * 64u * 4u);
     EXPECT_LT(packed.size(), 1000u);
-    EXPECT_EQ(test::Pixels(*LoadBytes(stored)), test::Pixels(*flat));
-    EXPECT_EQ(test::Pixels(*LoadBytes(packed)), test::Pixels(*flat));
+    EXPECT_EQ(Pixels(*LoadBytes(stored)), Pixels(*flat));
+    EXPECT_EQ(Pixels(*LoadBytes(packed)), Pixels(*flat));
 }
 
 TEST(PngSave, StreamFailuresReachTheCaller) {
@@ -483,13 +495,13 @@ TEST_F(PngFiles, SaveAndLoadThroughFiles) {
 
     auto loaded = LoadPixmap(path);
     ASSERT_TRUE(loaded);
-    EXPECT_EQ(test::Pixels(*loaded), test::Pixels(*original));
+    EXPECT_EQ(Pixels(*loaded), Pixels(*original));
 
     // An existing file is replaced, not appended to.
     auto small = Varied(1, 1, PF_I8);
     ASSERT_TRUE(WritePixmapPNG(*small, path, 8));
     EXPECT_EQ(std::filesystem::file_size(path), Encode(*small, 8).size());
-    EXPECT_EQ(test::Pixels(*LoadPixmap(path)), test::Pixels(*small));
+    EXPECT_EQ(Pixels(*LoadPixmap(path)), Pixels(*small));
 }
 
 TEST_F(PngFiles, MissingFilesAndFoldersFail) {
@@ -511,6 +523,138 @@ TEST(PngSave, FullDiskThrowsWriteException) {
     EXPECT_THROW(WritePixmapPNG(*p, "/dev/full", 0), TStreamWriteException);
     auto tiny = Varied(1, 1, PF_I8);
     EXPECT_THROW(WritePixmapPNG(*tiny, "/dev/full", 9), TStreamWriteException);
+}
+
+constexpr uint64_t kGiB = uint64_t{1} << 30;
+constexpr long kEndChunkBytes = 12;
+constexpr long kHeaderEnd = 8 + 12 + 13;
+
+// A 3 x 2 RGB picture whose every byte differs.
+test::PngPicture SmallRgb() {
+    test::PngPicture picture = test::Picture(3, 2, PNG_COLOR_TYPE_RGB);
+    for (int i = 0; i < 18; ++i)
+        picture.rows.push_back(static_cast<uint8_t>(10 + i * 13));
+    return picture;
+}
+
+const std::vector<uint32_t> kSmallRgbPixels = {0xFF0A1724, 0xFF313E4B, 0xFF586572,
+                                               0xFF7F8C99, 0xFFA6B3C0, 0xFFCDDAE7};
+
+// The file with extra bytes put in `at` bytes from its start, or from its end when negative.
+std::vector<uint8_t> Inserted(std::vector<uint8_t> png, long at,
+                              const std::vector<uint8_t>& extra) {
+    png.insert(at < 0 ? png.end() + at : png.begin() + at, extra.begin(), extra.end());
+    return png;
+}
+
+// The length and type that open a chunk, and a few bytes of the data it claims.
+std::vector<uint8_t> ChunkStart(uint32_t length, const std::string& type) {
+    std::vector<uint8_t> out;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<uint8_t>(length >> shift));
+    out.insert(out.end(), type.begin(), type.end());
+    out.insert(out.end(), {'k', 'e', 'y', 0, 0, 0, 0, 0});
+    return out;
+}
+
+std::vector<uint32_t> LoadedPixels(const std::vector<uint8_t>& bytes) {
+    const auto picture = LoadBytes(bytes);
+    return picture ? Pixels(*picture) : std::vector<uint32_t>{};
+}
+
+TEST(PngHostileInput, EveryReaderStopsAfterTheLastRow) {
+    const ScratchDir folder;
+    // The 8 GiB of zeros make a file of about 8.5 MB that takes the old decoder most of a minute.
+    for (const uint64_t zeros : {uint64_t{0}, 8 * kGiB}) {
+        SCOPED_TRACE(zeros);
+        const std::vector<uint8_t> png = test::PngWithDataPastLastRow(SmallRgb(), zeros);
+        EXPECT_EQ(LoadedPixels(png), kSmallRgbPixels);
+
+        const auto fromFile =
+            LoadPixmap(folder.Write("zeros.png", std::string(png.begin(), png.end())));
+        ASSERT_TRUE(fromFile);
+        EXPECT_EQ(Pixels(*fromFile), kSmallRgbPixels);
+
+        TMemoryStream banded(png);
+        std::vector<uint32_t> pixels;
+        EXPECT_TRUE(ReadPngBands(banded, 1, nullptr, [&pixels](const TPixmap& band, int) {
+            const std::vector<uint32_t> row = Pixels(band);
+            pixels.insert(pixels.end(), row.begin(), row.end());
+        }));
+        EXPECT_EQ(pixels, kSmallRgbPixels);
+    }
+}
+
+TEST(PngHostileInput, SkippedChunksChangeNoPixelAndWhatFollowsTheLastRowIsStillChecked) {
+    // 2 GiB of zeros after the rows fill three IDAT chunks; the rows end in the first.
+    const std::vector<uint8_t> png = test::PngWithDataPastLastRow(SmallRgb(), 2 * kGiB);
+    const std::vector<uint8_t> comment = test::PngChunk("tEXt", {'k', 0, 'v'});
+    std::vector<uint8_t> badComment = comment;
+    badComment.back() ^= 1;
+    std::vector<uint8_t> lastDataFlipped = png;
+    lastDataFlipped[png.size() - kEndChunkBytes - 100] ^= 0x20;
+    std::vector<uint8_t> lastChecksumFlipped = png;
+    lastChecksumFlipped[png.size() - kEndChunkBytes - 1] ^= 1;
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"whole", png, true},
+        {"junk after the end", Inserted(png, static_cast<long>(png.size()), {'j', 'k'}), true},
+        {"comment before the end", Inserted(png, -kEndChunkBytes, comment), true},
+        // The loader passes over damaged ancillary chunks, as it always has.
+        {"damaged comment", Inserted(png, -kEndChunkBytes, badComment), true},
+        {"gamma", Inserted(png, kHeaderEnd, test::PngChunk("gAMA", {0, 0, 0x27, 0x10})), true},
+        {"significant bits", Inserted(png, kHeaderEnd, test::PngChunk("sBIT", {4, 4, 4})), true},
+        {"background", Inserted(png, kHeaderEnd, test::PngChunk("bKGD", {0, 9, 0, 9, 0, 9})), true},
+        {"private", Inserted(png, kHeaderEnd, test::PngChunk("prIv", std::vector<uint8_t>(40, 7))),
+         true},
+        {"no end chunk", {png.begin(), png.end() - kEndChunkBytes}, false},
+        {"end chunk cut short", {png.begin(), png.end() - 1}, false},
+        {"damaged data past the rows", lastDataFlipped, false},
+        {"damaged checksum past the rows", lastChecksumFlipped, false},
+        {"second header", Inserted(png, -kEndChunkBytes, test::PngChunk("IHDR", {0, 0, 0, 1})),
+         false},
+        {"unknown critical chunk", Inserted(png, -kEndChunkBytes, test::PngChunk("QUIT", {})),
+         false},
+        {"overlong chunk", Inserted(png, -kEndChunkBytes, ChunkStart(0x80000000u, "tEXt")), false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LoadedPixels(c.bytes), c.loads ? kSmallRgbPixels : std::vector<uint32_t>{})
+            << c.what;
+    }
+}
+
+TEST(PngHostileInput, ALengthClaimedByAnAncillaryChunkIsNeverAllocated) {
+    if (!test::PeakMemory::Reset())
+        GTEST_SKIP() << "the peak resident memory cannot be read or reset here";
+    const std::vector<uint8_t> png = EncodePng(SmallRgb());
+    for (const char* type :
+         {"tEXt", "zTXt", "iTXt", "sPLT", "iCCP", "eXIf", "pCAL", "sCAL", "gAMA", "prIv"}) {
+        ASSERT_TRUE(test::PeakMemory::Reset());
+        const int64_t before = test::PeakMemory::Peak();
+        EXPECT_TRUE(LoadedPixels(Inserted(png, kHeaderEnd, ChunkStart(0x7FFFFFF0u, type))).empty())
+            << type;
+        EXPECT_LT(test::PeakMemory::Peak() - before, 64 << 20) << type;
+    }
+}
+
+TEST(PngHostileInput, InterlacedPicturesOfEverySmallSizeLoadWhole) {
+    // Passes without columns or rows are where the decoder's count of rows could go wrong.
+    for (uint32_t width = 1; width <= 10; ++width) {
+        for (uint32_t height = 1; height <= 10; ++height) {
+            test::PngPicture picture = test::Picture(width, height, PNG_COLOR_TYPE_GRAY);
+            picture.interlaced = true;
+            std::vector<uint32_t> expected;
+            for (uint32_t i = 0; i < width * height; ++i) {
+                picture.rows.push_back(static_cast<uint8_t>(i * 29 + 3));
+                expected.push_back(0xFF000000u | picture.rows.back() * 0x010101u);
+            }
+            EXPECT_EQ(LoadedPixels(EncodePng(picture)), expected) << width << " x " << height;
+        }
+    }
 }
 
 } // namespace

@@ -44,14 +44,6 @@ void PutBigEndian(std::vector<uint8_t>& out, uint32_t value) {
 
 } // namespace
 
-std::vector<uint32_t> Pixels(const TPixmap& pixmap) {
-    std::vector<uint32_t> pixels;
-    for (int y = 0; y < pixmap.height; ++y)
-        for (int x = 0; x < pixmap.width; ++x)
-            pixels.push_back(pixmap.ReadPixel(x, y));
-    return pixels;
-}
-
 std::vector<uint8_t> EncodePng(const PngPicture& picture) {
     std::vector<uint8_t> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -108,18 +100,9 @@ std::vector<uint8_t> PngWithDataPastLastRow(const PngPicture& picture, uint64_t 
     const std::vector<uint8_t> piece = deflated(zeros.data(), kPiece, Z_FULL_FLUSH);
     uLong adler = adler32(1, raw.data(), static_cast<uInt>(raw.size()));
     const uLong pieceAdler = adler32(1, zeros.data(), static_cast<uInt>(kPiece));
-    for (uint64_t left = extraZeros; left > 0;) {
-        if (left >= kPiece) {
-            stream.insert(stream.end(), piece.begin(), piece.end());
-            adler = adler32_combine(adler, pieceAdler, kPiece);
-            left -= kPiece;
-        } else {
-            const std::vector<uint8_t> tail =
-                deflated(zeros.data(), static_cast<size_t>(left), Z_FULL_FLUSH);
-            stream.insert(stream.end(), tail.begin(), tail.end());
-            adler = adler32(adler, zeros.data(), static_cast<uInt>(left));
-            left = 0;
-        }
+    for (uint64_t left = extraZeros; left >= kPiece; left -= kPiece) {
+        stream.insert(stream.end(), piece.begin(), piece.end());
+        adler = adler32_combine(adler, pieceAdler, kPiece);
     }
     const std::vector<uint8_t> finish = deflated(nullptr, 0, Z_FINISH);
     deflateEnd(&zip);

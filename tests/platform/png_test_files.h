@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/pixmap.h"
-
 #include <png.h>
 
 #include <cstdint>
@@ -37,9 +35,6 @@ inline PngPicture Picture(uint32_t width, uint32_t height, int colorType, int bi
     return picture;
 }
 
-// Every pixel of the pixmap as ReadPixel gives it, row by row.
-std::vector<uint32_t> Pixels(const TPixmap& pixmap);
-
 // The bytes of a PNG file holding the picture; empty when libpng refuses it.
 std::vector<uint8_t> EncodePng(const PngPicture& picture);
 
@@ -47,8 +42,8 @@ std::vector<uint8_t> EncodePng(const PngPicture& picture);
 std::vector<uint8_t> PngChunk(const std::string& type, const std::vector<uint8_t>& data);
 
 // A PNG of an 8-bit, non-interlaced picture without palette whose compressed image data go on
-// after the last row with extraZeros more zero bytes in the same stream, in IDAT chunks of at most
-// 1 MiB. A decoder needs only the rows; the rest is what a hostile file adds.
+// after the last row with extraZeros (whole mebibytes) more zero bytes in the same stream, in IDAT
+// chunks of at most 1 MiB. A decoder needs only the rows; the rest is what a hostile file adds.
 std::vector<uint8_t> PngWithDataPastLastRow(const PngPicture& picture, uint64_t extraZeros);
 
 // A signature and an IHDR chunk claiming the given size for an 8-bit RGB picture, then one small

@@ -1,48 +1,43 @@
-#include "platform/graphics.h"
-#include "platform/png_codec.h"
-#include "platform/polled_input.h"
 #include "platform/replay_script.h"
-#include "scratch_dir.h"
+
+#include "platform/graphics.h"
+#include "platform/key_codes.h"
+#include "platform/polled_input.h"
 #include "support/headless_window.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace dm {
 namespace {
 
 TEST(ReplayScript, LinesBecomeStepsAtTheirFrames) {
-    const ReplayParseResult parsed = ParseReplayScript("# a session\n"
-                                                       "press 78\n"
-                                                       "\n"
-                                                       "frame 3\r\n"
-                                                       "  move -4 12\n"
-                                                       "answer maps/a b.dtm\n"
-                                                       "answer\n"
-                                                       "answer /abs\n"
-                                                       "frame 3\n"
-                                                       "screenshot shot.png\n"
-                                                       "choose 1\n"
-                                                       "end\n",
-                                                       "/home/user");
+    const ReplayParseResult parsed =
+        ParseReplayScript("# a session\npress 78\n\nframe 3\r\n  move -4 12\nanswer maps/a b.dtm\n"
+                          "answer\nanswer /abs\nframe 3\nscreenshot shot.png\nchoose 1\nend\n",
+                          "/home/user");
     ASSERT_TRUE(parsed.script) << parsed.error;
     const std::vector<ReplayStep>& steps = parsed.script->steps;
-    ASSERT_EQ(steps.size(), 9u);
-    EXPECT_EQ(steps[0].action, ReplayAction::KeyDown);
-    EXPECT_EQ(steps[1].action, ReplayAction::KeyUp);
-    EXPECT_EQ(steps[1].value, 78);
-    EXPECT_EQ(steps[1].frame, 0);
-    EXPECT_EQ(steps[2].frame, 3);
-    EXPECT_EQ(steps[2].value, -4);
-    EXPECT_EQ(steps[2].value2, 12);
-    EXPECT_EQ(steps[3].text, "/home/user/maps/a b.dtm");
-    EXPECT_EQ(steps[4].text, "");
-    EXPECT_EQ(steps[5].text, "/abs");
-    EXPECT_EQ(steps[6].text, "/home/user/shot.png");
-    EXPECT_EQ(steps[7].value, 1);
-    EXPECT_EQ(steps[8].action, ReplayAction::End);
+    using Step = std::tuple<int64_t, ReplayAction, std::string>;
+    std::vector<Step> read;
+    for (const ReplayStep& step : steps) {
+        read.emplace_back(step.frame, step.action, step.text);
+    }
+    using A = ReplayAction;
+    EXPECT_EQ(read, (std::vector<Step>{{0, A::KeyDown, ""},
+                                       {0, A::KeyUp, ""},
+                                       {3, A::Move, ""},
+                                       {3, A::Answer, "/home/user/maps/a b.dtm"},
+                                       {3, A::Answer, ""},
+                                       {3, A::Answer, "/abs"},
+                                       {3, A::Screenshot, "/home/user/shot.png"},
+                                       {3, A::Choose, ""},
+                                       {3, A::End, ""}}));
+    EXPECT_EQ(std::tuple(steps[1].value, steps[2].value, steps[2].value2, steps[7].value),
+              std::tuple(78, -4, 12, 1));
 }
 
 TEST(ReplayScript, TheFirstBadLineRefusesTheScript) {
@@ -65,50 +60,121 @@ TEST(ReplayScript, TheFirstBadLineRefusesTheScript) {
     }
 }
 
-TEST(HeadlessDriver, AnswersBoxesScreenshotsAndTheEndComeFromTheScript) {
-    ScratchDir dir;
-    test::HeadlessWindow window(4, 2, R"(
-        answer first.dtm
-        choose 1
-        choose 2
-        frame 2
-        screenshot shot.png
-        end
-        frame 9
-        press 65
-    )",
-                                dir.Path());
-    HeadlessDriver& driver = window.Driver();
-    EXPECT_EQ(driver.RequestFile({"Open Tilemap", "Duskmarch Tilemaps:dtm;All Files:*", false, ""}),
-              dir.Path() + "/first.dtm");
-    EXPECT_EQ(driver.RequestFile({"Save Tilemap As", "PNG Image:png", true, "Untitled"}), "");
-    EXPECT_EQ(driver.ShowMessageBox(MessageBoxKind::Confirm, "Duskmarch", "Sure?", true), 1);
-    EXPECT_EQ(driver.ShowMessageBox(MessageBoxKind::Confirm, "Duskmarch", "No third button", false),
-              -1);
-    EXPECT_EQ(driver.ShowMessageBox(MessageBoxKind::Notify, "T", "nothing queued", false), -1);
-    EXPECT_EQ(window.Log(), "requester open Open Tilemap [Duskmarch Tilemaps:dtm;All Files:*] \n"
-                            "requester save Save Tilemap As [PNG Image:png] Untitled\n"
-                            "messagebox confirm Duskmarch: Sure?\n"
-                            "messagebox confirm Duskmarch: No third button\n"
-                            "messagebox notify T: nothing queued\n");
-
-    Flip(0);
-    Flip(0);
-    SetColor(255, 0, 0);
-    DrawRect(1, 0, 2, 1);
-    EXPECT_THROW(Flip(0), ReplayFinished); // "end" stops after frame 2 is shown
-    const auto shot = LoadPixmap(dir.File("shot.png"));
-    ASSERT_NE(shot, nullptr);
-    EXPECT_EQ(shot->ReadPixel(0, 0), 0xFF000000u);
-    EXPECT_EQ(shot->ReadPixel(2, 0), 0xFFFF0000u);
-    EXPECT_EQ(shot->ReadPixel(2, 1), 0xFF000000u);
-}
-
+// Requester answers, message box choices and screenshots are taken with the requesters and the
+// end-to-end session.
 TEST(HeadlessDriver, AScriptWithoutEndStopsAfterItsLastFrame) {
     test::HeadlessWindow window(4, 4, "frame 1\npress 65\n");
     Flip(0);
     EXPECT_THROW(Flip(0), ReplayFinished);
     EXPECT_EQ(TakeKeyHits(65), 1);
+}
+
+TEST(FramePacing, SixtyFramesTakeOneSecondWithSixteenOrSeventeenMillisecondsEach) {
+    test::HeadlessWindow window(8, 8);
+    HeadlessDriver& driver = window.Driver();
+    const int64_t start = driver.Millisecs();
+    for (int i = 0; i < 120; ++i) {
+        const int64_t before = driver.Millisecs();
+        Flip(-1);
+        const int64_t length = driver.Millisecs() - before;
+        EXPECT_TRUE(length == 16 || length == 17) << length;
+        if (i == 59) {
+            EXPECT_EQ(driver.Millisecs() - start, 1000);
+        }
+    }
+    EXPECT_EQ(driver.Millisecs() - start, 2000);
+
+    // An explicit sync interval skips the pacing.
+    for (int i = 0; i < 10; ++i) {
+        Flip(0);
+    }
+    EXPECT_EQ(driver.Millisecs() - start, 2000);
+    EXPECT_EQ(driver.FrameNumber(), 130);
+}
+
+TEST(FramePacing, ALateFrameIsShownAtOnceAndTheNextIsNotShortened) {
+    test::HeadlessWindow window(8, 8);
+    HeadlessDriver& driver = window.Driver();
+    Flip(-1);
+    Flip(-1);
+    const int64_t beforeSlowFrame = driver.Millisecs();
+    driver.Delay(40); // the frame's own work
+    Flip(-1);
+    EXPECT_EQ(driver.Millisecs(), beforeSlowFrame + 40);
+    Flip(-1);
+    const int64_t next = driver.Millisecs() - beforeSlowFrame - 40;
+    EXPECT_TRUE(next == 16 || next == 17) << next;
+}
+
+// Flip(0) presents a frame and moves the script on to the next frame's events.
+
+TEST(PolledInput, HeldKeysCountOneHitTypedControlKeysQueueTheirCharacterAndFlushesForget) {
+    test::HeadlessWindow window(64, 64,
+                                "key down 65\nkey down 65\n"
+                                "frame 1\nkey up 65\npress 13\nkey down 160\n"
+                                "frame 2\npress 65\npress 65\nkey up 160\n"
+                                "frame 3\nkey down 70\nchar 97\npress 9\n");
+    EXPECT_EQ(IsKeyDown(65), 1);
+    EXPECT_EQ(TakeKeyHits(65), 1); // the second down of a held key is a repeat
+    EXPECT_EQ(TakeKeyHits(65), 0);
+    EXPECT_EQ(NextChar(), 0); // letters come only as typed characters
+    Flip(0);
+    EXPECT_EQ(IsKeyDown(65), 0);
+    EXPECT_EQ(TakeKeyHits(13), 1);
+    EXPECT_EQ(NextChar(), 13);
+    EXPECT_EQ(IsKeyDown(kKeyLeftShift), 1);
+    EXPECT_EQ(IsKeyDown(16), 0);
+    Flip(0);
+    EXPECT_EQ(TakeKeyHits(65), 2);
+    EXPECT_EQ(IsKeyDown(kKeyLeftShift), 0);
+    Flip(0);
+    FlushKeyState();
+    EXPECT_EQ(IsKeyDown(70) + TakeKeyHits(70) + TakeKeyHits(9) + NextChar(), 0);
+}
+
+TEST(PolledInput, AFullCharacterQueueDropsWhatFollows) {
+    std::string script;
+    for (int i = 0; i < 300; ++i) {
+        script += "char " + std::to_string(1 + i % 255) + "\n";
+    }
+    test::HeadlessWindow window(64, 64, script);
+    for (int i = 0; i < 256; ++i) {
+        ASSERT_EQ(NextChar(), 1 + i % 255) << i;
+    }
+    EXPECT_EQ(NextChar(), 0);
+}
+
+TEST(PolledInput, MouseButtonsPositionsAndTheWheel) {
+    test::HeadlessWindow window(
+        64, 64,
+        "move 10 20\nbutton down 1\nbutton down 1\nmove -5 -7\nwheel 3\nwheel -1\n"
+        "frame 1\nbutton up 1\nbutton down 3\n");
+    // A drag outside the window keeps reporting.
+    EXPECT_EQ(std::tuple(MouseXPos(), MouseYPos(), MouseWheelPos()), std::tuple(-5, -7, 2));
+    EXPECT_EQ(IsMouseDown(kMouseLeft), 1);
+    EXPECT_EQ(TakeMouseHits(kMouseLeft), 1);
+    Flip(0);
+    EXPECT_EQ(IsMouseDown(kMouseLeft), 0);
+    EXPECT_EQ(IsMouseDown(kMouseMiddle), 1);
+    FlushMouseState();
+    EXPECT_EQ(IsMouseDown(kMouseMiddle) + TakeMouseHits(kMouseMiddle) + MouseWheelPos(), 0);
+    EXPECT_EQ(MouseXPos(), -5);
+}
+
+TEST(PolledInput, CloseRequestIsTakenOnceAndFocusChangesForgetEverything) {
+    test::HeadlessWindow window(
+        64, 64,
+        "close\n"
+        "frame 1\nkey down 66\npress 67\nchar 100\nbutton down 2\nfocus lost\n"
+        "frame 2\nkey down 68\nfocus gained\n");
+    EXPECT_EQ(TakeTerminateRequest(), 1);
+    EXPECT_EQ(TakeTerminateRequest(), 0);
+    Flip(0);
+    EXPECT_EQ(IsSuspended(), 1);
+    EXPECT_EQ(IsKeyDown(66) + TakeKeyHits(67) + NextChar() + IsMouseDown(kMouseRight), 0);
+    Flip(0);
+    EXPECT_EQ(IsSuspended(), 0);
+    EXPECT_EQ(IsKeyDown(68), 0);
 }
 
 } // namespace

@@ -83,24 +83,6 @@ TEST(SoftwareRenderer, AlphaTestPassesFromOneHalfAndTintsByTheDrawingColour) {
     EXPECT_EQ(drawn->ReadPixel(2, 0), 0xFF641906u);
 }
 
-TEST(SoftwareRenderer, ScaleEnlargesRectanglesAndFramesButNotPositions) {
-    std::shared_ptr<TPixmap> glyph = Picture(8, 8, PF_RGB888, 0xFFFFFFFFu);
-    glyph->WritePixel(0, 0, 0xFF000000u);
-    const auto image = TImage::Load(glyph, kImageMasked, MaskColor{});
-    test::HeadlessWindow window(64, 32);
-    SetDrawScale(2, 2);
-    DrawFrame(*image, 16, 0, 0);
-    std::set<std::pair<int, int>> expected = Block(16, 0, 32, 16);
-    for (const auto& masked : Block(16, 0, 18, 2)) {
-        expected.erase(masked);
-    }
-    EXPECT_EQ(Lit(*window.Present()), expected);
-
-    SetDrawScale(2, 2);
-    DrawRect(0, 0, 8, 8);
-    EXPECT_EQ(Lit(*window.Present()), Block(0, 0, 16, 16));
-}
-
 TEST(SoftwareRenderer, RowAndColumnLinesCoverTheirPixelsInEitherDirection) {
     test::HeadlessWindow window(16, 16);
     struct Case {

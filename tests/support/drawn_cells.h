@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/frame_list.h"
-#include "render/display.h"
 
 #include <cstdint>
 #include <string>
@@ -35,13 +34,6 @@ inline DrawnCell DrawnAt(const FrameList& frame, int cellWidth, int cellHeight, 
     return cell;
 }
 
-inline DrawnCell ForegroundAt(const FrameList& frame, const Display& display, int cellX,
-                              int cellY) {
-    const int scale = display.config.scale;
-    return DrawnAt(frame, display.tileset.GlyphWidth * scale, display.tileset.GlyphHeight * scale,
-                   cellX, cellY);
-}
-
 // The glyphs drawn along a screen row from cellX on, as text; cells showing no glyph become
 // spaces.
 inline std::string TextAt(const FrameList& frame, int cellWidth, int cellHeight, int cellX,
@@ -52,13 +44,6 @@ inline std::string TextAt(const FrameList& frame, int cellWidth, int cellHeight,
         text += glyph < 0 ? ' ' : static_cast<char>(glyph);
     }
     return text;
-}
-
-inline std::string TextAt(const FrameList& frame, const Display& display, int cellX, int cellY,
-                          int length) {
-    const int scale = display.config.scale;
-    return TextAt(frame, display.tileset.GlyphWidth * scale, display.tileset.GlyphHeight * scale,
-                  cellX, cellY, length);
 }
 
 } // namespace dm::test

