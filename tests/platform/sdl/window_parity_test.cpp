@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <iostream>
 #include <memory>
 #include <string>
 
@@ -34,9 +37,37 @@ std::shared_ptr<tilemap> EveryGlyph() {
     return map;
 }
 
+// Flips what was drawn and counts the pixels in which the window differs from the software
+// rendering of the same frame; on a difference both pictures and a map of the differing pixels
+// are written beside the test, named after `name`.
+int PresentAndCompare(SdlDriver& driver, const std::string& name) {
+    const FrameList recorded = CurrentGraphics()->frame;
+    Flip(0);
+    const std::shared_ptr<TPixmap> window = driver.LastFrame();
+    std::shared_ptr<TPixmap> software = TPixmap::Create(kWidth, kHeight, PF_RGBA8888, 4);
+    software->ClearPixels(0xFF000000u);
+    RasterizeFrame(recorded, *software);
+    std::shared_ptr<TPixmap> difference = TPixmap::Create(kWidth, kHeight, PF_RGB888, 4);
+    int differing = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const bool differs = (window->ReadPixel(x, y) ^ software->ReadPixel(x, y)) & 0xFFFFFF;
+            differing += differs ? 1 : 0;
+            difference->WritePixel(x, y, differs ? 0xFFFFFFFFu : 0xFF000000u);
+        }
+    }
+    if (differing > 0) {
+        WritePixmapPNG(*window->Convert(PF_RGB888), name + "_window.png", 6);
+        WritePixmapPNG(*software->Convert(PF_RGB888), name + "_software.png", 6);
+        WritePixmapPNG(*difference, name + "_difference.png", 6);
+    }
+    return differing;
+}
+
 // The real window under the desktop driver draws maps at scale one and two, with the shipped
 // tileset and palette, and straight lines and rectangles, pixel for pixel as the software renderer
-// draws the same frame. On a difference both pictures are written beside the test.
+// draws the same frame. Slanted lines are left to each rasteriser; their differences are counted
+// and reported.
 TEST(RealWindow, MapsAtScaleOneAndTwoAndStraightLinesMatchTheSoftwareRenderer) {
     const auto driver = std::make_shared<SdlDriver>();
     SetSystemDriver(driver);
@@ -67,23 +98,22 @@ TEST(RealWindow, MapsAtScaleOneAndTwoAndStraightLinesMatchTheSoftwareRenderer) {
     SetColor(255, 255, 255);
     DrawRect(700, 500, 37, 11);
 
-    const FrameList recorded = CurrentGraphics()->frame;
-    Flip(0);
-    const std::shared_ptr<TPixmap> window = driver->LastFrame();
-    std::shared_ptr<TPixmap> software = TPixmap::Create(kWidth, kHeight, PF_RGBA8888, 4);
-    software->ClearPixels(0xFF000000u);
-    RasterizeFrame(recorded, *software);
-    int differing = 0;
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            differing += (window->ReadPixel(x, y) ^ software->ReadPixel(x, y)) & 0xFFFFFF ? 1 : 0;
-        }
+    EXPECT_EQ(PresentAndCompare(*driver, "parity_maps"), 0);
+
+    Cls();
+    SetColor(0, 192, 0);
+    int drawn = 0;
+    for (int i = 0; i < 20; ++i) {
+        const int x1 = 20 + i * 37, y1 = 30 + (i * 53) % 500, x2 = 780 - i * 29, y2 = 580 - i * 11;
+        DrawLine(static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
+                 static_cast<float>(y2), true);
+        drawn += std::max(std::abs(x2 - x1), std::abs(y2 - y1)) + 1;
     }
-    if (differing > 0) {
-        WritePixmapPNG(*window->Convert(PF_RGB888), "parity_window.png", 6);
-        WritePixmapPNG(*software->Convert(PF_RGB888), "parity_software.png", 6);
-    }
-    EXPECT_EQ(differing, 0);
+    const int slanted = PresentAndCompare(*driver, "parity_slanted");
+    std::cout << "slanted lines: " << slanted << " of " << drawn
+              << " line pixels differ between OpenGL and the software renderer" << std::endl;
+    testing::Test::RecordProperty("slanted_line_pixels_differing", slanted);
+    EXPECT_LE(slanted, drawn / 10);
     graphics.reset();
     CloseGraphics();
     SetSystemDriver(nullptr);
