@@ -136,6 +136,8 @@ TEST(LabelLayout, WordsWrapCutAndBreakAsTheLabelRulesSay) {
         // Pieces of a long word fill their rows exactly; a rest of w characters gets a row of its
         // own after an empty one.
         {"ab cdefghijklmnopqrstu", 8, 5, {"ab cdef-", "ghijklm-", "", "nopqrstu"}},
+        // A row already holding a word of the full width still gets the " -" of a long next word.
+        {"abcdef ghijklmnop", 6, 3, {"", "abcdef -", "ghijk-"}},
         // Text beyond the last row is not laid out.
         {"aa bb cc dd ee ff", 6, 2, {"aa bb", "cc dd"}},
         // Words before a break stay on their row even past the width.
