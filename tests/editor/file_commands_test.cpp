@@ -1,10 +1,14 @@
 #include "editor_session.h"
+#include "files/container_test_support.h"
+#include "support/closing_fifo.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -126,6 +130,55 @@ TEST(FileCommands, FailuresShowTheirTextCancelsShowNothingAndTheCanvasStaysAsItW
         const std::shared_ptr<tilemap> onDisk = Read(kept, {});
         EXPECT_TRUE(onDisk && onDisk->tmap == tilemap::Create(16, 16)->tmap);
     }
+}
+
+// The program itself, so that its own handling of signals counts: replays the script with the
+// map as its first canvas and gives its exit status (128 + the signal that ended it) and output.
+std::pair<int, std::string> RunProgram(const std::string& folder, const std::string& script,
+                                       const std::string& map) {
+    std::ofstream(folder + "/script.txt") << script;
+    const std::string out = folder + "/stdout.txt";
+    const int raw =
+        std::system(("ASAN_OPTIONS=detect_leaks=0 '" DUSKMARCH_BIN_DIR "/duskmarch' --replay '" +
+                     folder + "/script.txt' '" + map + "' >'" + out + "' 2>&1")
+                        .c_str());
+    const std::vector<uint8_t> bytes = test::ReadFileBytes(out);
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(bytes.begin(), bytes.end())};
+}
+
+TEST(FileCommands, WritingIntoAPipeWhoseReaderQuitsFailsAndTheEditorGoesOn) {
+    const std::string folder = test::FreshFolder("pipes");
+    std::mt19937 random(11);
+    // Noise, so that every picture and file written is larger than a pipe holds.
+    const std::shared_ptr<tilemap> noise = test::RandomMap(random, 200, 200, 256);
+    const std::string map = folder + "/noise.dtm";
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(Save(*noise, map), 1);
+    testing::internal::GetCapturedStdout();
+    std::vector<std::unique_ptr<test::ClosingFifo>> readers;
+    Script script;
+    // Save, export and encode into a pipe each, every failure's popup closed with Return.
+    for (const char key : {'S', 'E', 'K'}) {
+        // Named with the extension, which the requester would otherwise add.
+        const std::string fifo = folder + "/pipe-" + key + (key == 'S' ? ".dtm" : ".png");
+        readers.push_back(std::make_unique<test::ClosingFifo>(fifo));
+        ASSERT_TRUE(readers.back()->Ready());
+        script.Then(Answer(fifo));
+        if (key == 'S') {
+            script.Then("press 83\n");
+        } else {
+            script.Shifted(key);
+        }
+        script.Then("press 13\n");
+    }
+    script.Then(Answer(folder + "/kept.dtm") + "press 83\n").Then("press 13\n");
+    // Ended by SIGPIPE, every canvas would be lost and the status would not be 0.
+    const auto [status, output] = RunProgram(folder, script.End(), map);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("requester save Encode Tilemap"), std::string::npos) << output;
+    const std::shared_ptr<tilemap> kept = Read(folder + "/kept.dtm", {});
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->tmap, noise->tmap);
 }
 
 TEST(FileCommands, EightCanvasesRefuseOpenAndImportBeforeAnyRequester) {
