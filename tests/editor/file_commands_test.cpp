@@ -1,5 +1,6 @@
 #include "editor_session.h"
 #include "files/container_test_support.h"
+#include "files/random.h"
 #include "support/closing_fifo.h"
 
 #include <gtest/gtest.h>
@@ -179,6 +180,23 @@ TEST(FileCommands, WritingIntoAPipeWhoseReaderQuitsFailsAndTheEditorGoesOn) {
     const std::shared_ptr<tilemap> kept = Read(folder + "/kept.dtm", {});
     ASSERT_TRUE(kept);
     EXPECT_EQ(kept->tmap, noise->tmap);
+}
+
+TEST(FileCommands, EncodingAMapWiderThanAPngFailsBeforeAnyWork) {
+    const std::string folder = test::FreshFolder("wide");
+    const std::string map = folder + "/row.dtm";
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(Save(*tilemap::Create(16777216, 1), map), 1);
+    testing::internal::GetCapturedStdout();
+    constexpr int32_t kUntouched = 4321;
+    SeedRandom(kUntouched);
+    Script script;
+    script.Then(Answer(folder + "/row.png")).Shifted('K');
+    const auto shown = test::Ran(script.End(), map);
+    EXPECT_EQ(PopupText(*shown), "Failed to encode tilemap image!");
+    // No shuffle reseeded the generator, and no side file was made.
+    EXPECT_EQ(GlobalRandom().State(), kUntouched);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
 TEST(FileCommands, EightCanvasesRefuseOpenAndImportBeforeAnyRequester) {
