@@ -150,33 +150,23 @@ std::pair<int, std::string> RunProgram(const std::string& folder, const std::str
 TEST(FileCommands, WritingIntoAPipeWhoseReaderQuitsFailsAndTheEditorGoesOn) {
     const std::string folder = test::FreshFolder("pipes");
     std::mt19937 random(11);
-    // Noise, so that every picture and file written is larger than a pipe holds.
+    // Noise, so that the file is larger than a pipe holds.
     const std::shared_ptr<tilemap> noise = test::RandomMap(random, 200, 200, 256);
     const std::string map = folder + "/noise.dtm";
     testing::internal::CaptureStdout();
     ASSERT_EQ(Save(*noise, map), 1);
     testing::internal::GetCapturedStdout();
-    std::vector<std::unique_ptr<test::ClosingFifo>> readers;
+    // Named with the extension, which the requester would otherwise add.
+    const std::string fifo = folder + "/pipe.dtm";
+    const test::ClosingFifo reader(fifo);
+    ASSERT_TRUE(reader.Ready());
+    // The failure's popup is closed with Return before a save that works.
     Script script;
-    // Save, export and encode into a pipe each, every failure's popup closed with Return.
-    for (const char key : {'S', 'E', 'K'}) {
-        // Named with the extension, which the requester would otherwise add.
-        const std::string fifo = folder + "/pipe-" + key + (key == 'S' ? ".dtm" : ".png");
-        readers.push_back(std::make_unique<test::ClosingFifo>(fifo));
-        ASSERT_TRUE(readers.back()->Ready());
-        script.Then(Answer(fifo));
-        if (key == 'S') {
-            script.Then("press 83\n");
-        } else {
-            script.Shifted(key);
-        }
-        script.Then("press 13\n");
-    }
+    script.Then(Answer(fifo) + "press 83\n").Then("press 13\n");
     script.Then(Answer(folder + "/kept.dtm") + "press 83\n").Then("press 13\n");
     // Ended by SIGPIPE, every canvas would be lost and the status would not be 0.
     const auto [status, output] = RunProgram(folder, script.End(), map);
     EXPECT_EQ(status, 0) << output;
-    EXPECT_NE(output.find("requester save Encode Tilemap"), std::string::npos) << output;
     const std::shared_ptr<tilemap> kept = Read(folder + "/kept.dtm", {});
     ASSERT_TRUE(kept);
     EXPECT_EQ(kept->tmap, noise->tmap);

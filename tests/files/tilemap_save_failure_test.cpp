@@ -160,23 +160,12 @@ TEST(TilemapSaveFailure, PicturesTooWideForPngAreRefusedBeforeAnyWork) {
     EXPECT_NE(testing::internal::GetCapturedStdout().find("PNG compression: -1 bytes"),
               std::string::npos);
 
-    const struct {
-        int32_t w, h;
-        std::string why; // empty: encodable
-    } sizes[] = {
-        {1000000, 1, ""},
-        {1, 1000000, ""},
-        {1000001, 1,
-         "The map is 1000001 x 1 cells; a PNG picture is written at most 1000000 pixels wide and "
-         "high."},
-        {1, 1000001,
-         "The map is 1 x 1000001 cells; a PNG picture is written at most 1000000 pixels wide and "
-         "high."},
-    };
-    for (const auto& size : sizes) {
-        const Outcome checked = CheckEncodable(*tilemap::Create(size.w, size.h));
-        EXPECT_EQ(checked ? "" : checked.Why(), size.why) << size.w << " x " << size.h;
-    }
+    // The limit itself is a side a picture may have.
+    EXPECT_TRUE(CheckEncodable(*tilemap::Create(1000000, 1)));
+    EXPECT_TRUE(CheckEncodable(*tilemap::Create(1, 1000000)));
+    EXPECT_EQ(CheckEncodable(*tilemap::Create(1, 1000001)).Why(),
+              "The map is 1 x 1000001 cells; a PNG picture is written at most 1000000 pixels wide "
+              "and high.");
     tilemap broken = *tilemap::Create(2, 2);
     broken.tmap.pop_back();
     EXPECT_EQ(CheckEncodable(broken).Why(), "The map has no cells to encode.");
