@@ -19,6 +19,20 @@ namespace fs = std::filesystem;
 // The longest chain of symbolic links followed, as the system itself allows.
 constexpr int kMaxLinkHops = 40;
 
+// The system's rule for links in shared folders such as /tmp (sticky and writable by all): only a
+// link owned by the writer or by the folder's owner is followed, so that a link another user
+// planted there cannot make a save write wherever they choose.
+bool MayFollow(const fs::path& link) {
+    const fs::path folder = link.has_parent_path() ? link.parent_path() : fs::path(".");
+    struct stat linkInfo {};
+    struct stat folderInfo {};
+    if (::lstat(link.c_str(), &linkInfo) != 0 || ::stat(folder.c_str(), &folderInfo) != 0) {
+        return false;
+    }
+    const bool shared = (folderInfo.st_mode & S_ISVTX) != 0 && (folderInfo.st_mode & S_IWOTH) != 0;
+    return !shared || linkInfo.st_uid == ::geteuid() || linkInfo.st_uid == folderInfo.st_uid;
+}
+
 // The file a path names at the end of its chain of symbolic links, whether or not that file
 // exists yet, so that saving through a link writes the file it points to and keeps the link, and
 // a link that points nowhere yet gets its file made.
@@ -27,6 +41,9 @@ Expected<fs::path> ResolveLinks(fs::path path) {
         std::error_code error;
         if (!fs::is_symlink(fs::symlink_status(path, error))) {
             return path;
+        }
+        if (!MayFollow(path)) {
+            return Failure{std::strerror(EACCES)};
         }
         const fs::path target = fs::read_symlink(path, error);
         if (error) {

@@ -78,12 +78,6 @@ TEST(SideFileWriter, AbandonedWriteLeavesNothingBehind) {
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"map.dtm"});
 }
 
-struct stat StatusOf(const std::string& path) {
-    struct stat info {};
-    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-    return info;
-}
-
 TEST(SideFileWriter, PermissionsOfTheReplacedFileAreKept) {
     ContainerTempFolder folder;
     const std::string path = folder.Path("shared.dtm");
@@ -115,14 +109,35 @@ TEST(SideFileWriter, OwnerAndGroupOfAnotherUsersFileAreKept) {
     ASSERT_EQ(::chown(path.c_str(), 4242, 4343), 0);
     ASSERT_EQ(::chmod(path.c_str(), 04750), 0);
     SaveBytes(path, kNew);
-    const struct stat info = StatusOf(path);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_uid, 4242u);
     EXPECT_EQ(info.st_gid, 4343u);
     EXPECT_EQ(info.st_mode & 07777, 04750u);
     EXPECT_EQ(ReadFileBytes(path), kNew);
 }
 
-TEST(SideFileWriter, SymbolicLinksKeepPointingAtTheFileWritten) {
+TEST(SideFileWriter, LinksOfOtherUsersInASharedFolderAreNotFollowed) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only the superuser may make a link of another user";
+    }
+    ContainerTempFolder folder;
+    fs::create_directory(folder.Root() / "shared");
+    ASSERT_EQ(::chmod(folder.Path("shared").c_str(), 01777), 0);
+    const std::string planted = folder.Path("shared/planted.dtm");
+    fs::create_symlink(folder.Path("victim.dtm"), planted);
+    ASSERT_EQ(::lchown(planted.c_str(), 4242, 4242), 0);
+    std::string failure;
+    EXPECT_FALSE(SideFileWriter::Open(planted, &failure));
+    EXPECT_EQ(failure, "Permission denied");
+    EXPECT_FALSE(fs::exists(folder.Path("victim.dtm")));
+    // The writer's own link there is followed.
+    ASSERT_EQ(::lchown(planted.c_str(), 0, 0), 0);
+    SaveBytes(planted, kNew);
+    EXPECT_EQ(ReadFileBytes(folder.Path("victim.dtm")), kNew);
+}
+
+TEST(SideFileWriter, LinksKeepPointingAtTheFileWrittenAndHardLinksKeepTheOldBytes) {
     ContainerTempFolder folder;
     fs::create_directory(folder.Root() / "real");
     const std::string target = folder.Path("real/map.dtm");
@@ -161,17 +176,12 @@ TEST(SideFileWriter, SymbolicLinksKeepPointingAtTheFileWritten) {
     EXPECT_EQ(failure, "No such file or directory");
     EXPECT_TRUE(fs::is_symlink(folder.Path("loop.dtm")));
     EXPECT_TRUE(fs::is_symlink(folder.Path("nowhere.dtm")));
-}
 
-TEST(SideFileWriter, OtherNamesOfAHardLinkedFileKeepTheOldBytes) {
-    ContainerTempFolder folder;
-    const std::string path = folder.Path("map.dtm");
-    WriteFileBytes(path, kOld);
-    fs::create_hard_link(path, folder.Path("other-name.dtm"));
-    SaveBytes(path, kNew);
-    EXPECT_EQ(ReadFileBytes(path), kNew);
-    EXPECT_EQ(ReadFileBytes(folder.Path("other-name.dtm")), kOld);
-    EXPECT_EQ(fs::hard_link_count(path), 1u);
+    // A file with a second name is replaced under the name saved to only.
+    fs::create_hard_link(target, folder.Path("hard.dtm"));
+    SaveBytes(folder.Path("hard.dtm"), kOld);
+    EXPECT_EQ(ReadFileBytes(folder.Path("hard.dtm")), kOld);
+    EXPECT_EQ(ReadFileBytes(target), kNew);
 }
 
 TEST(SideFileWriter, DevicesAreWrittenInPlace) {
