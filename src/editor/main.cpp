@@ -2,9 +2,9 @@
 #include "editor/program_arguments.h"
 #include "platform/fatal_error.h"
 #include "platform/file_requester.h"
-#include "platform/file_size_signal.h"
 #include "platform/headless_driver.h"
 #include "platform/sdl/sdl_driver.h"
+#include "platform/write_failure_signals.h"
 
 #include <filesystem>
 #include <fstream>
@@ -42,7 +42,7 @@ std::shared_ptr<dm::SystemDriver> ReplayDriver(const std::string& scriptPath,
 } // namespace
 
 int main(int argc, char** argv) {
-    dm::IgnoreFileSizeSignal();
+    dm::IgnoreWriteFailureSignals();
     const std::string startFolder = std::filesystem::current_path().string();
     const dm::ProgramArguments arguments =
         dm::ParseProgramArguments(std::vector<std::string>(argv + 1, argv + argc), startFolder);

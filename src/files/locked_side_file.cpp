@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -18,6 +21,10 @@ namespace fs = std::filesystem;
 
 constexpr size_t kMaxNameChars = 200;
 constexpr size_t kUniqueChars = 6;
+
+// A lock held by another process is tried this many times, this far apart, and then given up.
+constexpr int kLockAttempts = 5;
+constexpr auto kLockRetryPause = std::chrono::milliseconds(10);
 
 // Closes the descriptor it holds, releasing any lock on it.
 class Descriptor {
@@ -46,14 +53,38 @@ bool IsSideFileName(std::string_view name, std::string_view prefix) {
            std::all_of(name.end() - kUniqueChars, name.end(), IsUniqueChar);
 }
 
-// Removes the side file when no writer holds it and the name still belongs to the file locked.
+// An exclusive lock, taken without ever waiting long; false when another process keeps it or the
+// file system takes no locks.
+bool LockBriefly(int descriptor) {
+    for (int attempt = 1;; ++attempt) {
+        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0) {
+            return true;
+        }
+        if (errno != EWOULDBLOCK || attempt == kLockAttempts) {
+            return false;
+        }
+        std::this_thread::sleep_for(kLockRetryPause);
+    }
+}
+
+bool CarriesMark(int descriptor, const std::string& name) {
+    std::vector<char> value(name.size() + 1);
+    const ssize_t length =
+        ::fgetxattr(descriptor, LockedSideFile::kSideFileMark, value.data(), value.size());
+    return length == static_cast<ssize_t>(name.size()) &&
+           std::equal(name.begin(), name.end(), value.begin());
+}
+
+// Removes the side file when it is certainly one of the program's own that no writer holds, and
+// the name still belongs to the file examined.
 void RemoveIfStale(int folder, const std::string& name) {
     const Descriptor file(
         ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat held {};
     struct stat named {};
     if (file.Get() >= 0 && ::fstat(file.Get(), &held) == 0 && S_ISREG(held.st_mode) &&
-        ::flock(file.Get(), LOCK_EX | LOCK_NB) == 0 &&
+        held.st_nlink == 1 && ::flock(file.Get(), LOCK_EX | LOCK_NB) == 0 &&
+        CarriesMark(file.Get(), name) &&
         ::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
         named.st_dev == held.st_dev && named.st_ino == held.st_ino) {
         ::unlinkat(folder, name.c_str(), 0);
@@ -75,17 +106,33 @@ void RemoveStaleSideFiles(int folder, const fs::path& folderPath, const std::str
     }
 }
 
+// Gives the file the owner and group it replaces, or failing that (a user may only hand a file to
+// a group of their own) the group alone; a file that keeps neither is still written.
+void TakeOwner(int descriptor, const FileOwner& owner) {
+    if (::fchown(descriptor, owner.user, owner.group) != 0) {
+        ::fchown(descriptor, static_cast<uid_t>(-1), owner.group);
+    }
+}
+
+Failure SystemFailure() {
+    return Failure{std::strerror(errno)};
+}
+
 } // namespace
 
-std::unique_ptr<LockedSideFile> LockedSideFile::Create(const fs::path& destination,
-                                                       mode_t permissions, std::string& failure) {
+Expected<std::unique_ptr<LockedSideFile>>
+LockedSideFile::Create(const fs::path& destination, mode_t permissions,
+                       const std::optional<FileOwner>& owner) {
     fs::path folder = destination.parent_path();
     if (folder.empty()) {
         folder = ".";
     }
-    const std::string prefix = "." + destination.filename().string().substr(0, kMaxNameChars) + ".";
+    const std::string prefix =
+        "." + destination.filename().string().substr(0, kMaxNameChars) + kNameMarker;
+    // Creating and cleaning up under the folder's lock keeps two saves of the program from
+    // cleaning up at once.
     const Descriptor folderLock(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folderLock.Get() >= 0 && ::flock(folderLock.Get(), LOCK_EX) == 0) {
+    if (folderLock.Get() >= 0 && LockBriefly(folderLock.Get())) {
         RemoveStaleSideFiles(folderLock.Get(), folder, prefix);
     }
 
@@ -94,24 +141,40 @@ std::unique_ptr<LockedSideFile> LockedSideFile::Create(const fs::path& destinati
     buffer.push_back('\0');
     const int descriptor = ::mkostemp(buffer.data(), O_CLOEXEC);
     if (descriptor < 0) {
-        failure = std::strerror(errno);
-        return nullptr;
+        return SystemFailure();
     }
     std::string path(buffer.data());
-    // A file system without locks leaves the file unheld; nothing there is ever removed as
-    // stale either, since taking the lock fails for the cleaner too.
-    ::flock(descriptor, LOCK_EX | LOCK_NB);
+    // Marked only while held, so that no one takes it for a leftover while it is written. A file
+    // that cannot be held or marked is written all the same, and kept if the save is killed.
+    if (LockBriefly(descriptor)) {
+        const std::string name = fs::path(path).filename().string();
+        ::fsetxattr(descriptor, kSideFileMark, name.data(), name.size(), 0);
+    }
+    if (owner) {
+        TakeOwner(descriptor, *owner);
+    }
+    // After the owner, since a change of owner clears the set-user-ID and set-group-ID bits.
     if (::fchmod(descriptor, permissions) != 0) {
-        failure = std::strerror(errno);
+        Failure failure = SystemFailure();
         ::unlink(path.c_str());
         ::close(descriptor);
-        return nullptr;
+        return failure;
     }
     return std::unique_ptr<LockedSideFile>(new LockedSideFile(std::move(path), descriptor));
 }
 
 LockedSideFile::~LockedSideFile() {
     ::close(descriptor_);
+}
+
+Outcome LockedSideFile::MoveOver(const std::string& destination) {
+    if (::rename(path_.c_str(), destination.c_str()) != 0) {
+        return SystemFailure();
+    }
+    // The mark names the side file, so it would never match the file under its new name; it is
+    // dropped so that the user's file carries nothing of the save.
+    ::fremovexattr(descriptor_, kSideFileMark);
+    return {};
 }
 
 } // namespace dm

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <string>
 #include <utility>
 
 namespace dm {
@@ -208,18 +209,39 @@ std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, int32_t scramble) {
     return EncodePicture(map, scramble, {});
 }
 
-std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, const std::string& path, int32_t scramble,
-                                   const WorkProgress& progress) {
+Outcome CheckEncodable(const tilemap& map) {
+    const int64_t w = map.tmapw;
+    const int64_t h = map.tmaph;
+    if (w <= 0 || h <= 0 || map.tmap.size() != static_cast<size_t>(w * h * 3)) {
+        return Failure{"The map has no cells to encode."};
+    }
+    if (w > kPngMaxSide || h > kPngMaxSide) {
+        return Failure{"The map is " + std::to_string(w) + " x " + std::to_string(h) +
+                       " cells; a PNG picture is written at most " + std::to_string(kPngMaxSide) +
+                       " pixels wide and high."};
+    }
+    return {};
+}
+
+Expected<std::shared_ptr<TPixmap>> EncodePNGFile(const tilemap& map, const std::string& path,
+                                                 int32_t scramble, const WorkProgress& progress) {
+    if (const Outcome encodable = CheckEncodable(map); !encodable) {
+        return encodable.Error();
+    }
+    // Like a saved map, the picture replaces the file at path only once it is complete. The side
+    // file comes first, so that a path that cannot be written fails before the long shuffle.
+    std::string failure;
+    const std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path, &failure);
+    if (!writer) {
+        return Failure{"Cannot write " + path + ": " + failure + "."};
+    }
     std::shared_ptr<TPixmap> picture =
         EncodePicture(map, scramble, StageProgress(progress, 0, kShuffleShare));
     if (!picture) {
-        return nullptr;
+        return Failure{"Not enough memory for a picture of " + std::to_string(map.tmapw) + " x " +
+                       std::to_string(map.tmaph) + " pixels."};
     }
-    // Like a saved map, the picture replaces the file at path only once it is complete.
-    const std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
-    if (!writer) {
-        return nullptr;
-    }
+    bool written = false;
     try {
         const WorkProgress writing = StageProgress(progress, kShuffleShare, kProgressTotal - 1);
         const PngRowProgress rows = [&writing](int done, int total) {
@@ -227,14 +249,14 @@ std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, const std::string& path, 
                 writing(static_cast<int>(int64_t{done} * kProgressTotal / total));
             }
         };
-        if (!WritePixmapPNG(*picture, writer->Stream(), kPngCompression, rows)) {
-            return nullptr;
-        }
+        written = WritePixmapPNG(*picture, writer->Stream(), kPngCompression, rows);
     } catch (const TStreamWriteException&) {
-        return nullptr;
+        written = false;
     }
-    if (!writer->Commit()) {
-        return nullptr;
+    if (!written || !writer->Commit()) {
+        const std::string reason = writer->Failure();
+        return Failure{"Writing " + path +
+                       " failed: " + (reason.empty() ? "the PNG encoder stopped" : reason) + "."};
     }
     if (progress) {
         progress(kProgressTotal);
@@ -242,7 +264,16 @@ std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, const std::string& path, 
     return picture;
 }
 
+std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, const std::string& path, int32_t scramble,
+                                   const WorkProgress& progress) {
+    Expected<std::shared_ptr<TPixmap>> picture = EncodePNGFile(map, path, scramble, progress);
+    return picture ? std::move(*picture) : nullptr;
+}
+
 std::optional<std::vector<uint8_t>> EncodePNGBytes(const tilemap& map, int32_t scramble) {
+    if (!CheckEncodable(map)) {
+        return std::nullopt;
+    }
     const std::shared_ptr<TPixmap> picture = EncodePNG(map, scramble);
     if (!picture) {
         return std::nullopt;

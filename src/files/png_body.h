@@ -2,6 +2,7 @@
 
 #include "files/work_progress.h"
 #include "model/tilemap.h"
+#include "platform/expected.h"
 #include "platform/pixmap.h"
 #include "platform/stream.h"
 
@@ -22,14 +23,26 @@ namespace dm {
 // The picture of the map; null for a map without cells.
 std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, int32_t scramble);
 
+// Whether the map can be saved as a picture at all: it must have cells, and neither side may pass
+// the most a PNG picture is written with (kPngMaxSide). Told before any work, so that a map of
+// one overlong row is refused at once rather than after shuffling its cells.
+Outcome CheckEncodable(const tilemap& map);
+
 // Builds the picture and saves it at path as a PNG (compression 9), through a side file like a
-// saved map, so a failure leaves what was at path as it was. Null when it cannot be saved.
-// Progress covers shuffling the cells and writing the picture's rows.
+// saved map, so a failure leaves what was at path as it was; the reason, in words for the user,
+// when it cannot be saved. The size and the path are checked before the cells are shuffled, and
+// writing stops at the first write that fails. Progress covers shuffling the cells and writing
+// the picture's rows.
+Expected<std::shared_ptr<TPixmap>> EncodePNGFile(const tilemap& map, const std::string& path,
+                                                 int32_t scramble,
+                                                 const WorkProgress& progress = {});
+
+// As EncodePNGFile; null when the picture cannot be saved.
 std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, const std::string& path, int32_t scramble,
                                    const WorkProgress& progress = {});
 
 // The bytes of the PNG file that saving the picture would write; nullopt when it cannot be
-// encoded.
+// encoded, found before any work for a map that CheckEncodable refuses.
 std::optional<std::vector<uint8_t>> EncodePNGBytes(const tilemap& map, int32_t scramble);
 
 // The byte length of the unscrambled PNG picture of the map, or -1 when it cannot be encoded.

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -15,17 +16,51 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The real file a path names, so that saving through a symbolic link replaces the file it points
-// to and keeps the link.
-fs::path ResolveLinks(const fs::path& path) {
-    std::error_code error;
-    if (fs::is_symlink(fs::symlink_status(path, error))) {
-        fs::path target = fs::canonical(path, error);
-        if (!error) {
-            return target;
-        }
+// The longest chain of symbolic links followed, as the system itself allows.
+constexpr int kMaxLinkHops = 40;
+
+// The system's rule for links in shared folders such as /tmp (sticky and writable by all): only a
+// link owned by the writer or by the folder's owner is followed, so that a link another user
+// planted there cannot make a save write wherever they choose.
+bool MayFollow(const fs::path& link) {
+    const fs::path folder = link.has_parent_path() ? link.parent_path() : fs::path(".");
+    struct stat linkInfo {};
+    struct stat folderInfo {};
+    if (::lstat(link.c_str(), &linkInfo) != 0 || ::stat(folder.c_str(), &folderInfo) != 0) {
+        return false;
     }
-    return path;
+    const bool shared = (folderInfo.st_mode & S_ISVTX) != 0 && (folderInfo.st_mode & S_IWOTH) != 0;
+    return !shared || linkInfo.st_uid == ::geteuid() || linkInfo.st_uid == folderInfo.st_uid;
+}
+
+// The file a path names at the end of its chain of symbolic links, whether or not that file
+// exists yet, so that saving through a link writes the file it points to and keeps the link, and
+// a link that points nowhere yet gets its file made.
+Expected<fs::path> ResolveLinks(fs::path path) {
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(path, error))) {
+            return path;
+        }
+        if (!MayFollow(path)) {
+            return Failure{std::strerror(EACCES)};
+        }
+        const fs::path target = fs::read_symlink(path, error);
+        if (error) {
+            return Failure{error.message()};
+        }
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return Failure{std::strerror(ELOOP)};
+}
+
+// The owner and group of the file being replaced, for the new one to keep; none for a new file.
+std::optional<FileOwner> OwnerOf(const fs::path& destination) {
+    struct stat info {};
+    if (::stat(destination.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    return FileOwner{info.st_uid, info.st_gid};
 }
 
 // The permission bits the new file should carry: those of the file it replaces, or what creating
@@ -64,11 +99,15 @@ void SyncFolder(const fs::path& file) {
     }
 }
 
-std::unique_ptr<SideFileWriter> Refuse(int code, std::string* failure) {
+std::unique_ptr<SideFileWriter> Refuse(const std::string& reason, std::string* failure) {
     if (failure) {
-        *failure = std::strerror(code);
+        *failure = reason;
     }
     return nullptr;
+}
+
+std::unique_ptr<SideFileWriter> Refuse(int code, std::string* failure) {
+    return Refuse(std::strerror(code), failure);
 }
 
 } // namespace
@@ -95,16 +134,17 @@ std::unique_ptr<SideFileWriter> SideFileWriter::Open(const std::string& path,
     if (const int refusal = fs::exists(status) ? WriteRefusal(normalized) : 0) {
         return Refuse(refusal, failure);
     }
-    const fs::path destination = ResolveLinks(normalized);
-    std::string sideFailure;
-    std::unique_ptr<LockedSideFile> side =
-        LockedSideFile::Create(destination, PermissionsFor(destination), sideFailure);
-    if (!side) {
-        if (failure) {
-            *failure = sideFailure;
-        }
-        return nullptr;
+    const Expected<fs::path> resolved = ResolveLinks(normalized);
+    if (!resolved) {
+        return Refuse(resolved.Why(), failure);
     }
+    const fs::path& destination = *resolved;
+    Expected<std::unique_ptr<LockedSideFile>> created =
+        LockedSideFile::Create(destination, PermissionsFor(destination), OwnerOf(destination));
+    if (!created) {
+        return Refuse(created.Why(), failure);
+    }
+    std::unique_ptr<LockedSideFile> side = std::move(*created);
     std::shared_ptr<TCStream> stream = TCStream::OpenFile(side->Path(), false, true);
     if (!stream) {
         const int code = errno != 0 ? errno : EIO;
@@ -148,8 +188,8 @@ bool SideFileWriter::Commit() {
     } catch (const TStreamException&) {
         return false;
     }
-    if (::rename(side_->Path().c_str(), destination_.c_str()) != 0) {
-        failure_ = std::strerror(errno);
+    if (const Outcome moved = side_->MoveOver(destination_); !moved) {
+        failure_ = moved.Why();
         return false;
     }
     committed_ = true;

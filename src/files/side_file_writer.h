@@ -14,6 +14,11 @@ namespace dm {
 // fails, the destination is untouched and the side file is removed. Side files of the same
 // destination that a killed save left behind are removed when the next one opens.
 //
+// The new file keeps the permission bits of the file it replaces, and its owner and group where
+// the process may give them (the superuser always may). Through a symbolic link, live or pointing
+// nowhere yet, the file at the end of the chain is written and the link stays. A file with other
+// names (hard links) is replaced under this name only: the other names keep the old bytes.
+//
 // A destination that exists but is not a regular file (a device such as /dev/null or a pipe) has
 // no bytes to protect, and renaming would replace the node itself, so it is written in place.
 // A regular file that is read-only, for its owner or because no one may write it, is refused.

@@ -150,7 +150,10 @@ int64_t TCStream::Read(void* buffer, int64_t count) {
 }
 
 int64_t TCStream::Write(const void* buffer, int64_t count) {
-    if (!_cstream || (_mode & kModeWrite) == 0 || count <= 0 || !PrepareFor(LastAccess::Write)) {
+    // After a failed flush the C library forgets the bytes it could not write and takes new ones
+    // into its buffer as if nothing had happened; moving none keeps a writer from going on.
+    if (!_cstream || (_mode & kModeWrite) == 0 || count <= 0 || _writeFailed ||
+        !PrepareFor(LastAccess::Write)) {
         return 0;
     }
     const auto moved =

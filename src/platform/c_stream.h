@@ -12,6 +12,7 @@ namespace dm {
 //
 // Writes are buffered, so a full disk may only show when the buffer is flushed: Flush and Close
 // throw TStreamWriteException when flushing or closing fails, and SyncToDisk reports it as false.
+// Once a write has failed, Write moves nothing more, so the first failure ends the writing.
 class TCStream : public TStream {
   public:
     static constexpr int kModeRead = 1;

@@ -1,4 +1,5 @@
 #include "platform/child_process.h"
+#include "platform/write_failure_signals.h"
 
 #include <cerrno>
 #include <chrono>
@@ -114,8 +115,17 @@ ChildResult RunChildProcess(const std::vector<std::string>& arguments,
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
+    // The program's own choice to survive failing writes is not the child's.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    AddWriteFailureSignals(defaults);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
-    const int failed = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int failed = ::posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (failed != 0) {
         result.startError = failed;

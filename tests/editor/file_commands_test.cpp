@@ -1,10 +1,15 @@
 #include "editor_session.h"
+#include "files/container_test_support.h"
+#include "files/random.h"
+#include "support/closing_fifo.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -126,6 +131,62 @@ TEST(FileCommands, FailuresShowTheirTextCancelsShowNothingAndTheCanvasStaysAsItW
         const std::shared_ptr<tilemap> onDisk = Read(kept, {});
         EXPECT_TRUE(onDisk && onDisk->tmap == tilemap::Create(16, 16)->tmap);
     }
+}
+
+// The program itself, so that its own handling of signals counts: replays the script with the
+// map as its first canvas and gives its exit status (128 + the signal that ended it) and output.
+std::pair<int, std::string> RunProgram(const std::string& folder, const std::string& script,
+                                       const std::string& map) {
+    std::ofstream(folder + "/script.txt") << script;
+    const std::string out = folder + "/stdout.txt";
+    const int raw =
+        std::system(("ASAN_OPTIONS=detect_leaks=0 '" DUSKMARCH_BIN_DIR "/duskmarch' --replay '" +
+                     folder + "/script.txt' '" + map + "' >'" + out + "' 2>&1")
+                        .c_str());
+    const std::vector<uint8_t> bytes = test::ReadFileBytes(out);
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(bytes.begin(), bytes.end())};
+}
+
+TEST(FileCommands, WritingIntoAPipeWhoseReaderQuitsFailsAndTheEditorGoesOn) {
+    const std::string folder = test::FreshFolder("pipes");
+    std::mt19937 random(11);
+    // Noise, so that the file is larger than a pipe holds.
+    const std::shared_ptr<tilemap> noise = test::RandomMap(random, 200, 200, 256);
+    const std::string map = folder + "/noise.dtm";
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(Save(*noise, map), 1);
+    testing::internal::GetCapturedStdout();
+    // Named with the extension, which the requester would otherwise add.
+    const std::string fifo = folder + "/pipe.dtm";
+    const test::ClosingFifo reader(fifo);
+    ASSERT_TRUE(reader.Ready());
+    // The failure's popup is closed with Return before a save that works.
+    Script script;
+    script.Then(Answer(fifo) + "press 83\n").Then("press 13\n");
+    script.Then(Answer(folder + "/kept.dtm") + "press 83\n").Then("press 13\n");
+    // Ended by SIGPIPE, every canvas would be lost and the status would not be 0.
+    const auto [status, output] = RunProgram(folder, script.End(), map);
+    EXPECT_EQ(status, 0) << output;
+    const std::shared_ptr<tilemap> kept = Read(folder + "/kept.dtm", {});
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->tmap, noise->tmap);
+}
+
+TEST(FileCommands, EncodingAMapWiderThanAPngFailsBeforeAnyWork) {
+    const std::string folder = test::FreshFolder("wide");
+    const std::string map = folder + "/row.dtm";
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(Save(*tilemap::Create(16777216, 1), map), 1);
+    testing::internal::GetCapturedStdout();
+    constexpr int32_t kUntouched = 4321;
+    SeedRandom(kUntouched);
+    Script script;
+    script.Then(Answer(folder + "/row.png")).Shifted('K');
+    const auto shown = test::Ran(script.End(), map);
+    EXPECT_EQ(PopupText(*shown), "Failed to encode tilemap image!");
+    // No shuffle reseeded the generator, and no side file was made.
+    EXPECT_EQ(GlobalRandom().State(), kUntouched);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
 TEST(FileCommands, EightCanvasesRefuseOpenAndImportBeforeAnyRequester) {

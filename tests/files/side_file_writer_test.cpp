@@ -1,6 +1,7 @@
 #include "container_test_support.h"
 
 #include "files/side_file_writer.h"
+#include "killed_save.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace dm {
@@ -25,6 +27,13 @@ const std::vector<uint8_t> kNew = {'n', 'e', 'w', '!', '!'};
 
 void WriteAll(SideFileWriter& writer, const std::vector<uint8_t>& bytes) {
     writer.Stream().WriteBytes(bytes.data(), static_cast<int64_t>(bytes.size()));
+}
+
+void SaveBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
+    ASSERT_TRUE(writer);
+    WriteAll(*writer, bytes);
+    ASSERT_TRUE(writer->Commit());
 }
 
 mode_t PermissionBits(const std::string& path) {
@@ -89,22 +98,90 @@ TEST(SideFileWriter, PermissionsOfTheReplacedFileAreKept) {
     EXPECT_EQ(PermissionBits(fresh), 0666u & ~mask);
 }
 
-TEST(SideFileWriter, SymbolicLinkKeepsPointingAtTheReplacedFile) {
+TEST(SideFileWriter, OwnerAndGroupOfAnotherUsersFileAreKept) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only the superuser may give a file to another user";
+    }
+    ContainerTempFolder folder;
+    const std::string path = folder.Path("theirs.dtm");
+    WriteFileBytes(path, kOld);
+    // A change of owner clears the set-user-ID bit, so it must come before the permissions.
+    ASSERT_EQ(::chown(path.c_str(), 4242, 4343), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 04750), 0);
+    SaveBytes(path, kNew);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4242u);
+    EXPECT_EQ(info.st_gid, 4343u);
+    EXPECT_EQ(info.st_mode & 07777, 04750u);
+    EXPECT_EQ(ReadFileBytes(path), kNew);
+}
+
+TEST(SideFileWriter, LinksOfOtherUsersInASharedFolderAreNotFollowed) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only the superuser may make a link of another user";
+    }
+    ContainerTempFolder folder;
+    fs::create_directory(folder.Root() / "shared");
+    ASSERT_EQ(::chmod(folder.Path("shared").c_str(), 01777), 0);
+    const std::string planted = folder.Path("shared/planted.dtm");
+    fs::create_symlink(folder.Path("victim.dtm"), planted);
+    ASSERT_EQ(::lchown(planted.c_str(), 4242, 4242), 0);
+    std::string failure;
+    EXPECT_FALSE(SideFileWriter::Open(planted, &failure));
+    EXPECT_EQ(failure, "Permission denied");
+    EXPECT_FALSE(fs::exists(folder.Path("victim.dtm")));
+    // The writer's own link there is followed.
+    ASSERT_EQ(::lchown(planted.c_str(), 0, 0), 0);
+    SaveBytes(planted, kNew);
+    EXPECT_EQ(ReadFileBytes(folder.Path("victim.dtm")), kNew);
+}
+
+TEST(SideFileWriter, LinksKeepPointingAtTheFileWrittenAndHardLinksKeepTheOldBytes) {
     ContainerTempFolder folder;
     fs::create_directory(folder.Root() / "real");
     const std::string target = folder.Path("real/map.dtm");
     WriteFileBytes(target, kOld);
-    const std::string link = folder.Path("link.dtm");
-    fs::create_symlink(target, link);
+    struct Case {
+        std::string link;
+        std::string pointsAt; // as the link holds it
+        std::string written;  // the file that gets the bytes
+    };
+    const Case cases[] = {
+        {"live.dtm", target, target},
+        // Pointing nowhere yet, relative to the link's folder, and through a second link.
+        {"dangling.dtm", "real/new.dtm", folder.Path("real/new.dtm")},
+        {"chain.dtm", "dangling2.dtm", folder.Path("real/newer.dtm")},
+    };
+    fs::create_symlink("real/newer.dtm", folder.Path("dangling2.dtm"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.link);
+        const std::string link = folder.Path(c.link);
+        fs::create_symlink(c.pointsAt, link);
+        SaveBytes(link, kNew);
+        EXPECT_EQ(fs::read_symlink(link), c.pointsAt);
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(c.written)));
+        EXPECT_EQ(ReadFileBytes(c.written), kNew);
+    }
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"chain.dtm", "dangling.dtm",
+                                                        "dangling2.dtm", "live.dtm", "real"}));
 
-    std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(link);
-    ASSERT_TRUE(writer);
-    WriteAll(*writer, kNew);
-    ASSERT_TRUE(writer->Commit());
+    // A loop and a link into a missing folder are refused, and stay as they were.
+    fs::create_symlink("loop.dtm", folder.Path("loop.dtm"));
+    fs::create_symlink("missing/map.dtm", folder.Path("nowhere.dtm"));
+    std::string failure;
+    EXPECT_FALSE(SideFileWriter::Open(folder.Path("loop.dtm"), &failure));
+    EXPECT_EQ(failure, "Too many levels of symbolic links");
+    EXPECT_FALSE(SideFileWriter::Open(folder.Path("nowhere.dtm"), &failure));
+    EXPECT_EQ(failure, "No such file or directory");
+    EXPECT_TRUE(fs::is_symlink(folder.Path("loop.dtm")));
+    EXPECT_TRUE(fs::is_symlink(folder.Path("nowhere.dtm")));
 
-    EXPECT_TRUE(fs::is_symlink(link));
+    // A file with a second name is replaced under the name saved to only.
+    fs::create_hard_link(target, folder.Path("hard.dtm"));
+    SaveBytes(folder.Path("hard.dtm"), kOld);
+    EXPECT_EQ(ReadFileBytes(folder.Path("hard.dtm")), kOld);
     EXPECT_EQ(ReadFileBytes(target), kNew);
-    EXPECT_EQ(fs::directory_iterator(folder.Root() / "real")->path().filename(), "map.dtm");
 }
 
 TEST(SideFileWriter, DevicesAreWrittenInPlace) {
@@ -152,43 +229,98 @@ class LockHolder {
     pid_t child_;
 };
 
-void SaveBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
-    ASSERT_TRUE(writer);
-    WriteAll(*writer, bytes);
-    ASSERT_TRUE(writer->Commit());
+bool IsMarked(const std::string& path) {
+    return ::getxattr(path.c_str(), LockedSideFile::kSideFileMark, nullptr, 0) >= 0;
 }
 
-TEST(SideFileWriter, SideFilesNobodyHoldsGoAndHeldOnesStay) {
+TEST(SideFileWriter, OnlyTheProgramsOwnLeftoversThatNobodyHoldsAreRemoved) {
     ContainerTempFolder folder;
     const std::string path = folder.Path("map.dtm");
     WriteFileBytes(path, kOld);
-    // Side files of map.dtm left by saves that were killed.
-    for (const char* stale : {".map.dtm.AbC123", ".map.dtm.000000", ".map.dtm.zzzzzz"}) {
-        WriteFileBytes(folder.Path(stale), kNew);
-    }
-    // Names that only look alike, and one that a save in another process is writing.
-    std::vector<std::string> kept = {".map.dtm.AbC12",    ".map.dtm.AbC1234", ".map.dtm.AbC-12",
-                                     ".other.dtm.AbC123", "map.dtm.AbC123",   ".map.dtm.AbC123.x",
-                                     ".map.dtm.Live00"};
+    // A user's files, those of other tools and earlier versions, and names that only look like
+    // the program's: kept.
+    std::vector<std::string> kept = {".map.dtm.backup",
+                                     ".map.dtm.AbC123",
+                                     ".map.dtm.duskmarch-AbC12",
+                                     ".map.dtm.duskmarch-AbC1234",
+                                     ".other.dtm.duskmarch-AbC123",
+                                     "map.dtm.duskmarch-AbC123",
+                                     ".map.dtm.duskmarch-AbC-12",
+                                     ".map.dtm.duskmarch-NoMark"};
     for (const std::string& name : kept) {
         WriteFileBytes(folder.Path(name), kNew);
     }
-    // Nor are folders and links of the pattern touched.
-    fs::create_directory(folder.Path(".map.dtm.Folder"));
-    fs::create_symlink(path, folder.Path(".map.dtm.Link00"));
-    kept.insert(kept.end(), {".map.dtm.Folder", ".map.dtm.Link00", "map.dtm"});
+    std::string leftovers[5];
+    {
+        // Each killed save would clear the leftovers before it, unless the folder is locked.
+        const LockHolder folderLock(folder.Root().string());
+        for (std::string& leftover : leftovers) {
+            leftover = test::LeaveKilledSave(path, &leftover == leftovers ? kOld : kNew);
+            ASSERT_TRUE(leftover.starts_with(".map.dtm.duskmarch-")) << leftover;
+            EXPECT_TRUE(IsMarked(folder.Path(leftover))) << leftover;
+        }
+    }
+    // The first two are removed. The others are in doubt: one renamed (its mark names another
+    // file), one with a second name, one that a save in another process holds.
+    fs::rename(folder.Path(leftovers[2]), folder.Path(".map.dtm.duskmarch-Moved0"));
+    fs::create_hard_link(folder.Path(leftovers[3]), folder.Path("second-name"));
+    const std::string held = leftovers[4];
+    fs::create_directory(folder.Path(".map.dtm.duskmarch-Folder"));
+    fs::create_symlink(folder.Path(leftovers[0]), folder.Path(".map.dtm.duskmarch-Link00"));
+    kept.insert(kept.end(), {".map.dtm.duskmarch-Moved0", leftovers[3], "second-name", held,
+                             ".map.dtm.duskmarch-Folder", ".map.dtm.duskmarch-Link00", "map.dtm"});
     std::sort(kept.begin(), kept.end());
     {
-        const LockHolder live(folder.Path(".map.dtm.Live00"));
+        const LockHolder live(folder.Path(held));
         SaveBytes(path, kNew);
         EXPECT_EQ(folder.Names(), kept);
-        EXPECT_EQ(ReadFileBytes(folder.Path(".map.dtm.Live00")), kNew);
+        EXPECT_EQ(ReadFileBytes(folder.Path(".map.dtm.backup")), kNew);
+        EXPECT_FALSE(IsMarked(path)) << "the saved file keeps no mark";
     }
-    // Once its writer is gone, the next save removes the side file it left.
+    // Once its writer is gone, the next save removes the side file it held.
     SaveBytes(path, kOld);
-    EXPECT_FALSE(fs::exists(folder.Path(".map.dtm.Live00")));
+    EXPECT_FALSE(fs::exists(folder.Path(held)));
+    EXPECT_EQ(folder.Names().size(), kept.size() - 1);
     EXPECT_EQ(ReadFileBytes(path), kOld);
+}
+
+// Runs a save in another process and tells whether it ended, successfully, within a time far
+// longer than any save needs; one that waits for a lock is stopped by the alarm.
+bool SavesWithoutHanging(const std::string& path) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(20);
+        std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
+        bool saved = false;
+        if (writer) {
+            WriteAll(*writer, kNew);
+            saved = writer->Commit();
+        }
+        ::_exit(saved ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_FALSE(WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) << "the save hung";
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(SideFileWriter, LocksHeldByOthersNeverHoldUpASave) {
+    ContainerTempFolder folder;
+    const std::string path = folder.Path("map.dtm");
+    WriteFileBytes(path, kOld);
+    const std::string held = test::LeaveKilledSave(path, kOld);
+    const std::string unheld = test::LeaveKilledSave(path, kOld);
+    {
+        // Another process, perhaps of another user, locks the folder and a side file.
+        const LockHolder folderLock(folder.Root().string());
+        const LockHolder fileLock(folder.Path(held));
+        EXPECT_TRUE(SavesWithoutHanging(path));
+        EXPECT_EQ(ReadFileBytes(path), kNew);
+        // The clean-up waits for a save that can lock the folder.
+        EXPECT_TRUE(fs::exists(folder.Path(unheld)));
+    }
+    SaveBytes(path, kOld);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"map.dtm"});
 }
 
 } // namespace

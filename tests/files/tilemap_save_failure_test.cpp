@@ -1,5 +1,7 @@
 #include "container_test_support.h"
 
+#include "files/png_body.h"
+#include "files/random.h"
 #include "files/tilemap_file.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -132,6 +135,65 @@ TEST(TilemapSaveFailure, FolderInTheWayIsNotReplaced) {
     EXPECT_EQ(SaveQuietly(*NoisyMap(), folder.Path("map.dtm")), 0);
     EXPECT_TRUE(fs::is_directory(folder.Root() / "map.dtm"));
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"map.dtm"});
+}
+
+TEST(TilemapSaveFailure, PicturesTooWideForPngAreRefusedBeforeAnyWork) {
+    ContainerTempFolder folder;
+    const std::shared_ptr<tilemap> row = tilemap::Create(16777216, 1);
+    constexpr int32_t kUntouched = 12345;
+    SeedRandom(kUntouched);
+    int reports = 0;
+    const Expected<std::shared_ptr<TPixmap>> encoded =
+        EncodePNGFile(*row, folder.Path("row.png"), 1, [&reports](int) { ++reports; });
+    ASSERT_FALSE(encoded);
+    EXPECT_EQ(encoded.Why(), "The map is 16777216 x 1 cells; a PNG picture is written at most "
+                             "1000000 pixels wide and high.");
+    EXPECT_FALSE(EncodePNGBytes(*row, 1));
+    // Neither reseeded the generator for a shuffle, reported progress, nor opened a side file.
+    EXPECT_EQ(GlobalRandom().State(), kUntouched);
+    EXPECT_EQ(reports, 0);
+    EXPECT_TRUE(folder.Names().empty());
+
+    // The map itself is saved, with the run-length body.
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Save(*row, folder.Path("row.dtm")), 1);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("PNG compression: -1 bytes"),
+              std::string::npos);
+
+    // The limit itself is a side a picture may have.
+    EXPECT_TRUE(CheckEncodable(*tilemap::Create(1000000, 1)));
+    EXPECT_TRUE(CheckEncodable(*tilemap::Create(1, 1000000)));
+    EXPECT_EQ(CheckEncodable(*tilemap::Create(1, 1000001)).Why(),
+              "The map is 1 x 1000001 cells; a PNG picture is written at most 1000000 pixels wide "
+              "and high.");
+    tilemap broken = *tilemap::Create(2, 2);
+    broken.tmap.pop_back();
+    EXPECT_EQ(CheckEncodable(broken).Why(), "The map has no cells to encode.");
+}
+
+TEST(TilemapSaveFailure, EncodingStopsAtTheFirstFailedWriteAndSaysWhy) {
+    ContainerTempFolder folder;
+    const std::string path = folder.Path("map.png");
+    WriteFileBytes(path, kPrevious);
+    // Noise rows hardly compress, so the picture (about 1 MB) passes the limit in its first rows.
+    std::mt19937 random(3);
+    const std::shared_ptr<tilemap> map = test::RandomMap(random, 256, 1024, 256);
+    std::vector<int> reports;
+    std::optional<Expected<std::shared_ptr<TPixmap>>> encoded;
+    {
+        FileSizeLimit limit(1000);
+        ASSERT_TRUE(limit.Applied());
+        encoded = EncodePNGFile(*map, path, 1, [&reports](int done) { reports.push_back(done); });
+    }
+    ASSERT_FALSE(*encoded);
+    EXPECT_EQ(encoded->Why(), "Writing " + path + " failed: File too large.");
+    EXPECT_EQ(ReadFileBytes(path), kPrevious);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"map.png"});
+    // The shuffle takes the first 800 thousandths, the rows the rest; the rows stopped within
+    // the first tenth of the picture.
+    ASSERT_FALSE(reports.empty());
+    EXPECT_GE(reports.back(), 800);
+    EXPECT_LT(reports.back(), 820);
 }
 
 // A save killed at any moment leaves the old or the new file whole.

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
@@ -140,6 +141,11 @@ TEST(CStreamTest, FullDeviceSurfacesAsWriteError) {
     const std::vector<uint8_t> block(1 << 20, 0xAB);
     EXPECT_THROW(large->WriteBytes(block.data(), static_cast<int64_t>(block.size())),
                  TStreamWriteException);
+    // The C library has dropped what it could not write and would buffer more as if all were
+    // well; the stream takes nothing after the first failure.
+    EXPECT_EQ(large->Write(block.data(), 16), 0);
+    EXPECT_THROW(large->WriteByte(1), TStreamWriteException);
+    EXPECT_EQ(large->ErrorCode(), ENOSPC);
 }
 
 TEST(CStreamTest, NamedPipeWithoutPeerDoesNotBlock) {

@@ -203,7 +203,8 @@ TEST_F(Dtmtool, FailuresAndUsageErrorsGiveTheirStatusAndMessage) {
     } cases[] = {
         {{"encode", source, folder_.Path("no/such/folder.png")},
          1,
-         "dtmtool: Failed to encode tilemap image!\n"},
+         "dtmtool: Failed to encode tilemap image! Cannot write " +
+             folder_.Path("no/such/folder.png") + ": No such file or directory.\n"},
         {{"decode", notPng, out}, 1, "dtmtool: Unable to read PNG image file.\n"},
         {{"decode", folder_.Path("missing.png"), out},
          1,

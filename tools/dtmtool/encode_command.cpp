@@ -1,12 +1,12 @@
 #include "arguments.h"
 #include "command.h"
 #include "tool_output.h"
-#include "whole_file.h"
 
 #include "files/png_body.h"
 #include "files/tilemap_file.h"
 
-#include <optional>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace dm::dtmtool {
@@ -28,13 +28,11 @@ int RunEncode(const std::vector<std::string>& args) {
         return kExitFailure;
     }
     const int32_t scramble = arguments.flags.count("--scramble") != 0 ? 1 : 0;
-    const std::optional<std::vector<uint8_t>> png = EncodePNGBytes(*loaded.map, scramble);
-    const auto writePicture = [&png](TStream& out) {
-        out.WriteBytes(png->data(), static_cast<int64_t>(png->size()));
-    };
     // The picture replaces OUT.png only once it is complete, like a saved map.
-    if (!png || !WriteWholeFile(arguments.operands[1], writePicture)) {
-        PrintError("Failed to encode tilemap image!");
+    const Expected<std::shared_ptr<TPixmap>> encoded =
+        EncodePNGFile(*loaded.map, arguments.operands[1], scramble);
+    if (!encoded) {
+        PrintError("Failed to encode tilemap image! " + encoded.Why());
         return kExitFailure;
     }
     return kExitSuccess;

@@ -1,7 +1,7 @@
 #include "command.h"
 #include "tool_output.h"
 
-#include "platform/file_size_signal.h"
+#include "platform/write_failure_signals.h"
 
 #include <exception>
 #include <iomanip>
@@ -25,7 +25,7 @@ void PrintOverview(std::ostream& out) {
 
 int main(int argc, char** argv) {
     using namespace dm::dtmtool;
-    dm::IgnoreFileSizeSignal();
+    dm::IgnoreWriteFailureSignals();
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         PrintOverview(std::cerr);
