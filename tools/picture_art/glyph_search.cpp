@@ -120,6 +120,13 @@ CellChoice GlyphSearch::Best(const LinearColor* pixels, Workspace& workspace) co
         total.blue += p.blue;
         squares += int64_t{p.red} * p.red + int64_t{p.green} * p.green + int64_t{p.blue} * p.blue;
     }
+    // In a cell of one colour every glyph ties, with that colour's nearest entry on both sides.
+    if (std::all_of(pixels, pixels + pixelCount,
+                    [&pixels](const LinearColor& p) { return p == pixels[0]; })) {
+        const PaletteNearest::Match only = nearest_.Nearest(total, pixelCount);
+        return {blank_.value_or(candidates_.front().code), only.index, only.index,
+                squares + only.cost};
+    }
     SumChunks(pixels, workspace);
 
     // With ideal colours (the means themselves) a glyph would cost -(|covered|^2 / n +

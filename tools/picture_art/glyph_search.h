@@ -29,7 +29,8 @@ struct CellChoice {
 // cell rendered from the tileset and palette comes back with an error of 0.
 class GlyphSearch {
   public:
-    // Chooses among `codes`; glyphs with identical masks are tried once, as the lowest code.
+    // Chooses among `codes`, at least one; glyphs with identical masks are tried once, as the
+    // lowest code.
     GlyphSearch(const GlyphMasks& masks, const std::vector<uint8_t>& codes,
                 const PalettePlanes& palette);
 

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -19,6 +20,27 @@ namespace {
 // Cells of one row handed to a thread at a time: enough work to outweigh the source rows that
 // neighbouring pieces both scale, few enough to share a narrow picture among the threads.
 constexpr int64_t kPieceCells = 64;
+
+// A sum of errors kept exactly in 128 bits, so that it never varies with the order in which
+// threads add to it, and no map is large enough to overflow it.
+class ErrorTotal {
+  public:
+    void Add(uint64_t value) {
+        low_ += value;
+        high_ += low_ < value ? 1 : 0;
+    }
+    void Add(const ErrorTotal& other) {
+        Add(other.low_);
+        high_ += other.high_;
+    }
+    double Value() const {
+        return std::ldexp(static_cast<double>(high_), 64) + static_cast<double>(low_);
+    }
+
+  private:
+    uint64_t low_ = 0;
+    uint64_t high_ = 0;
+};
 
 // One row of up to kPieceCells cells.
 struct Piece {
@@ -35,13 +57,18 @@ class ArtJob {
           scaler_(picture, search_.Palette().Color(request.background),
                   request.columns * look.masks.Width(), request.rows * look.masks.Height()),
           piecesPerRow_((request.columns + kPieceCells - 1) / kPieceCells),
-          errors_(static_cast<size_t>(piecesPerRow_ * request.rows)) {}
+          pieceCount_(piecesPerRow_ * request.rows) {}
 
     void Run(int threads, const WorkProgress& progress) {
         std::vector<std::jthread> helpers;
         try {
             for (int i = 1; i < threads; ++i) {
-                helpers.emplace_back([this] { Work({}); });
+                // Without another thread, the work goes on on those already running.
+                try {
+                    helpers.emplace_back([this] { Work({}); });
+                } catch (const std::system_error&) {
+                    break;
+                }
             }
             Work(progress);
         } catch (...) {
@@ -52,13 +79,15 @@ class ArtJob {
         if (failure_) {
             std::rethrow_exception(failure_);
         }
+        // The last pieces may have been another thread's.
+        if (progress && told_ < kProgressTotal) {
+            progress(kProgressTotal);
+        }
     }
 
     ArtQuality Quality() const {
         ArtQuality quality;
-        for (const int64_t error : errors_) {
-            quality.squaredError += static_cast<double>(error);
-        }
+        quality.squaredError = error_.Value();
         quality.samples = request_.columns * request_.rows * look_.masks.PixelCount() * 3;
         return quality;
     }
@@ -72,40 +101,44 @@ class ArtJob {
 
     // Takes pieces until none are left; only the calling thread is given progress to tell.
     void Work(const WorkProgress& progress) {
+        ErrorTotal error;
         try {
             GlyphSearch::Workspace workspace = search_.MakeWorkspace();
             std::vector<LinearColor> pixels;
             std::vector<LinearColor> cell(static_cast<size_t>(look_.masks.PixelCount()));
-            const auto pieceCount = static_cast<int64_t>(errors_.size());
-            for (int64_t index = next_++; index < pieceCount && !stop_; index = next_++) {
-                errors_[static_cast<size_t>(index)] =
-                    Convert(PieceAt(index), workspace, pixels, cell);
+            for (int64_t index = next_++; index < pieceCount_ && !stop_; index = next_++) {
+                error.Add(Convert(PieceAt(index), workspace, pixels, cell));
                 const int64_t done = ++done_;
-                if (progress) {
-                    progress(static_cast<int>(done * kProgressTotal / pieceCount));
+                const auto figure = static_cast<int>(done * kProgressTotal / pieceCount_);
+                if (progress && figure > told_) {
+                    told_ = figure;
+                    progress(figure);
                 }
             }
         } catch (...) {
+            stop_ = true;
             if (progress) {
                 throw;
             }
-            const std::lock_guard lock(failureMutex_);
+            const std::lock_guard lock(mutex_);
             if (!failure_) {
                 failure_ = std::current_exception();
             }
-            stop_ = true;
+            return;
         }
+        const std::lock_guard lock(mutex_);
+        error_.Add(error);
     }
 
     // Chooses the piece's cells; returns their error as rendered.
-    int64_t Convert(const Piece& piece, GlyphSearch::Workspace& workspace,
-                    std::vector<LinearColor>& pixels, std::vector<LinearColor>& cell) {
+    uint64_t Convert(const Piece& piece, GlyphSearch::Workspace& workspace,
+                     std::vector<LinearColor>& pixels, std::vector<LinearColor>& cell) {
         const int width = look_.masks.Width();
         const int height = look_.masks.Height();
         const int rowPixels = piece.cells * width;
         scaler_.Scale(piece.column * width, piece.row * height, rowPixels, height, pixels);
         const size_t planeSize = map_.tmap.size() / 3;
-        int64_t error = 0;
+        uint64_t error = 0;
         for (int i = 0; i < piece.cells; ++i) {
             for (int y = 0; y < height; ++y) {
                 std::copy_n(pixels.begin() + y * rowPixels + i * width, width,
@@ -116,9 +149,10 @@ class ArtJob {
             map_.tmap[at] = choice.glyph;
             map_.tmap[planeSize + at] = choice.fg;
             map_.tmap[2 * planeSize + at] = choice.bg;
-            error += RenderedCellError(look_.masks.Glyph(choice.glyph), look_.masks.PixelCount(),
-                                       search_.Palette().Color(choice.fg),
-                                       search_.Palette().Color(choice.bg), cell.data());
+            error += static_cast<uint64_t>(
+                RenderedCellError(look_.masks.Glyph(choice.glyph), look_.masks.PixelCount(),
+                                  search_.Palette().Color(choice.fg),
+                                  search_.Palette().Color(choice.bg), cell.data()));
         }
         return error;
     }
@@ -129,11 +163,13 @@ class ArtJob {
     const GlyphSearch search_;
     const PictureScaler scaler_;
     const int64_t piecesPerRow_;
-    std::vector<int64_t> errors_; // per piece, summed in order so the figure never varies
+    const int64_t pieceCount_;
     std::atomic<int64_t> next_ = 0;
     std::atomic<int64_t> done_ = 0;
     std::atomic<bool> stop_ = false;
-    std::mutex failureMutex_;
+    int told_ = 0; // the last figure progress was told, by the calling thread
+    std::mutex mutex_;
+    ErrorTotal error_;
     std::exception_ptr failure_;
 };
 
