@@ -75,5 +75,12 @@ row() { echo "| $1 | $2 |"; }
     row "scrambled decode of 1024 x 1024" "$(ms bench_codec BM_DecodeScrambled)"
     row "export of 256 x 256 cells (2048 x 3584 pixels)" \
         "$(ms bench_export BM_ExportPNG/manual_time)"
+    for set in 0:all 1:blocks 2:ascii; do
+        art=BM_PictureArt/glyphs:${set%%:*}
+        figures="$(ms bench_art "$art/threads:0/real_time") on every core,"
+        figures+=" $(ms bench_art "$art/threads:1/real_time") on one;"
+        figures+=" PSNR $(number bench_art "$art/threads:0/real_time" psnr_db) dB"
+        row "picture of 1600 x 1200 into a map of 200 columns, glyphs ${set#*:}" "$figures"
+    done
 } >"$root/bench/RESULTS.md"
 cat "$root/bench/RESULTS.md"

@@ -27,5 +27,6 @@ Command ExportCommand();
 Command ConvertCommand();
 Command ShowCommand();
 Command DiffCommand();
+Command ArtCommand();
 
 } // namespace dm::dtmtool

@@ -4,8 +4,8 @@ namespace dm::dtmtool {
 
 const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
-        InfoCommand(),   ResaveCommand(),  EncodeCommand(), DecodeCommand(),
-        ExportCommand(), ConvertCommand(), ShowCommand(),   DiffCommand(),
+        InfoCommand(),    ResaveCommand(), EncodeCommand(), DecodeCommand(), ExportCommand(),
+        ConvertCommand(), ShowCommand(),   DiffCommand(),   ArtCommand(),
     };
     return commands;
 }

@@ -1,12 +1,10 @@
 #include "arguments.h"
 #include "command.h"
 #include "map_input.h"
+#include "map_output.h"
 #include "tool_output.h"
 #include "tool_palette.h"
-#include "whole_file.h"
 
-#include "files/map_text.h"
-#include "files/tilemap_file.h"
 #include "files/xp_format.h"
 #include "platform/fatal_error.h"
 
@@ -29,25 +27,6 @@ const char* const kUsage =
     "upper over lower where not transparent; --layer N reads only layer N, counting from 0 at\n"
     "the bottom.\n";
 
-enum class OutputFormat { Dtm, Xp, Ans, Txt };
-
-std::optional<OutputFormat> FormatOf(const std::string& path) {
-    const std::string extension = LowerExtension(path);
-    if (extension == ".dtm") {
-        return OutputFormat::Dtm;
-    }
-    if (extension == ".xp") {
-        return OutputFormat::Xp;
-    }
-    if (extension == ".ans") {
-        return OutputFormat::Ans;
-    }
-    if (extension == ".txt") {
-        return OutputFormat::Txt;
-    }
-    return std::nullopt;
-}
-
 // The layer an .xp input is read from; the arguments' error is set when --layer is unusable.
 int LayerOf(Arguments& arguments) {
     const auto option = arguments.values.find("--layer");
@@ -65,39 +44,15 @@ int LayerOf(Arguments& arguments) {
     return layer;
 }
 
-bool WriteMap(const tilemap& map, const std::string& path, OutputFormat format,
-              ToolPalette& palette) {
-    switch (format) {
-    case OutputFormat::Dtm:
-        return Save(map, path) != 0;
-    case OutputFormat::Xp:
-        return WriteWholeFile(path, [&](TStream& out) { WriteXp(map, palette.Planes(), out); });
-    case OutputFormat::Ans:
-        return WriteWholeFile(path, [&](TStream& out) {
-            for (int32_t y = 0; y < map.tmaph; ++y) {
-                out.WriteString(AnsiRow(map, y, palette.Planes(), AnsiTarget::File));
-            }
-        });
-    case OutputFormat::Txt:
-        return WriteWholeFile(path, [&](TStream& out) {
-            for (int32_t y = 0; y < map.tmaph; ++y) {
-                out.WriteString(TextRow(map, y));
-            }
-        });
-    }
-    return false;
-}
-
 int RunConvert(const std::vector<std::string>& args) {
     Arguments arguments = ParseArguments(args, 2, {}, {"--palette", "--layer"});
     std::optional<OutputFormat> format;
     int layer = kXpAllLayers;
     if (arguments.error.empty()) {
         layer = LayerOf(arguments);
-        format = FormatOf(arguments.operands[1]);
+        format = OutputFormatOf(arguments.operands[1]);
         if (!format && arguments.error.empty()) {
-            arguments.error = "cannot tell the format of " + arguments.operands[1] +
-                              " from its extension; use .dtm, .xp, .ans or .txt";
+            arguments.error = UnknownOutputFormat(arguments.operands[1]);
         }
     }
     if (const auto status = FinishEarly(kUsage, arguments)) {

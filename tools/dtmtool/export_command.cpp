@@ -1,18 +1,14 @@
 #include "arguments.h"
 #include "command.h"
+#include "program_folder.h"
+#include "progress_line.h"
 #include "tool_output.h"
 
 #include "files/image_export.h"
 #include "files/tilemap_file.h"
 #include "platform/fatal_error.h"
-#include "platform/paths.h"
 #include "render/display.h"
 #include "render/export_look.h"
-
-#include <chrono>
-#include <filesystem>
-#include <iostream>
-#include <system_error>
 
 namespace dm::dtmtool {
 namespace {
@@ -73,86 +69,20 @@ ExportRequest ParseExportArguments(const std::vector<std::string>& args) {
     return request;
 }
 
-// Shows on one line of standard error how far an export that takes over a second has come, as
-// a percentage of the whole job, redrawn at most every 100 ms.
-class ProgressLine {
-  public:
-    explicit ProgressLine(std::string target) : target_(std::move(target)) {}
-
-    void Update(int thousandths) {
-        latestPercent_ = thousandths * 100 / kProgressTotal;
-        const auto now = Clock::now();
-        if (now - start_ < std::chrono::seconds(1) ||
-            (shown_ && (latestPercent_ == shownPercent_ ||
-                        now - lastShown_ < std::chrono::milliseconds(100)))) {
-            return;
-        }
-        Show();
-        lastShown_ = now;
-    }
-
-    // Brings a shown line up to the last figure and ends it.
-    void Finish() {
-        if (!shown_) {
-            return;
-        }
-        if (latestPercent_ != shownPercent_) {
-            Show();
-        }
-        std::cerr << std::endl;
-    }
-
-  private:
-    using Clock = std::chrono::steady_clock;
-
-    void Show() {
-        std::cerr << "\rexporting " << target_ << ": " << latestPercent_ << "%" << std::flush;
-        shown_ = true;
-        shownPercent_ = latestPercent_;
-    }
-
-    std::string target_;
-    Clock::time_point start_ = Clock::now();
-    Clock::time_point lastShown_;
-    bool shown_ = false;
-    int latestPercent_ = 0;
-    int shownPercent_ = 0;
-};
-
-std::filesystem::path ProgramFolder() {
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::current_path() : program.parent_path();
-}
-
-// A path given on the command line, taken from the caller's folder.
-std::string FromCaller(const std::string& path) {
-    return std::filesystem::absolute(NormalizePath(path)).generic_string();
-}
-
 int RunExportRequest(const ExportRequest& request) {
-    const std::filesystem::path programFolder = ProgramFolder();
     const std::string input = FromCaller(request.arguments.operands[0]);
     const std::string output = FromCaller(request.arguments.operands[1]);
-    const std::string config = request.config.empty()
-                                   ? (programFolder / "dmdata" / "graphics.txt").generic_string()
-                                   : FromCaller(request.config);
-
-    // The configuration's own relative paths are the program's, as at the editor's start-up.
-    std::error_code error;
-    std::filesystem::current_path(programFolder, error);
-    if (error) {
-        PrintError("cannot enter the program's folder " + programFolder.generic_string());
+    Display display;
+    if (const Outcome opened = OpenToolDisplay(request.config, display); !opened) {
+        PrintError(opened.Why());
         return kExitFailure;
     }
-    Display display;
-    OpenDisplay(display, config, kUseDefaultTitle, [](const WindowRequest&) {});
 
     const LoadedTilemap loaded = ReadOrReport(input);
     if (!loaded.map) {
         return kExitFailure;
     }
-    ProgressLine progress(request.arguments.operands[1]);
+    ProgressLine progress("exporting " + request.arguments.operands[1]);
     const ExportResult result =
         ExportPNG(*loaded.map, output, request.compression, MakeExportLook(display),
                   [&progress](int thousandths) { progress.Update(thousandths); });

@@ -1,22 +1,12 @@
 #include "tool_palette.h"
 
+#include "program_folder.h"
+
 #include "platform/paths.h"
 #include "render/display_config.h"
 #include "render/palette.h"
 
-#include <filesystem>
-#include <system_error>
-
 namespace dm::dtmtool {
-namespace {
-
-std::filesystem::path ProgramFolder() {
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::current_path() : program.parent_path();
-}
-
-} // namespace
 
 const PalettePlanes& ToolPalette::Planes() {
     if (planes_) {

@@ -1,0 +1,372 @@
+#include "files/container_test_support.h"
+#include "platform/png_test_files.h"
+#include "tool_run.h"
+
+#include "files/tilemap_file.h"
+#include "picture_art/glyph_masks.h"
+#include "platform/pixmap.h"
+#include "platform/png_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <random>
+#include <sstream>
+
+namespace dm {
+namespace {
+
+using test::ContainerTempFolder;
+using test::ToolRun;
+
+constexpr uint32_t kBlack = 0xFF000000u;
+constexpr uint32_t kWhite = 0xFFFFFFFFu;
+
+// The linear intensity of a byte as the sRGB standard defines it, rounded to the 0-32767 scale.
+int64_t Linear(int byte) {
+    const double encoded = byte / 255.0;
+    const double linear =
+        encoded <= 0.04045 ? encoded / 12.92 : std::pow((encoded + 0.055) / 1.055, 2.4);
+    return std::lround(linear * 32767);
+}
+
+std::string TwoDecimals(double value) {
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(2) << value;
+    return text.str();
+}
+
+std::string Report(int columns, int rows, const std::string& glyphs, double rms,
+                   const std::string& psnr) {
+    return std::to_string(columns) + " x " + std::to_string(rows) + " cells, glyphs " + glyphs +
+           "\nmean error per pixel: " + TwoDecimals(rms) +
+           " (root mean square difference of a channel in linear light, 0-255)\nPSNR: " + psnr +
+           " dB\n";
+}
+
+struct Cell {
+    int glyph;
+    int fg;
+    int bg;
+    bool operator==(const Cell&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Cell& cell) {
+    return out << "(" << cell.glyph << ", " << cell.fg << ", " << cell.bg << ")";
+}
+
+Cell CellAt(const tilemap& map, int x, int y) {
+    uint8_t glyph = 0;
+    uint8_t fg = 0;
+    uint8_t bg = 0;
+    map.GrabTile(x, y, glyph, fg, bg);
+    return {glyph, fg, bg};
+}
+
+class DtmtoolArt : public testing::Test {
+  protected:
+    // A look of 8 x 8 glyphs (0 and 32 blank, the others striped by their code) and a palette
+    // of white, black, sky, a green, then greys.
+    void SetUp() override {
+        WritePicture("glyphs_fg.png", 128, 128, [](int x, int y) {
+            const int code = y / 8 * 16 + x / 8;
+            return code != 0 && code != 32 && (x + y * code) % 3 == 0 ? kWhite : kBlack;
+        });
+        WritePicture("glyphs_bg.png", 128, 128, [](int, int) { return kWhite; });
+        WritePicture("colours.png", 16, 16, [](int x, int y) {
+            const uint32_t fixed[] = {0xFFFFFF, 0x000000, 0x82DCFF, 0x5ABE46};
+            const int i = y * 16 + x;
+            return 0xFF000000u | (i < 4 ? fixed[i] : static_cast<uint32_t>(i) * 0x010101u);
+        });
+        std::ofstream(folder_.Path("look.txt"))
+            << "tileset " << folder_.Path("glyphs.png") << "\npallet "
+            << folder_.Path("colours.png") << "\n";
+    }
+
+    void WritePicture(const std::string& name, int width, int height,
+                      const std::function<uint32_t(int, int)>& colorAt, int format = PF_RGB888) {
+        const auto picture = TPixmap::Create(width, height, format, 4);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                picture->WritePixel(x, y, colorAt(x, y));
+            }
+        }
+        ASSERT_TRUE(WritePixmapPNG(*picture, folder_.Path(name), 1));
+    }
+
+    // "dtmtool art" from inside the test folder, with the test look unless told otherwise.
+    ToolRun Art(std::vector<std::string> args, bool testLook = true) {
+        if (testLook) {
+            args.insert(args.begin(), {"--config", "look.txt"});
+        }
+        args.insert(args.begin(), "art");
+        return test::RunDtmtool(args, folder_);
+    }
+
+    std::shared_ptr<tilemap> ReadMap(const std::string& name) {
+        return Read(folder_.Path(name), [](const std::string&, const std::string&) {});
+    }
+
+    ContainerTempFolder folder_;
+};
+
+TEST_F(DtmtoolArt, AnExportedMapComesBackCellForCellOrRenderingTheSame) {
+    std::mt19937 random(29);
+    const auto map = tilemap::Create(21, 9);
+    for (size_t i = 0; i < map->tmap.size(); ++i) {
+        map->tmap[i] = static_cast<uint8_t>(i < 21 * 9 ? random() % 256 : random() % 255);
+    }
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(Save(*map, folder_.Path("drawn.dtm")), 1);
+    testing::internal::GetCapturedStdout();
+    // With the shipped art beside the program, as the default configuration names it.
+    ASSERT_EQ(test::RunDtmtool({"export", "drawn.dtm", "drawn.png"}, folder_).status, 0);
+    const ToolRun run = Art({"drawn.png", "back.dtm", "--report"}, false);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out.ends_with(Report(21, 9, "all", 0, "inf"))) << run.out;
+
+    const std::filesystem::path images =
+        std::filesystem::path(DTMTOOL_PATH).parent_path() / "data/image";
+    const auto sheet = LoadPixmap((images / "curses_fg.png").string());
+    const auto palette = LoadPixmap((images / "pallet.png").string());
+    ASSERT_TRUE(sheet && palette);
+    const GlyphMasks masks(*sheet, sheet->width / 16, sheet->height / 16);
+    const auto color = [&](int index) {
+        return palette->ReadPixel(index % palette->width, index / palette->width);
+    };
+    const std::shared_ptr<tilemap> back = ReadMap("back.dtm");
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->tmapw, 21);
+    ASSERT_EQ(back->tmaph, 9);
+    int same = 0;
+    for (int y = 0; y < 9; ++y) {
+        for (int x = 0; x < 21; ++x) {
+            const Cell drawn = CellAt(*map, x, y);
+            const Cell found = CellAt(*back, x, y);
+            same += drawn == found;
+            for (int p = 0; p < masks.PixelCount(); ++p) {
+                ASSERT_EQ(color(masks.Glyph(drawn.glyph)[p] ? drawn.fg : drawn.bg),
+                          color(masks.Glyph(found.glyph)[p] ? found.fg : found.bg))
+                    << x << "," << y << " drawn " << drawn << " found " << found;
+            }
+        }
+    }
+    // Only cells with a twin rendering (a blank glyph, one colour, twin glyphs) may differ.
+    EXPECT_GT(same, 21 * 9 * 3 / 4);
+}
+
+TEST_F(DtmtoolArt, FlatColourPicturesBecomeOneGlyphAndColourEverywhere) {
+    struct Case {
+        uint32_t color;
+        Cell cell;
+        std::vector<int64_t> differences; // linear, per channel, from the chosen colour
+    };
+    const Case cases[] = {
+        {0xFFFFFFFFu, {32, 0, 0}, {0, 0, 0}},
+        {0xFF000000u, {32, 1, 1}, {0, 0, 0}},
+        {0xFF5BBD48u,
+         {32, 3, 3},
+         {Linear(0x5B) - Linear(0x5A), Linear(0xBD) - Linear(0xBE), Linear(0x48) - Linear(0x46)}},
+    };
+    for (const Case& c : cases) {
+        WritePicture("flat.png", 40, 30, [&c](int, int) { return c.color; });
+        const ToolRun run = Art({"flat.png", "flat.dtm", "--report"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        double squares = 0;
+        for (const int64_t difference : c.differences) {
+            squares += static_cast<double>(difference * difference);
+        }
+        const double meanSquare = squares / 3;
+        EXPECT_TRUE(run.out.ends_with(Report(
+            5, 4, "all", std::sqrt(meanSquare) * 255 / 32767,
+            meanSquare == 0 ? "inf" : TwoDecimals(10 * std::log10(32767.0 * 32767 / meanSquare)))))
+            << run.out;
+        const std::shared_ptr<tilemap> map = ReadMap("flat.dtm");
+        ASSERT_TRUE(map);
+        for (int i = 0; i < map->tmapw * map->tmaph; ++i) {
+            ASSERT_EQ(CellAt(*map, i % map->tmapw, i / map->tmapw), c.cell) << std::hex << c.color;
+        }
+    }
+}
+
+// The picture of 3 x 1 cells of 8 x 8 pixels that a PNG of the kind stores: black, white, then
+// a third colour that is transparent where the kind can say so (else white again).
+test::PngPicture ThreeCells(int colorType, int bitDepth, bool transparentColor, bool interlaced) {
+    test::PngPicture picture = test::Picture(24, 8, colorType, bitDepth);
+    picture.interlaced = interlaced;
+    const int max = (1 << bitDepth) - 1;
+    const bool alpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0;
+    const bool paletted = colorType == PNG_COLOR_TYPE_PALETTE;
+    const int channels = paletted ? 1 : (colorType & PNG_COLOR_MASK_COLOR ? 3 : 1) + alpha;
+    const bool third = alpha || transparentColor;
+    if (paletted) {
+        picture.palette = {{0, 0, 0}, {255, 255, 255}};
+        if (transparentColor) {
+            picture.palette.push_back({10, 20, 30});
+            picture.paletteAlpha = {255, 255, 0};
+        }
+    } else if (transparentColor) {
+        picture.hasTransparentColor = true;
+        picture.transparentColor = {0, 1, 1, 1, 1};
+    }
+    // The samples of pixel x, each channel in bitDepth bits.
+    const auto samples = [&](int x) {
+        const int cell = x / 8;
+        if (paletted) {
+            return std::vector<int>{cell == 2 && !third ? 1 : cell};
+        }
+        const int color = cell == 0 ? 0 : cell == 1 || !transparentColor ? max : 1;
+        std::vector<int> values(static_cast<size_t>(channels), color);
+        if (alpha) {
+            values.back() = cell == 2 ? 0 : max;
+        }
+        return values;
+    };
+    for (int y = 0; y < 8; ++y) {
+        int bits = 0;
+        int pending = 0;
+        for (int x = 0; x < 24; ++x) {
+            for (const int sample : samples(x)) {
+                if (bitDepth == 16) {
+                    picture.rows.push_back(static_cast<uint8_t>(sample >> 8));
+                    picture.rows.push_back(static_cast<uint8_t>(sample));
+                    continue;
+                }
+                pending = pending << bitDepth | sample;
+                bits += bitDepth;
+                if (bits == 8) {
+                    picture.rows.push_back(static_cast<uint8_t>(pending));
+                    bits = 0;
+                    pending = 0;
+                }
+            }
+        }
+    }
+    return picture;
+}
+
+TEST_F(DtmtoolArt, EveryKindOfPngConverts) {
+    struct Kind {
+        int colorType;
+        int bitDepth;
+        bool transparentColor;
+        bool interlaced;
+    };
+    const Kind kinds[] = {
+        {PNG_COLOR_TYPE_GRAY, 1, false, false},       {PNG_COLOR_TYPE_GRAY, 2, false, false},
+        {PNG_COLOR_TYPE_GRAY, 4, false, false},       {PNG_COLOR_TYPE_GRAY, 8, false, false},
+        {PNG_COLOR_TYPE_GRAY, 8, true, false},        {PNG_COLOR_TYPE_GRAY, 16, false, false},
+        {PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, false}, {PNG_COLOR_TYPE_GRAY_ALPHA, 16, false, false},
+        {PNG_COLOR_TYPE_RGB, 8, false, false},        {PNG_COLOR_TYPE_RGB, 8, true, false},
+        {PNG_COLOR_TYPE_RGB, 16, false, false},       {PNG_COLOR_TYPE_RGB, 8, false, true},
+        {PNG_COLOR_TYPE_RGBA, 8, false, false},       {PNG_COLOR_TYPE_RGBA, 16, false, true},
+        {PNG_COLOR_TYPE_PALETTE, 1, false, false},    {PNG_COLOR_TYPE_PALETTE, 2, true, false},
+        {PNG_COLOR_TYPE_PALETTE, 4, true, false},     {PNG_COLOR_TYPE_PALETTE, 8, true, true},
+    };
+    for (const Kind& kind : kinds) {
+        const test::PngPicture picture =
+            ThreeCells(kind.colorType, kind.bitDepth, kind.transparentColor, kind.interlaced);
+        const std::vector<uint8_t> file = test::EncodePng(picture);
+        ASSERT_FALSE(file.empty());
+        test::WriteFileBytes(folder_.Path("kind.png"), file);
+        const ToolRun run = Art({"kind.png", "kind.dtm", "--background", "2"});
+        const std::string what = "colour type " + std::to_string(kind.colorType) + ", " +
+                                 std::to_string(kind.bitDepth) + " bits";
+        ASSERT_EQ(run.status, 0) << what << ": " << run.err;
+        const std::shared_ptr<tilemap> map = ReadMap("kind.dtm");
+        ASSERT_TRUE(map) << what;
+        ASSERT_EQ(map->tmapw, 3) << what;
+        ASSERT_EQ(map->tmaph, 1) << what;
+        const bool transparent =
+            kind.transparentColor || (kind.colorType & PNG_COLOR_MASK_ALPHA) != 0;
+        EXPECT_EQ(CellAt(*map, 0, 0), (Cell{32, 1, 1})) << what;
+        EXPECT_EQ(CellAt(*map, 1, 0), (Cell{32, 0, 0})) << what;
+        EXPECT_EQ(CellAt(*map, 2, 0), (transparent ? Cell{32, 2, 2} : Cell{32, 0, 0})) << what;
+    }
+}
+
+TEST_F(DtmtoolArt, GlyphSetsColumnsAndOutputFormats) {
+    std::mt19937 random(31);
+    WritePicture("noise.png", 64, 48, [&random](int, int) { return kBlack | random(); });
+    for (const auto& [set, first, last] :
+         {std::tuple{"blocks", 32, 223}, std::tuple{"ascii", 32, 126}}) {
+        const ToolRun run = Art({"noise.png", "set.dtm", "--glyphs", set, "--columns", "16"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::shared_ptr<tilemap> map = ReadMap("set.dtm");
+        ASSERT_TRUE(map);
+        EXPECT_EQ(map->tmapw, 16);
+        EXPECT_EQ(map->tmaph, 12);
+        for (int i = 0; i < 16 * 12; ++i) {
+            const int glyph = map->tmap[static_cast<size_t>(i)];
+            EXPECT_TRUE(glyph >= first && glyph <= last) << set << " " << glyph;
+            if (std::string(set) == "blocks") {
+                EXPECT_TRUE(glyph == 32 || (glyph >= 176 && glyph <= 178) || glyph >= 219);
+            }
+        }
+    }
+
+    WritePicture("white.png", 24, 16, [](int, int) { return kWhite; });
+    ASSERT_EQ(Art({"white.png", "white.TXT"}).status, 0);
+    EXPECT_EQ(test::FileText(folder_.Path("white.TXT")), "   \n   \n");
+    ASSERT_EQ(Art({"white.png", "white.ans"}).status, 0);
+    EXPECT_TRUE(test::FileText(folder_.Path("white.ans")).find("255;255;255") != std::string::npos);
+    ASSERT_EQ(Art({"white.png", "white.xp"}).status, 0);
+    ASSERT_EQ(
+        test::RunDtmtool({"convert", "white.xp", "fromxp.dtm", "--palette", "colours.png"}, folder_)
+            .status,
+        0);
+    const std::shared_ptr<tilemap> fromXp = ReadMap("fromxp.dtm");
+    ASSERT_TRUE(fromXp);
+    EXPECT_EQ(CellAt(*fromXp, 2, 1), (Cell{32, 0, 0}));
+}
+
+TEST_F(DtmtoolArt, BadInputIsRefusedWithoutAnOutputFile) {
+    WritePicture("tall.png", 8, 400, [](int, int) { return kWhite; });
+    test::WriteFileBytes(folder_.Path("broken.png"), {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0});
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string error;
+    };
+    const Case cases[] = {
+        {{"tall.png", "out.dtm", "--columns", "0"},
+         2,
+         "dtmtool: --columns needs a number of columns from 1 to 16777216\n"},
+        {{"tall.png", "out.dtm", "--columns", "12x"},
+         2,
+         "dtmtool: --columns needs a number of columns from 1 to 16777216\n"},
+        {{"tall.png", "out.dtm", "--columns", "8000"},
+         1,
+         "dtmtool: tall.png at 8000 columns: 8000 x 400000 cells are more than the 16777216 a "
+         "map may have\n"},
+        {{"broken.png", "out.dtm"},
+         1,
+         "dtmtool: cannot read broken.png as a picture: it is not a PNG file, is damaged, or "
+         "has over 67108864 pixels\n"},
+        {{"missing.png", "out.dtm"}, 1, "dtmtool: cannot open missing.png\n"},
+        {{"tall.png", "out.png"},
+         2,
+         "dtmtool: cannot tell the format of out.png from its extension; use .dtm, .xp, .ans or "
+         ".txt\n"},
+        {{"tall.png", "out.dtm", "--glyphs", "box"},
+         2,
+         "dtmtool: --glyphs needs all, blocks or ascii\n"},
+        {{"tall.png", "out.dtm", "--background", "255"},
+         2,
+         "dtmtool: --background needs a palette index from 0 to 254\n"},
+        {{"tall.png", "out.dtm", "--columns"}, 2, "dtmtool: --columns needs a value\n"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun run = Art(c.args);
+        EXPECT_EQ(run.status, c.status) << c.args[2];
+        EXPECT_TRUE(run.err.starts_with(c.error)) << run.err;
+        EXPECT_EQ(c.status == 2, run.err.find("usage: dtmtool art") != std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(folder_.Path(c.args[1]))) << c.args[1];
+    }
+}
+
+} // namespace
+} // namespace dm

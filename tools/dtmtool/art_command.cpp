@@ -1,0 +1,206 @@
+#include "arguments.h"
+#include "command.h"
+#include "map_output.h"
+#include "program_folder.h"
+#include "progress_line.h"
+#include "tool_output.h"
+#include "tool_palette.h"
+
+#include "files/map_limits.h"
+#include "picture_art/picture_art.h"
+#include "platform/fatal_error.h"
+#include "platform/paths.h"
+#include "platform/png_codec.h"
+#include "render/tileset.h"
+
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <optional>
+#include <sstream>
+
+namespace dm::dtmtool {
+namespace {
+
+const char* const kUsage =
+    "usage: dtmtool art IN.png OUT [--columns N] [--glyphs all|blocks|ascii] [--palette PATH]\n"
+    "                   [--config PATH] [--background N] [--report]\n\n"
+    "Turns a picture into a map drawn with the display's tileset and palette. The picture, a PNG\n"
+    "of any kind, is scaled to --columns N cells across (default: its width divided by the\n"
+    "glyph width) and as many rows as keep its shape, averaging colours in linear light;\n"
+    "transparent pixels lie over the palette colour --background N (default 0). Each cell gets\n"
+    "the glyph, foreground and background that render closest to its pixels. --glyphs limits\n"
+    "the glyphs"
+    " tried to the space, shades and half blocks (blocks) or to the characters 32-126\n"
+    "(ascii). OUT is written as convert writes it, told by its extension: .dtm, .xp, .ans or\n"
+    ".txt."
+    " The tileset and palette come from the display configuration PATH (default:\n"
+    "dmdata/graphics.txt beside this program), the palette from --palette PATH when given.\n"
+    "--report prints how far the map, rendered as export renders it, lies from the scaled\n"
+    "picture: the root mean square difference of a channel in linear light on a scale of 0-255,\n"
+    "and the PSNR in dB.\n";
+
+constexpr uint8_t kLastBackground = 254;
+
+struct ArtOptions {
+    std::optional<int64_t> columns;
+    GlyphSet glyphs = GlyphSet::All;
+    uint8_t background = 0;
+    OutputFormat format = OutputFormat::Dtm;
+};
+
+// A whole number from first to last written in text, if it is one.
+std::optional<int64_t> NumberIn(const std::string& text, int64_t first, int64_t last) {
+    int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < first || value > last) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The options of valid arguments; the arguments' error is set when one is unusable.
+ArtOptions OptionsOf(Arguments& arguments) {
+    ArtOptions options;
+    const auto fail = [&arguments](const std::string& error) {
+        if (arguments.error.empty()) {
+            arguments.error = error;
+        }
+    };
+    if (const auto columns = arguments.values.find("--columns");
+        columns != arguments.values.end()) {
+        options.columns = NumberIn(columns->second, 1, kMaxMapCells);
+        if (!options.columns) {
+            fail("--columns needs a number of columns from 1 to " + std::to_string(kMaxMapCells));
+        }
+    }
+    if (const auto glyphs = arguments.values.find("--glyphs"); glyphs != arguments.values.end()) {
+        const std::optional<GlyphSet> set = GlyphSetNamed(glyphs->second);
+        if (!set) {
+            fail("--glyphs needs all, blocks or ascii");
+        }
+        options.glyphs = set.value_or(GlyphSet::All);
+    }
+    if (const auto index = arguments.values.find("--background"); index != arguments.values.end()) {
+        const std::optional<int64_t> background = NumberIn(index->second, 0, kLastBackground);
+        if (!background) {
+            fail("--background needs a palette index from 0 to " + std::to_string(kLastBackground));
+        }
+        options.background = static_cast<uint8_t>(background.value_or(0));
+    }
+    const std::optional<OutputFormat> format = OutputFormatOf(arguments.operands[1]);
+    if (!format) {
+        fail(UnknownOutputFormat(arguments.operands[1]));
+    }
+    options.format = format.value_or(OutputFormat::Dtm);
+    return options;
+}
+
+std::string Figure(double value) {
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(2) << value;
+    return text.str();
+}
+
+void PrintReport(const Art& art, const std::string& glyphs) {
+    const double psnr = art.quality.Psnr();
+    std::cout << art.map->tmapw << " x " << art.map->tmaph << " cells, glyphs " << glyphs << "\n"
+              << "mean error per pixel: " << Figure(art.quality.RootMeanSquare())
+              << " (root mean square difference of a channel in linear light, 0-255)\n"
+              << "PSNR: " << (std::isinf(psnr) ? "inf" : Figure(psnr)) << " dB\n"
+              << std::flush;
+}
+
+// Loads the picture at path, given as `shown`; null after saying why.
+std::shared_ptr<TPixmap> LoadPicture(const std::string& path, const std::string& shown) {
+    std::shared_ptr<TPixmap> picture = LoadPixmap(path);
+    if (!picture) {
+        PrintError(std::ifstream(path) ? "cannot read " + shown +
+                                             " as a picture: it is not a PNG file, is damaged, "
+                                             "or has over " +
+                                             std::to_string(kPngMaxPixels) + " pixels"
+                                       : "cannot open " + shown);
+    }
+    return picture;
+}
+
+int RunArtRequest(const Arguments& arguments, const ArtOptions& options) {
+    const std::string& shownInput = arguments.operands[0];
+    const std::string input = FromCaller(shownInput);
+    const std::string output = FromCaller(arguments.operands[1]);
+    const auto palettePath = arguments.values.find("--palette");
+    const auto config = arguments.values.find("--config");
+    const std::string givenPalette =
+        palettePath == arguments.values.end() ? "" : FromCaller(palettePath->second);
+    Display display;
+    if (const Outcome opened =
+            OpenToolDisplay(config == arguments.values.end() ? "" : config->second, display);
+        !opened) {
+        PrintError(opened.Why());
+        return kExitFailure;
+    }
+    ToolPalette palette(givenPalette.empty() ? PathFromBackslashes(display.config.pallet)
+                                             : givenPalette);
+
+    const std::shared_ptr<TPixmap> picture = LoadPicture(input, shownInput);
+    if (!picture) {
+        return kExitFailure;
+    }
+    Expected<GlyphMasks> masks =
+        LoadGlyphMasks(ForegroundSheetPath(display.config.tileset), display.tileset.GlyphWidth,
+                       display.tileset.GlyphHeight);
+    if (!masks) {
+        PrintError(masks.Why());
+        return kExitFailure;
+    }
+    const ArtLook look{std::move(*masks), palette.Planes()};
+    ArtRequest request;
+    request.columns = options.columns.value_or(std::max(1, picture->width / look.masks.Width()));
+    request.rows = ArtRows(picture->width, picture->height, request.columns, look.masks.Width(),
+                           look.masks.Height());
+    request.glyphs = options.glyphs;
+    request.background = options.background;
+
+    ProgressLine progress("converting " + shownInput);
+    const Expected<Art> art = MakeArt(
+        *picture, look, request, [&progress](int thousandths) { progress.Update(thousandths); });
+    progress.Finish();
+    if (!art) {
+        PrintError(shownInput + " at " + std::to_string(request.columns) +
+                   " columns: " + art.Why());
+        return kExitFailure;
+    }
+    if (!WriteMap(*art->map, output, options.format, palette)) {
+        PrintError("failed to write " + arguments.operands[1]);
+        return kExitFailure;
+    }
+    if (arguments.flags.count("--report") != 0) {
+        PrintReport(*art, arguments.values.count("--glyphs") != 0 ? arguments.values.at("--glyphs")
+                                                                  : "all");
+    }
+    return kExitSuccess;
+}
+
+int RunArt(const std::vector<std::string>& args) {
+    Arguments arguments = ParseArguments(
+        args, 2, {"--report"}, {"--columns", "--glyphs", "--palette", "--config", "--background"});
+    ArtOptions options;
+    if (arguments.error.empty()) {
+        options = OptionsOf(arguments);
+    }
+    if (const auto status = FinishEarly(kUsage, arguments)) {
+        return *status;
+    }
+    return RunReportingFatal([&] { return RunArtRequest(arguments, options); });
+}
+
+} // namespace
+
+Command ArtCommand() {
+    return {"art", "turn a picture into a map of glyphs with the display's tileset and palette",
+            kUsage, RunArt};
+}
+
+} // namespace dm::dtmtool
