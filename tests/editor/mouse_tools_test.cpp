@@ -209,6 +209,19 @@ TEST(TypingMode, EscapeWritesTheTypedRowsAndChangedCellsMarkTheCanvasUnsaved) {
     }
 }
 
+TEST(TypingMode, TypedCharactersBecomeTheGlyphsThatShowThem) {
+    // é, £, ░, € (no glyph shows it), A, π and ☺, typed as Unicode code points.
+    Script script;
+    script.Shifted('N').Then(OverCanvas(2, 4)).Shifted('T');
+    for (const int typed : {0xE9, 0xA3, 0x2591, 0x20AC, int{'A'}, 0x3C0, 0x263A}) {
+        script.Then("char " + std::to_string(typed) + "\n");
+    }
+    const auto session = test::Ran(script.Then("press 27\n").Then(kAway).End());
+    EXPECT_EQ(test::Row(*session->State().activecanvas->img, 2, 4, 7), std::string("\x82\x9C\xB0"
+                                                                                   "A\xE3\x01\0",
+                                                                                   7));
+}
+
 // The lines a frame drew, with their colours: slanted ones from end to end, those along a row
 // or a column as the run of pixels they cover, ends exclusive.
 using Stroke = std::tuple<int, int, int, float, float, float, float>;
