@@ -4,6 +4,7 @@
 #include "platform/graphics.h"
 #include "platform/key_codes.h"
 #include "platform/polled_input.h"
+#include "platform/system_driver.h"
 #include "render/map_draw.h"
 #include "ui/gadget.h"
 #include "ui/interface_text.h"
@@ -47,6 +48,9 @@ int32_t popup(const Display& display, const std::string& title, const std::strin
     const int32_t n = static_cast<int32_t>(buttons.size());
     if (n < 1) {
         return -1;
+    }
+    if (SystemDriver* driver = CurrentSystemDriver()) {
+        driver->NotePopup(title, text);
     }
     FlushKeyState();
     const std::shared_ptr<tilemap> window = tilemap::Create(kWidth, kHeight);

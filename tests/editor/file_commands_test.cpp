@@ -78,11 +78,15 @@ TEST(FileCommands, SaveOpenExportEncodeAndImportRoundTrip) {
     EXPECT_EQ(Row(*state.listmap, 0, 4, 13), ">castle-code<");
     // The open starts in the saved file's folder; an opened canvas keeps only its base name, so
     // the import after it starts nowhere in particular.
-    EXPECT_EQ(imported->Log(), "requester save Save Tilemap As " + kMaps + "Untitled\n" +
-                                   "requester open Open Tilemap " + kMaps + folder + "/\n" +
-                                   "requester save Export Tilemap " + kPictures + "castle\n" +
-                                   "requester save Encode Tilemap " + kPictures + "castle\n" +
-                                   "requester open Import Encoded Tilemap " + kPictures + "/\n");
+    EXPECT_EQ(imported->Log(),
+              "requester save Save Tilemap As " + kMaps + "Untitled\n" +
+                  "popup Saved!: castle was saved successfully!\n" +
+                  "requester open Open Tilemap " + kMaps + folder + "/\n" +
+                  "requester save Export Tilemap " + kPictures + "castle\n" +
+                  "popup Saved!: castle was exported successfully as castle.png.\n" +
+                  "requester save Encode Tilemap " + kPictures + "castle\n" +
+                  "popup Saved!: castle was encoded successfully as castle-code.png.\n" +
+                  "requester open Import Encoded Tilemap " + kPictures + "/\n");
 }
 
 TEST(FileCommands, FailuresShowTheirTextCancelsShowNothingAndTheCanvasStaysAsItWas) {
