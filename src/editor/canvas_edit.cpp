@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 namespace dm {
 
@@ -38,8 +39,18 @@ void Scroll(int32_t& view, int32_t size, int backKey, int forwardKey) {
 
 void ResizeActiveCanvas(EditorState& state) {
     canvas& active = *state.activecanvas;
-    const int32_t width = SideFromAnswer(PromptString(state.display, "New image width: ", 10, 0));
-    const int32_t height = SideFromAnswer(PromptString(state.display, "New image height: ", 10, 0));
+    const std::optional<std::string> widthAnswer =
+        PromptString(state.display, "New image width: ", 10, 0);
+    if (!widthAnswer) {
+        return;
+    }
+    const std::optional<std::string> heightAnswer =
+        PromptString(state.display, "New image height: ", 10, 0);
+    if (!heightAnswer) {
+        return;
+    }
+    const int32_t width = SideFromAnswer(*widthAnswer);
+    const int32_t height = SideFromAnswer(*heightAnswer);
     const std::string question = "Are you sure you want to resize the image " + CanvasName(active) +
                                  " from its original size " + std::to_string(active.w) + "x" +
                                  std::to_string(active.h) + " to the new size " +

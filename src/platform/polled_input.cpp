@@ -222,6 +222,11 @@ int TakeTerminateRequest() {
     return request ? 1 : 0;
 }
 
+int IsTerminateRequested() {
+    AutoPoll();
+    return State().terminateRequest ? 1 : 0;
+}
+
 int IsSuspended() {
     AutoPoll();
     return State().suspended ? 1 : 0;

@@ -36,6 +36,8 @@ void FlushMouseState();
 
 // Whether the window asked to close since the last call.
 int TakeTerminateRequest();
+// Whether a close request is waiting, leaving it for TakeTerminateRequest.
+int IsTerminateRequested();
 int IsSuspended();
 
 } // namespace dm

@@ -132,6 +132,50 @@ TEST(QuitCheck, AsksOnlyWithUnsavedCanvasesAndNoKeepsEverything) {
     EXPECT_EQ(yes.Shown(37, 31, 20), "Exit without saving?");
 }
 
+TEST(ReplayLog, EveryPopupIsLoggedWithItsTitleAndTextAsItOpens) {
+    Script script;
+    for (int i = 0; i < 9; ++i) {
+        script.Shifted('N');
+    }
+    script.Then("press 13\n").Then("answer /no/such/folder/map.dtm\npress 83\n");
+    script.Then("press 13\n").Then("key down 27\n");
+    const auto session = test::Ran(script.Wait(2).End());
+    EXPECT_EQ(session->Log(),
+              "popup Error!: Too many canvases; you cannot create another. If you wish to create a "
+              "new canvas, try saving and closing some of the ones you currently have open.\n"
+              "requester save Save Tilemap As [Duskmarch Tilemaps:dtm;All Files:*] Untitled\n"
+              "popup Error!: Failed to save tilemap image!\n"
+              "popup Confirm!: Exit without saving?\n");
+}
+
+TEST(QuitCheck, KeysPressedWhileTheQuestionIsUpAreForgottenWhenItIsAnsweredWithTheMouse) {
+    // O is pressed while the question is up, then "No" is clicked; O must not open a requester.
+    Script script;
+    script.Shifted('N').Then("key down 27\n").Then("key up 27\npress 79\n").Click(55, 36);
+    const auto session = test::Ran(script.Wait(2).End());
+    EXPECT_EQ(session->Log(), "popup Confirm!: Exit without saving?\n");
+    EXPECT_EQ(session->State().canvases.size(), 1u);
+}
+
+TEST(QuitCheck, ACloseRequestDuringAPromptLeavesItAndThenAsksAsUsual) {
+    const std::string path = test::FreshFolder("close_prompt") + "/saved.dtm";
+    test::SaveRows(path, {"ab"});
+    Script script;
+    script.Shifted('R').Then("char 52\n").Then("close\n");
+    // A saved canvas: the editor ends at once, its size unchanged.
+    EditorSession saved;
+    EXPECT_TRUE(saved.Run(script.Wait(2).End(), path));
+    EXPECT_EQ(saved.Log(), "");
+    EXPECT_EQ(saved.State().activecanvas->w, 2);
+    // An unsaved one: the question comes, and Yes ends the editor.
+    Script unsaved;
+    unsaved.Shifted('N').Shifted('R').Type("40").Then("char 52\n").Then("close\n");
+    EditorSession asked;
+    EXPECT_TRUE(asked.Run(unsaved.Then("press 13\n").End()));
+    EXPECT_EQ(asked.Log(), "popup Confirm!: Exit without saving?\n");
+    EXPECT_EQ(asked.State().activecanvas->w, 16);
+}
+
 TEST(QuitCheck, EscapeLeavingTypingModeDoesNotAskToQuit) {
     Script script;
     script.Shifted('N').Then(test::MoveToCell(30, 5)).Shifted('T');
