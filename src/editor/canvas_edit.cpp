@@ -58,19 +58,29 @@ void ResizeActiveCanvas(EditorState& state) {
     if (AskYesNo(state.display, "Confirm!", question) == 0) {
         auto resized = tilemap::Create(width, height);
         resized->transparentcolor = 255;
-        tilemap::CopyRect(*active.img, 0, 0, active.w, active.h, *resized, 0, 0, 0);
+        // Forced, so that cells without a colour or glyph (255) are kept as they are.
+        tilemap::CopyRect(*active.img, 0, 0, active.img->tmapw, active.img->tmaph, *resized, 0, 0,
+                          1);
         active.w = width;
         active.h = height;
         active.img = std::move(resized);
-        active.hassaved = 0;
+        NoteImageChange(active);
     }
     WriteCanvasSizeLine(state);
 }
 
 void UndoActiveCanvas(EditorState& state) {
-    if (state.activecanvas && state.activecanvas->canundo == 1) {
-        std::swap(state.activecanvas->img, state.activecanvas->undo);
+    if (!state.activecanvas || state.activecanvas->canundo != 1) {
+        return;
     }
+    canvas& active = *state.activecanvas;
+    std::swap(active.img, active.undo);
+    // The view, the mouse and every tool follow the image brought back; scrolling keeps the view
+    // within it.
+    active.w = active.img->tmapw;
+    active.h = active.img->tmaph;
+    NoteImageChange(active);
+    WriteCanvasSizeLine(state);
 }
 
 void ScrollActiveCanvas(EditorState& state) {

@@ -99,8 +99,10 @@ void OpenMapFile(EditorState& state, const std::string& path) {
 void SaveActiveCanvas(EditorState& state) {
     FlushKeysAtEnd flush;
     canvas& active = *state.activecanvas;
+    // A canvas read from or written to a file is offered that file again, where it is.
+    const std::string& offered = active.filePath.empty() ? active.path : active.filePath;
     const std::string answer =
-        RequestFile("Save Tilemap As", kMapFilter, true, PathNoExtension(active.path));
+        RequestFile("Save Tilemap As", kMapFilter, true, PathNoExtension(offered));
     if (answer.empty()) {
         return;
     }
@@ -111,7 +113,7 @@ void SaveActiveCanvas(EditorState& state) {
     ShowMessage(state.display, "Saved!", PathBaseName(answer) + " was saved successfully!");
     active.path = answer;
     RedrawImageList(state);
-    active.hassaved = 1;
+    MarkSaved(active, answer);
 }
 
 void OpenCanvas(EditorState& state) {
