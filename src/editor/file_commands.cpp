@@ -96,6 +96,20 @@ void OpenMapFile(EditorState& state, const std::string& path) {
     AddCanvas(state, CanvasFromFile(std::move(map), path));
 }
 
+void OpenMapFiles(EditorState& state, const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        if (state.canvases.size() >= kMaxCanvases) {
+            ShowError(state, kTooManyToOpen);
+            break;
+        }
+        OpenMapFile(state, path);
+    }
+    if (!state.canvases.empty()) {
+        state.activecanvas = state.canvases.front();
+        RedrawImageList(state);
+    }
+}
+
 void SaveActiveCanvas(EditorState& state) {
     FlushKeysAtEnd flush;
     canvas& active = *state.activecanvas;

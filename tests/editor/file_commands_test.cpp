@@ -153,6 +153,60 @@ TEST(FileCommands, EightCanvasesRefuseOpenAndImportBeforeAnyRequester) {
     }
 }
 
+// A save requester without a scripted answer takes the path it offers as it stands, as a user
+// pressing Enter does, with the filter's extension added.
+class EnterDriver : public HeadlessDriver {
+  public:
+    using HeadlessDriver::HeadlessDriver;
+
+    std::string RequestFile(const FileRequest& request) override {
+        const std::string answer = HeadlessDriver::RequestFile(request);
+        return answer.empty() && request.save ? request.initialPath + ".dtm" : answer;
+    }
+};
+
+TEST(FileCommands, SaveOffersTheFileTheMapWasOpenedFromOrLastSavedTo) {
+    const std::string folder = test::FreshFolder("save_where") + "/maps";
+    fs::create_directories(folder);
+    const std::string castle = folder + "/castle.dtm";
+    struct Case {
+        std::string steps;
+        std::vector<std::string> commandLine;
+        std::string offered; // the second save's
+    };
+    const Case cases[] = {
+        {"", {castle}, folder + "/castle"},
+        {Answer(castle) + "press 79\n", {}, folder + "/castle"},
+        // A new canvas is offered "Untitled" until it is saved, then the file it was saved to.
+        {"key down 160\npress 78\n", {}, "Untitled"},
+        {Answer(castle) + "key down 160\npress 78\npress 83\n", {}, folder + "/castle"},
+    };
+    for (const Case& c : cases) {
+        test::SaveRows(castle, {"ab"});
+        Script script;
+        script.Then(c.steps).Then("key up 160\n").Then("press 13\n").Click(OverCanvas(0, 0));
+        script.Then(kAway).Then(Answer(folder + "/other.dtm") + "press 83\n").Then("press 13\n");
+        EditorSession session;
+        EXPECT_FALSE(session.RunOn<EnterDriver>(script.End(), c.commandLine));
+        const std::string log = session.Log();
+        const std::string offered = "requester save Save Tilemap As " + kMaps;
+        EXPECT_NE(log.find(offered + c.offered + "\n"), std::string::npos) << log;
+    }
+
+    // Enter in the requester writes the map back where it came from.
+    test::SaveRows(castle, {"ab"});
+    Script enter;
+    enter.Click(OverCanvas(1, 0)).Then(kAway).Then("press 83\n").Then("press 13\n");
+    EditorSession session;
+    EXPECT_FALSE(session.RunOn<EnterDriver>(enter.End(), {castle}));
+    const std::shared_ptr<tilemap> onDisk = Read(castle, {});
+    ASSERT_NE(onDisk, nullptr);
+    EXPECT_EQ(Row(*onDisk, 0, 0, 2), "a@");
+    EXPECT_EQ(std::pair(session.State().activecanvas->hassaved, session.State().activecanvas->path),
+              std::pair(1, castle));
+    EXPECT_FALSE(fs::exists(std::string(DUSKMARCH_BIN_DIR) + "/castle.dtm"));
+}
+
 using FileChange = std::function<void(const std::string& path)>;
 
 // Answers the requester from the script and then changes the file the answer names, as another
@@ -209,7 +263,7 @@ TEST(OpenFaults, AFileThatVanishesOrChangesSizeBeforeTheReadIsReportedAndNothing
         script.Then("answer " + path + "\npress 79\n").Then("press 13\n").Then("press 13\n");
         std::vector<std::string> errors;
         EditorSession session;
-        EXPECT_FALSE(session.RunOn<ChangingFileDriver>(script.Shifted('N').Wait(1).End(), "",
+        EXPECT_FALSE(session.RunOn<ChangingFileDriver>(script.Shifted('N').Wait(1).End(), {},
                                                        c.change, errors));
         EXPECT_EQ(errors, c.errors);
         const std::vector<std::shared_ptr<canvas>>& canvases = session.State().canvases;
