@@ -145,7 +145,7 @@ struct HeadlessEditor {
         fs::current_path(fs::read_symlink("/proc/self/exe").parent_path());
         driver->RunPastEnd();
         dm::SetSystemDriver(driver);
-        state = dm::StartEditor("");
+        state = dm::StartEditor({});
         dm::AddCanvas(*state, dm::CanvasFromFile(RandomMap(64, 64, 5), "bench.dtm"));
         state->showtables = true;
         state->showhelp = true;

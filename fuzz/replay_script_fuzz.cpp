@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                             step.action == dm::ReplayAction::ButtonUp;
         if ((key && (step.value < 0 || step.value > 255)) ||
             (button && (step.value < 1 || step.value > 3)) ||
-            (step.action == dm::ReplayAction::Char && (step.value < 1 || step.value > 255)))
+            (step.action == dm::ReplayAction::Char && (step.value < 1 || step.value > 0x10FFFF)))
             __builtin_trap();
         if (step.action == dm::ReplayAction::Screenshot && step.text.front() != '/')
             __builtin_trap();

@@ -9,8 +9,7 @@
 namespace dm {
 
 // One open image: its size, the part in view, the image and its single undo copy, its name or
-// path, and whether it is saved. w and h equal the image's size except after undoing a resize,
-// when the image keeps its old size while the view and the mouse follow w and h.
+// path, and whether it is saved. w and h always equal the image's size.
 class canvas {
   public:
     int32_t w = 16;
@@ -22,6 +21,18 @@ class canvas {
     int32_t canundo = 0;
     std::string path;
     int32_t hassaved = 0;
+    // Where the canvas's file is: the full path it was opened from or last saved to; empty for a
+    // canvas never read or written.
+    std::string filePath;
+    // The image as it was last saved or loaded; none for a canvas never read or written.
+    std::shared_ptr<const tilemap> savedImage;
 };
+
+// The canvas was just saved to or loaded from filePath with its image as it is now.
+void MarkSaved(canvas& marked, const std::string& filePath);
+
+// After anything that may have changed the image: the canvas counts as saved exactly when its
+// image equals the one last saved or loaded, so undoing back to it makes it saved again.
+void NoteImageChange(canvas& changed);
 
 } // namespace dm

@@ -21,16 +21,18 @@ void CloseActiveCanvas(EditorState& state);
 void CycleActiveCanvas(EditorState& state);
 
 // Shift+R: asks for a new width and height (1 to 1024) and for confirmation, then copies the
-// image into a map of the new size from the top-left.
+// image, every cell as it is, into a map of the new size from the top-left. Escape in either
+// prompt leaves everything as it was.
 void ResizeActiveCanvas(EditorState& state);
 
-// Z: swaps the image and its undo copy, so a second Z redoes.
+// Z: swaps the image and its undo copy, so a second Z redoes. The canvas takes the size of the
+// image brought back.
 void UndoActiveCanvas(EditorState& state);
 
 // The arrow keys move the view of a canvas larger than it by 16 cells, within the canvas.
 void ScrollActiveCanvas(EditorState& state);
 
-// Rewrites the list of open images and, with an active canvas, the canvas-size line.
+// Rewrites the list of open images and the canvas-size line, which is blank without a canvas.
 void RedrawImageList(EditorState& state);
 
 // The name a canvas goes by: the base name of its path.

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 namespace dm {
 
@@ -38,8 +39,18 @@ void Scroll(int32_t& view, int32_t size, int backKey, int forwardKey) {
 
 void ResizeActiveCanvas(EditorState& state) {
     canvas& active = *state.activecanvas;
-    const int32_t width = SideFromAnswer(PromptString(state.display, "New image width: ", 10, 0));
-    const int32_t height = SideFromAnswer(PromptString(state.display, "New image height: ", 10, 0));
+    const std::optional<std::string> widthAnswer =
+        PromptString(state.display, "New image width: ", 10, 0);
+    if (!widthAnswer) {
+        return;
+    }
+    const std::optional<std::string> heightAnswer =
+        PromptString(state.display, "New image height: ", 10, 0);
+    if (!heightAnswer) {
+        return;
+    }
+    const int32_t width = SideFromAnswer(*widthAnswer);
+    const int32_t height = SideFromAnswer(*heightAnswer);
     const std::string question = "Are you sure you want to resize the image " + CanvasName(active) +
                                  " from its original size " + std::to_string(active.w) + "x" +
                                  std::to_string(active.h) + " to the new size " +
@@ -47,19 +58,29 @@ void ResizeActiveCanvas(EditorState& state) {
     if (AskYesNo(state.display, "Confirm!", question) == 0) {
         auto resized = tilemap::Create(width, height);
         resized->transparentcolor = 255;
-        tilemap::CopyRect(*active.img, 0, 0, active.w, active.h, *resized, 0, 0, 0);
+        // Forced, so that cells without a colour or glyph (255) are kept as they are.
+        tilemap::CopyRect(*active.img, 0, 0, active.img->tmapw, active.img->tmaph, *resized, 0, 0,
+                          1);
         active.w = width;
         active.h = height;
         active.img = std::move(resized);
-        active.hassaved = 0;
+        NoteImageChange(active);
     }
     WriteCanvasSizeLine(state);
 }
 
 void UndoActiveCanvas(EditorState& state) {
-    if (state.activecanvas && state.activecanvas->canundo == 1) {
-        std::swap(state.activecanvas->img, state.activecanvas->undo);
+    if (!state.activecanvas || state.activecanvas->canundo != 1) {
+        return;
     }
+    canvas& active = *state.activecanvas;
+    std::swap(active.img, active.undo);
+    // The view, the mouse and every tool follow the image brought back; scrolling keeps the view
+    // within it.
+    active.w = active.img->tmapw;
+    active.h = active.img->tmaph;
+    NoteImageChange(active);
+    WriteCanvasSizeLine(state);
 }
 
 void ScrollActiveCanvas(EditorState& state) {

@@ -26,7 +26,7 @@ std::shared_ptr<canvas> CanvasFromFile(std::shared_ptr<tilemap> map, const std::
     opened->h = map->tmaph;
     map->transparentcolor = 255;
     opened->img = std::move(map);
-    opened->hassaved = 1;
+    MarkSaved(*opened, path);
     return opened;
 }
 
@@ -96,9 +96,7 @@ void RedrawImageList(EditorState& state) {
         }
         ++row;
     }
-    if (state.activecanvas) {
-        WriteCanvasSizeLine(state);
-    }
+    WriteCanvasSizeLine(state);
 }
 
 } // namespace dm

@@ -4,16 +4,17 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace dm {
 
 // Where the display configuration is read from, relative to the program's folder.
 inline constexpr const char* kDisplayConfigPath = "dmdata\\graphics.txt";
 
-// Opens the display and builds the editor's screen, then opens mapPath when it is not empty.
-// Throws FatalError when the configuration, the tileset or the palette cannot be loaded or no
-// window can be opened.
-std::unique_ptr<EditorState> StartEditor(const std::string& mapPath);
+// Opens the display and builds the editor's screen, then opens the maps at mapPaths, in order, as
+// canvases. Throws FatalError when the configuration, the tileset or the palette cannot be loaded
+// or no window can be opened.
+std::unique_ptr<EditorState> StartEditor(const std::vector<std::string>& mapPaths);
 
 enum class FrameResult { Continue, Quit };
 

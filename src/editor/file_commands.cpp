@@ -96,11 +96,27 @@ void OpenMapFile(EditorState& state, const std::string& path) {
     AddCanvas(state, CanvasFromFile(std::move(map), path));
 }
 
+void OpenMapFiles(EditorState& state, const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        if (state.canvases.size() >= kMaxCanvases) {
+            ShowError(state, kTooManyToOpen);
+            break;
+        }
+        OpenMapFile(state, path);
+    }
+    if (!state.canvases.empty()) {
+        state.activecanvas = state.canvases.front();
+        RedrawImageList(state);
+    }
+}
+
 void SaveActiveCanvas(EditorState& state) {
     FlushKeysAtEnd flush;
     canvas& active = *state.activecanvas;
+    // A canvas read from or written to a file is offered that file again, where it is.
+    const std::string& offered = active.filePath.empty() ? active.path : active.filePath;
     const std::string answer =
-        RequestFile("Save Tilemap As", kMapFilter, true, PathNoExtension(active.path));
+        RequestFile("Save Tilemap As", kMapFilter, true, PathNoExtension(offered));
     if (answer.empty()) {
         return;
     }
@@ -111,7 +127,7 @@ void SaveActiveCanvas(EditorState& state) {
     ShowMessage(state.display, "Saved!", PathBaseName(answer) + " was saved successfully!");
     active.path = answer;
     RedrawImageList(state);
-    active.hassaved = 1;
+    MarkSaved(active, answer);
 }
 
 void OpenCanvas(EditorState& state) {

@@ -2,6 +2,9 @@
 
 #include "editor/editor_state.h"
 
+#include <string>
+#include <vector>
+
 namespace dm {
 
 // The commands that move canvases to and from files. Each asks for a path with the file
@@ -15,5 +18,10 @@ void ImportCanvas(EditorState& state);       // Shift+I: a picture made by encod
 
 // Reads the map file at path into a new active canvas, or shows why it cannot.
 void OpenMapFile(EditorState& state, const std::string& path);
+
+// The maps named on the command line, each opened as OpenMapFile opens it, in order, while fewer
+// than eight canvases are open; the first one opened is made active. Maps beyond the limit are
+// refused with one message.
+void OpenMapFiles(EditorState& state, const std::vector<std::string>& paths);
 
 } // namespace dm

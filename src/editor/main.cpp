@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     dm::SetSystemDriver(driver);
     const int status = dm::RunReportingFatal([&arguments] {
         try {
-            const std::unique_ptr<dm::EditorState> state = dm::StartEditor(arguments.mapPath);
+            const std::unique_ptr<dm::EditorState> state = dm::StartEditor(arguments.mapPaths);
             dm::RunEditor(*state);
         } catch (const dm::ReplayFinished&) {
         }

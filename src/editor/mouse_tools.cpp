@@ -66,8 +66,7 @@ void PickColours(EditorState& state) {
     const uint8_t under = PickerIndex(kColourPickerTop);
     if (Mouse().mouseheld[0]) {
         if (state.selfg == state.selbg) {
-            const bool dark = PaletteBrightness(state.display.palette, state.selfg) < 128;
-            MarkColour(state, state.selfg, kMarkB, dark ? 9 : 0);
+            MarkColour(state, state.selfg, kMarkB, MarkerColor(state, state.selfg));
         } else {
             MarkColour(state, state.selfg, 0, 255);
         }
@@ -111,14 +110,39 @@ void UseEyedropper(EditorState& state) {
     RefreshSelectionIndicators(state);
 }
 
-void UseCanvasTools(EditorState& state) {
+bool CursorOnImage(const EditorState& state) {
+    const tilemap& image = *state.activecanvas->img;
+    return state.cursorx >= 0 && state.cursory >= 0 && state.cursorx < image.tmapw &&
+           state.cursory < image.tmaph;
+}
+
+// The undo copy is the image just before a tool changes it.
+void TakeUndoCopy(canvas& active) {
+    active.undo = active.img->Copy();
+    active.canundo = 1;
+}
+
+// Only a cell that changes can change whether the canvas is saved.
+void DrawSelectedTile(EditorState& state) {
+    canvas& active = *state.activecanvas;
+    uint8_t glyph = 0, fg = 0, bg = 0;
+    active.img->GrabTile(state.cursorx, state.cursory, glyph, fg, bg);
+    if (glyph != state.selchar || fg != state.selfg || bg != state.selbg) {
+        active.img->SetTile(state.cursorx, state.cursory, state.selchar, state.selfg, state.selbg,
+                            1);
+        NoteImageChange(active);
+    }
+}
+
+// pressed: the left button went down since the previous frame.
+void UseCanvasTools(EditorState& state, bool pressed) {
     canvas& active = *state.activecanvas;
     const MouseState& mouse = Mouse();
     WriteCursorLines(state);
-    // The undo copy is the image just before this frame's tool acts.
-    if (mouse.mousereleased[2] || TakeMouseHits(1) != 0) {
-        active.undo = active.img->Copy();
-        active.canundo = 1;
+    // Tools act on the image's own cells only; the column and row beyond it show where it ends.
+    const bool onImage = CursorOnImage(state);
+    if (onImage && (mouse.mousereleased[2] || pressed)) {
+        TakeUndoCopy(active);
     }
     if (state.shiftdown && !state.typing) {
         if (mouse.mouseheld[0]) {
@@ -134,16 +158,16 @@ void UseCanvasTools(EditorState& state) {
     }
     state.selx = -1;
     state.sely = -1;
+    if (!onImage) {
+        return;
+    }
     if (mouse.mouseheld[0]) {
-        active.hassaved = 0;
-        active.img->SetTile(state.cursorx, state.cursory, state.selchar, state.selfg, state.selbg,
-                            1);
+        DrawSelectedTile(state);
     } else if (mouse.mousereleased[2]) {
-        active.hassaved = 0;
         active.img->FloodFill(*active.img, state.cursorx, state.cursory, state.selchar, state.selfg,
                               state.selbg, state.diagbox->state, state.bleedbox->state, 1);
+        NoteImageChange(active);
     } else if (mouse.mouseheld[1]) {
-        active.hassaved = 0;
         UseEyedropper(state);
     }
 }
@@ -165,10 +189,14 @@ void RefreshSelectionIndicators(EditorState& state) {
 
 bool MouseOverCanvas(const EditorState& state) {
     const canvas& active = *state.activecanvas;
-    return MouseInRect(kCanvasLeft, kCanvasTop, active.w + 1, active.h + 1) != 0;
+    return MouseInRect(kCanvasLeft, kCanvasTop, std::min(active.w + 1, kViewSize),
+                       std::min(active.h + 1, kViewSize)) != 0;
 }
 
 bool HandleMouse(EditorState& state) {
+    // Left presses are counted off in every frame, wherever the mouse is, so that a press made
+    // elsewhere is never taken later for one over the canvas.
+    const bool pressed = TakeMouseHits(1) != 0;
     if (MouseInRect(0, kGlyphPickerTop, kPickerSize, kPickerSize)) {
         PickGlyph(state);
         return true;
@@ -178,15 +206,17 @@ bool HandleMouse(EditorState& state) {
         return true;
     }
     if (state.activecanvas && !state.showtables && !state.showhelp && MouseOverCanvas(state)) {
-        UseCanvasTools(state);
+        UseCanvasTools(state, pressed);
         return true;
     }
     return false;
 }
 
 void FillActiveCanvas(EditorState& state) {
-    state.activecanvas->img->Fill(state.selchar, state.selfg, state.selbg, 1);
-    state.activecanvas->hassaved = 0;
+    canvas& active = *state.activecanvas;
+    TakeUndoCopy(active);
+    active.img->Fill(state.selchar, state.selfg, state.selbg, 1);
+    NoteImageChange(active);
 }
 
 void DrawSelectionPreview(EditorState& state) {

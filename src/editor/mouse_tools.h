@@ -11,13 +11,13 @@ void RefreshSelectionIndicators(EditorState& state);
 // one of them per frame. False when the mouse is over none of them.
 bool HandleMouse(EditorState& state);
 
-// Shift+F: the whole image in the selected glyph and colours, without an undo copy.
+// Shift+F: the whole image in the selected glyph and colours, after an undo copy.
 void FillActiveCanvas(EditorState& state);
 
 // The rectangle being dragged out, as lines from the anchor's cell to the mouse's cell.
 void DrawSelectionPreview(EditorState& state);
 
-// Whether the mouse is over the active canvas or the column and row beyond it.
+// Whether the mouse is over the active canvas or the column and row beyond it, within the view.
 bool MouseOverCanvas(const EditorState& state);
 
 } // namespace dm

@@ -18,9 +18,13 @@ std::string Absolute(const std::string& path, const std::string& startFolder) {
 ProgramArguments ParseProgramArguments(const std::vector<std::string>& args,
                                        const std::string& startFolder) {
     ProgramArguments parsed;
-    std::vector<std::string> operands;
+    bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--replay") {
+        if (optionsEnded) {
+            parsed.mapPaths.push_back(Absolute(args[i], startFolder));
+        } else if (args[i] == "--") {
+            optionsEnded = true;
+        } else if (args[i] == "--replay") {
             if (i + 1 == args.size()) {
                 parsed.error = "--replay needs a script";
                 return parsed;
@@ -30,13 +34,8 @@ ProgramArguments ParseProgramArguments(const std::vector<std::string>& args,
             parsed.error = "help";
             return parsed;
         } else {
-            operands.push_back(args[i]);
+            parsed.mapPaths.push_back(Absolute(args[i], startFolder));
         }
-    }
-    if (operands.size() > 1) {
-        parsed.error = "expected at most one map file, got " + std::to_string(operands.size());
-    } else if (!operands.empty()) {
-        parsed.mapPath = Absolute(operands[0], startFolder);
     }
     return parsed;
 }

@@ -5,22 +5,23 @@
 
 namespace dm {
 
-// What the program was asked on its command line: `duskmarch [--replay SCRIPT] [MAP]`. Relative
-// paths are made absolute against the folder the program was started from, before it makes its
-// own folder the current one.
+// What the program was asked on its command line: `duskmarch [--replay SCRIPT] [--] [MAP...]`.
+// Relative paths are made absolute against the folder the program was started from, before it
+// makes its own folder the current one. After "--" every argument is a map, even one that looks
+// like an option.
 struct ProgramArguments {
-    std::string mapPath;
-    std::string replayScript; // empty: a real window
-    std::string error;        // a usage error, when not empty
+    std::vector<std::string> mapPaths; // in the order given; an empty one stays empty
+    std::string replayScript;          // empty: a real window
+    std::string error;                 // a usage error, when not empty
 };
 
 ProgramArguments ParseProgramArguments(const std::vector<std::string>& args,
                                        const std::string& startFolder);
 
 inline constexpr const char* kProgramUsage =
-    "usage: duskmarch [--replay SCRIPT] [MAP.dtm]\n\n"
-    "Opens the editor, with MAP.dtm as the first canvas when given. --replay runs the editor\n"
-    "without a window on the events of SCRIPT, one per line, and prints every message box and\n"
-    "file requester it opens.\n";
+    "usage: duskmarch [--replay SCRIPT] [--] [MAP.dtm...]\n\n"
+    "Opens the editor with each MAP.dtm as a canvas, up to eight, the first one active. --replay\n"
+    "runs the editor without a window on the events of SCRIPT, one per line, and prints every\n"
+    "popup, message box and file requester it opens. After --, every argument is a map.\n";
 
 } // namespace dm

@@ -13,6 +13,8 @@ constexpr int32_t kTablesHeight = 66;
 constexpr int32_t kHelpWidth = 64;
 constexpr int32_t kHelpHeight = 26;
 const std::string kTenSpaces(10, ' ');
+// "Canvas size: 1024x1024" and the ten spaces after it.
+constexpr int32_t kLongestSizeLine = 32;
 
 } // namespace
 
@@ -109,6 +111,11 @@ void WritePickerLabels(tilemap& screenmap) {
 }
 
 void WriteCanvasSizeLine(EditorState& state) {
+    if (!state.activecanvas) {
+        // No canvas, no size: the cells go back to the screen's own blank ones.
+        state.screenmap->SetTiles(kCanvasLeft, 1, kLongestSizeLine, 1, 0, 0, 255, 0);
+        return;
+    }
     const canvas& active = *state.activecanvas;
     WriteText(*state.screenmap, kCanvasLeft, 1,
               "Canvas size: " + std::to_string(active.w) + "x" + std::to_string(active.h) +

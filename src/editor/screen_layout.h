@@ -15,7 +15,8 @@ void WritePickerLabels(tilemap& screenmap);
 // The help panel's lines, each ended by character 255.
 std::string HelpText();
 
-// Status lines of the screen map, written over their earlier text.
+// Status lines of the screen map, written over their earlier text. Without an active canvas the
+// canvas-size line is blanked.
 void WriteCanvasSizeLine(EditorState& state);
 void WriteCursorLines(EditorState& state);
 

@@ -26,7 +26,7 @@ WindowOpener OpenWindowFor(EditorState& state) {
 
 } // namespace
 
-std::unique_ptr<EditorState> StartEditor(const std::string& mapPath) {
+std::unique_ptr<EditorState> StartEditor(const std::vector<std::string>& mapPaths) {
     auto state = std::make_unique<EditorState>();
     OpenDisplay(state->display, kDisplayConfigPath, kUseDefaultTitle, OpenWindowFor(*state));
     SetFileRequestFallback(
@@ -46,9 +46,7 @@ std::unique_ptr<EditorState> StartEditor(const std::string& mapPath) {
     state->charpicker = MakeCharPicker();
     state->colorpicker = MakeColorPicker();
 
-    if (!mapPath.empty()) {
-        OpenMapFile(*state, mapPath);
-    }
+    OpenMapFiles(*state, mapPaths);
 
     WriteText(*state->screenmap, 96, 14, "Flood fill", 0, 255);
     state->diagbox = gadget::CreateCheckbox("Fill diagonal", 96, 16, nullptr);

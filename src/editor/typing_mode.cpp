@@ -20,12 +20,9 @@ void ClearTypeMap(EditorState& state) {
 void FinishTyping(EditorState& state) {
     canvas& active = *state.activecanvas;
     state.typelabel->title = state.typedtext;
-    const std::vector<uint8_t> before = active.img->tmap;
     state.typelabel->draw(*active.img, state.typex, state.typey);
     // Text that changed the canvas makes it unsaved, so quitting asks before it is lost.
-    if (active.img->tmap != before) {
-        active.hassaved = 0;
-    }
+    NoteImageChange(active);
     state.typing = false;
     state.typedtext.clear();
     WriteText(*state.screenmap, kCanvasLeft, 0, kTypingMessage, 9, 9);

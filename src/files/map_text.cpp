@@ -1,6 +1,6 @@
 #include "files/map_text.h"
 
-#include "files/cp437_unicode.h"
+#include "platform/cp437_unicode.h"
 
 #include <optional>
 

@@ -142,6 +142,10 @@ void HeadlessDriver::NoteProgress(const std::string& title) {
     log_ << "progress " << title << std::endl;
 }
 
+void HeadlessDriver::NotePopup(const std::string& title, const std::string& text) {
+    log_ << "popup " << title << ": " << text << std::endl;
+}
+
 std::shared_ptr<TPixmap> HeadlessDriver::LastFrame() {
     if (!drawn_) {
         drawn_ = TPixmap::Create(std::max(width_, 1), std::max(height_, 1), PF_RGBA8888, 4);

@@ -23,7 +23,7 @@ class ReplayFinished : public std::runtime_error {
 // A system driver without a display: events come from a script keyed by frame number, time is a
 // virtual clock that sleeping advances at once, frames are drawn by the software rasteriser, and
 // message boxes and file requesters are answered from the script and written to the log, one line
-// each.
+// each, as are the program's own popups when they open.
 class HeadlessDriver : public SystemDriver {
   public:
     HeadlessDriver(ReplayScript script, std::ostream& log);
@@ -35,6 +35,7 @@ class HeadlessDriver : public SystemDriver {
     void Present(const FrameList& frame, int syncInterval) override;
     void PresentInterim(const FrameList& frame) override;
     void NoteProgress(const std::string& title) override;
+    void NotePopup(const std::string& title, const std::string& text) override;
     int ShowMessageBox(MessageBoxKind kind, const std::string& caption, const std::string& text,
                        bool serious) override;
     std::string RequestFile(const FileRequest& request) override;

@@ -1,5 +1,7 @@
 #include "platform/polled_input.h"
 
+#include "platform/cp437_unicode.h"
+#include "platform/key_codes.h"
 #include "platform/system_driver.h"
 
 #include <array>
@@ -70,6 +72,19 @@ void Press(int& held, int& hits) {
     ++hits;
 }
 
+// Characters arrive as Unicode and are queued as the code page 437 codes of the glyphs that show
+// them, as the glyph sheet is laid out. ASCII stays as it is, its control codes being the keys
+// Backspace, Tab, Enter and Escape. A character that no glyph shows is dropped, and so is one
+// whose code would be read as Backspace, Enter or Escape, or as the line break 255.
+int TypedGlyph(int character) {
+    if (character >= 0 && character < 128) {
+        return character;
+    }
+    const int code = character > 0 ? Cp437CodeOf(static_cast<char32_t>(character)) : -1;
+    const bool readAsKey = code == kKeyBackspace || code == kKeyEnter || code == kKeyEscape;
+    return readAsKey || code == 255 ? -1 : code;
+}
+
 } // namespace
 
 void AttachPolledInput() {
@@ -93,8 +108,9 @@ void EmitEvent(const Event& event) {
         }
         break;
     case EventId::KeyChar:
-        if (state.charPut - state.charGet < kQueueSize) {
-            state.chars[state.charPut % kQueueSize] = event.data;
+        if (const int glyph = TypedGlyph(event.data);
+            glyph > 0 && state.charPut - state.charGet < kQueueSize) {
+            state.chars[state.charPut % kQueueSize] = glyph;
             ++state.charPut;
         }
         break;
@@ -204,6 +220,11 @@ int TakeTerminateRequest() {
     const bool request = State().terminateRequest;
     State().terminateRequest = false;
     return request ? 1 : 0;
+}
+
+int IsTerminateRequested() {
+    AutoPoll();
+    return State().terminateRequest ? 1 : 0;
 }
 
 int IsSuspended() {

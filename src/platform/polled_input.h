@@ -19,7 +19,9 @@ void SetAutoPoll(bool enabled);
 
 int TakeKeyHits(int key);
 int IsKeyDown(int key);
-// The oldest typed character, removed from the queue; 0 when none is waiting.
+// The oldest typed character, removed from the queue; 0 when none is waiting. Characters are
+// typed as Unicode and queued as the code page 437 codes of their glyphs; those without a glyph
+// are dropped.
 int NextChar();
 // Polls, then forgets every key state, hit and queued character.
 void FlushKeyState();
@@ -34,6 +36,8 @@ void FlushMouseState();
 
 // Whether the window asked to close since the last call.
 int TakeTerminateRequest();
+// Whether a close request is waiting, leaving it for TakeTerminateRequest.
+int IsTerminateRequested();
 int IsSuspended();
 
 } // namespace dm

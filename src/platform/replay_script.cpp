@@ -9,6 +9,9 @@ namespace dm {
 
 namespace {
 
+// A typed character is a Unicode code point.
+constexpr int64_t kLastCharacter = 0x10FFFF;
+
 // The words of a line split at single spaces and tabs; the rest after the first word is kept
 // whole for the commands whose argument is a text.
 std::vector<std::string> Words(std::string_view line) {
@@ -61,7 +64,7 @@ class LineParser {
             return Numbers(step, ReplayAction::KeyDown, {{0, 255}});
         }
         if (command == "char") {
-            return Numbers(step, ReplayAction::Char, {{1, 255}});
+            return Numbers(step, ReplayAction::Char, {{1, kLastCharacter}});
         }
         if (command == "move") {
             return Numbers(step, ReplayAction::Move, {{-1000000, 1000000}, {-1000000, 1000000}});

@@ -12,7 +12,7 @@ namespace dm {
 enum class ReplayAction {
     KeyDown,     // value: key code
     KeyUp,       // value: key code
-    Char,        // value: character code
+    Char,        // value: the Unicode code point typed
     Move,        // value, value2: window pixel
     ButtonDown,  // value: 1 left, 2 right, 3 middle
     ButtonUp,    // value: button

@@ -50,6 +50,12 @@ class SystemDriver {
     // Says that long work showed its progress, under the title of the command doing it.
     virtual void NoteProgress(const std::string& title) { static_cast<void>(title); }
 
+    // Says that the program opened one of its own popups, with its title and text as given.
+    virtual void NotePopup(const std::string& title, const std::string& text) {
+        static_cast<void>(title);
+        static_cast<void>(text);
+    }
+
     // Shows a modal message box captioned caption and returns the index of the button chosen,
     // or -1 when it was closed without one.
     virtual int ShowMessageBox(MessageBoxKind kind, const std::string& caption,

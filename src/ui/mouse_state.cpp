@@ -22,6 +22,10 @@ int32_t UpdateMouse(const Display& display) {
     return 0;
 }
 
+void ForgetLeftPresses() {
+    TakeMouseHits(1);
+}
+
 int32_t MouseInRect(int32_t x, int32_t y, int32_t w, int32_t h) {
     const MouseState& mouse = Mouse();
     const int64_t cx = mouse.mousecellx, cy = mouse.mousecelly;

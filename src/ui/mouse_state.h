@@ -23,6 +23,11 @@ MouseState& Mouse();
 // then by the scale, truncating, and the three buttons. Returns 0.
 int32_t UpdateMouse(const Display& display);
 
+// Forgets the left-button presses counted so far. Popups and prompts call it as they close: the
+// presses made while they were up were theirs, and never count as presses on what lies under the
+// mouse afterwards.
+void ForgetLeftPresses();
+
 // 1 when the mouse cell lies in the w x h cells from (x, y), else 0.
 int32_t MouseInRect(int32_t x, int32_t y, int32_t w, int32_t h);
 

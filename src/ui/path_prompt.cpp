@@ -6,6 +6,7 @@
 #include "platform/polled_input.h"
 #include "render/map_draw.h"
 #include "ui/interface_text.h"
+#include "ui/mouse_state.h"
 #include "ui/typed_line.h"
 
 namespace dm {
@@ -33,6 +34,7 @@ std::string PromptPath(const Display& display, const FileRequest& request, const
         const int k = line.Step(IsPathCharacter);
         if (k == kKeyEnter || k == kKeyEscape) {
             FlushKeyState();
+            ForgetLeftPresses();
             return k == kKeyEnter ? line.Text() : "";
         }
         if (line.Changed()) {

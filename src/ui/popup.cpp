@@ -4,6 +4,7 @@
 #include "platform/graphics.h"
 #include "platform/key_codes.h"
 #include "platform/polled_input.h"
+#include "platform/system_driver.h"
 #include "render/map_draw.h"
 #include "ui/gadget.h"
 #include "ui/interface_text.h"
@@ -30,6 +31,14 @@ bool TakeFirstHit(std::initializer_list<int> keys) {
     return false;
 }
 
+// Whichever way the popup is answered, what was pressed while it was up is forgotten, so that
+// none of it acts on the editor afterwards.
+int32_t Leave(int32_t choice) {
+    FlushKeyState();
+    ForgetLeftPresses();
+    return choice;
+}
+
 } // namespace
 
 const std::vector<std::string>& okbuttons() {
@@ -47,6 +56,9 @@ int32_t popup(const Display& display, const std::string& title, const std::strin
     const int32_t n = static_cast<int32_t>(buttons.size());
     if (n < 1) {
         return -1;
+    }
+    if (SystemDriver* driver = CurrentSystemDriver()) {
+        driver->NotePopup(title, text);
     }
     FlushKeyState();
     const std::shared_ptr<tilemap> window = tilemap::Create(kWidth, kHeight);
@@ -73,12 +85,10 @@ int32_t popup(const Display& display, const std::string& title, const std::strin
         const int32_t py = display.config.height / 2 - 4;
         Draw(*window, display, px, py, 0, 0, -1, -1);
         if (TakeKeyHits(kKeyEscape) != 0) {
-            FlushKeyState();
-            return n - 1;
+            return Leave(n - 1);
         }
         if (TakeKeyHits(kKeyEnter) != 0 || TakeKeyHits(kKeySpace) != 0) {
-            FlushKeyState();
-            return sel;
+            return Leave(sel);
         }
         if (TakeFirstHit({kKeyLeft, 'A', kKeyUp, 'W'})) {
             --sel;
@@ -96,7 +106,7 @@ int32_t popup(const Display& display, const std::string& title, const std::strin
                       i == sel ? "XX" : "--", 14, 9);
             if (MouseInRect(px + columns[static_cast<size_t>(i)], py + 5, length, 3) &&
                 Mouse().mousereleased[0]) {
-                return i;
+                return Leave(i);
             }
         }
         Flip(-1);

@@ -16,7 +16,8 @@ const std::vector<std::string>& yesnobuttons(); // "Yes", "No"
 // rows, and a row of button captions, and runs its own frames until one is chosen: Enter or Space
 // take the marked caption, the arrows, A/D/W/S and Tab move the mark round, Escape takes the last
 // caption, and a left click on or just below a caption takes it. Returns the index of the caption,
-// or -1 without showing anything when there are none. Key exits forget every key state.
+// or -1 without showing anything when there are none. Every exit forgets the keys and left-button
+// presses made while the popup was up.
 int32_t popup(const Display& display, const std::string& title, const std::string& text,
               const std::vector<std::string>& buttons);
 

@@ -5,6 +5,7 @@
 #include "platform/key_codes.h"
 #include "platform/polled_input.h"
 #include "render/map_draw.h"
+#include "ui/mouse_state.h"
 #include "ui/typed_line.h"
 
 namespace dm {
@@ -20,7 +21,8 @@ bool IsPromptCharacter(int c) {
            (c > 0 && c < 128 && kPromptMarks.find(static_cast<char>(c)) != std::string_view::npos);
 }
 
-std::string PromptString(const Display& display, std::string_view text, int32_t, uint8_t colour) {
+std::optional<std::string> PromptString(const Display& display, std::string_view text, int32_t,
+                                        uint8_t colour) {
     const std::shared_ptr<tilemap> row = tilemap::Create(display.config.width - 4, 1);
     row->Fill(0, 0, 9, 0);
     FlushKeyState();
@@ -29,9 +31,10 @@ std::string PromptString(const Display& display, std::string_view text, int32_t,
         Cls();
         Draw(*row, display, 2, 2, 0, 0, -1, -1);
         const int k = line.Step(IsPromptCharacter);
-        if (k == kKeyEnter) {
+        if (k == kKeyEnter || k == kKeyEscape) {
             FlushKeyState();
-            return line.Text();
+            ForgetLeftPresses();
+            return k == kKeyEnter ? std::optional(line.Text()) : std::nullopt;
         }
         if (line.Changed()) {
             // The centring counts the colour codes but not the cursor, so a blink does not move

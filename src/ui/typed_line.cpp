@@ -15,7 +15,7 @@ int TypedLine::Step(bool (*accepts)(int c)) {
     const bool wasShown = cursorShown_;
     cursorShown_ = frame_ % kBlinkPeriod < kBlinkPeriod / 2;
     ++frame_;
-    const int c = NextChar();
+    const int c = IsTerminateRequested() != 0 ? kKeyEscape : NextChar();
     if (accepts(c)) {
         text_ += static_cast<char>(c);
     }

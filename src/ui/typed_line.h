@@ -13,7 +13,8 @@ class TypedLine {
     explicit TypedLine(std::string text = "") : text_(std::move(text)) {}
 
     // Starts a frame: takes the next typed character (0 when none) and adds it when accepts says
-    // so. Returns the character.
+    // so. Returns the character; Escape while the window asks to close, so that the line is left
+    // as Escape leaves it and the request stays for the program to answer.
     int Step(bool (*accepts)(int c));
 
     const std::string& Text() const { return text_; }

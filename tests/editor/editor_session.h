@@ -68,6 +68,11 @@ class Script {
     int frame_ = 0;
 };
 
+// A command line of one map, or of none when mapPath is empty.
+inline std::vector<std::string> OneMap(const std::string& mapPath) {
+    return mapPath.empty() ? std::vector<std::string>{} : std::vector<std::string>{mapPath};
+}
+
 // The editor run headless from the program's folder on a script, as `duskmarch --replay` runs it.
 class EditorSession {
   public:
@@ -83,22 +88,27 @@ class EditorSession {
     EditorSession(const EditorSession&) = delete;
     EditorSession& operator=(const EditorSession&) = delete;
 
-    // Starts the editor and runs frames until the user quits or the script ends; true when the
-    // editor quit.
+    // Starts the editor with the maps of its command line and runs frames until the user quits or
+    // the script ends; true when the editor quit.
+    bool Run(const std::string& script, const std::vector<std::string>& mapPaths) {
+        return RunOn<HeadlessDriver>(script, mapPaths);
+    }
+    // The same with one map, or none when mapPath is empty.
     bool Run(const std::string& script, const std::string& mapPath = "") {
-        return RunOn<HeadlessDriver>(script, mapPath);
+        return Run(script, OneMap(mapPath));
     }
 
     // Run on a headless driver of type Driver, made from the script, the log and `extra`.
     template <class Driver, class... Extra>
-    bool RunOn(const std::string& script, const std::string& mapPath, Extra&&... extra) {
+    bool RunOn(const std::string& script, const std::vector<std::string>& mapPaths,
+               Extra&&... extra) {
         ReplayParseResult parsed = ParseReplayScript(script, "/");
         EXPECT_TRUE(parsed.script) << parsed.error;
         driver_ = std::make_shared<Driver>(parsed.script.value_or(ReplayScript{}), log_,
                                            std::forward<Extra>(extra)...);
         SetSystemDriver(driver_);
         try {
-            state_ = StartEditor(mapPath);
+            state_ = StartEditor(mapPaths);
             while (RunFrame(*state_) == FrameResult::Continue) {
             }
             return true;
@@ -125,10 +135,14 @@ class EditorSession {
 
 // The editor run on a script that ends before the user quits.
 inline std::unique_ptr<EditorSession> Ran(const std::string& script,
-                                          const std::string& mapPath = "") {
+                                          const std::vector<std::string>& mapPaths) {
     auto session = std::make_unique<EditorSession>();
-    EXPECT_FALSE(session->Run(script, mapPath));
+    EXPECT_FALSE(session->Run(script, mapPaths));
     return session;
+}
+inline std::unique_ptr<EditorSession> Ran(const std::string& script,
+                                          const std::string& mapPath = "") {
+    return Ran(script, OneMap(mapPath));
 }
 
 inline std::string Row(const tilemap& map, int x, int y, int length) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -83,11 +84,15 @@ TEST(FileCommands, SaveOpenExportEncodeAndImportRoundTrip) {
     EXPECT_EQ(Row(*state.listmap, 0, 4, 13), ">castle-code<");
     // The open starts in the saved file's folder; an opened canvas keeps only its base name, so
     // the import after it starts nowhere in particular.
-    EXPECT_EQ(imported->Log(), "requester save Save Tilemap As " + kMaps + "Untitled\n" +
-                                   "requester open Open Tilemap " + kMaps + folder + "/\n" +
-                                   "requester save Export Tilemap " + kPictures + "castle\n" +
-                                   "requester save Encode Tilemap " + kPictures + "castle\n" +
-                                   "requester open Import Encoded Tilemap " + kPictures + "/\n");
+    EXPECT_EQ(imported->Log(),
+              "requester save Save Tilemap As " + kMaps + "Untitled\n" +
+                  "popup Saved!: castle was saved successfully!\n" +
+                  "requester open Open Tilemap " + kMaps + folder + "/\n" +
+                  "requester save Export Tilemap " + kPictures + "castle\n" +
+                  "popup Saved!: castle was exported successfully as castle.png.\n" +
+                  "requester save Encode Tilemap " + kPictures + "castle\n" +
+                  "popup Saved!: castle was encoded successfully as castle-code.png.\n" +
+                  "requester open Import Encoded Tilemap " + kPictures + "/\n");
 }
 
 TEST(FileCommands, FailuresShowTheirTextCancelsShowNothingAndTheCanvasStaysAsItWas) {
@@ -209,6 +214,62 @@ TEST(FileCommands, EightCanvasesRefuseOpenAndImportBeforeAnyRequester) {
     }
 }
 
+// A save requester without a scripted answer takes the path it offers as it stands, as a user
+// pressing Enter does, with the filter's extension added.
+class EnterDriver : public HeadlessDriver {
+  public:
+    using HeadlessDriver::HeadlessDriver;
+
+    std::string RequestFile(const FileRequest& request) override {
+        const std::string answer = HeadlessDriver::RequestFile(request);
+        return answer.empty() && request.save ? request.initialPath + ".dtm" : answer;
+    }
+};
+
+TEST(FileCommands, SaveOffersTheFileTheMapWasOpenedFromOrLastSavedTo) {
+    const std::string folder = test::FreshFolder("save_where") + "/maps";
+    fs::create_directories(folder);
+    const std::string castle = folder + "/castle.dtm";
+    struct Case {
+        std::string steps;
+        std::vector<std::string> commandLine;
+        std::string offered; // the second save's
+    };
+    const Case cases[] = {
+        {"", {castle}, folder + "/castle"},
+        {Answer(castle) + "press 79\n", {}, folder + "/castle"},
+        // A new canvas is offered "Untitled" until it is saved, then the file it was saved to.
+        {"key down 160\npress 78\n", {}, "Untitled"},
+        {Answer(castle) + "key down 160\npress 78\npress 83\n", {}, folder + "/castle"},
+    };
+    for (const Case& c : cases) {
+        test::SaveRows(castle, {"ab"});
+        Script script;
+        script.Then(c.steps).Then("key up 160\n").Then("press 13\n").Click(OverCanvas(0, 0));
+        script.Then(kAway).Then(Answer(folder + "/other.dtm") + "press 83\n").Then("press 13\n");
+        EditorSession session;
+        EXPECT_FALSE(session.RunOn<EnterDriver>(script.End(), c.commandLine));
+        const std::string log = session.Log();
+        const std::string offered = "requester save Save Tilemap As " + kMaps;
+        EXPECT_NE(log.find(offered + c.offered + "\n"), std::string::npos) << log;
+    }
+
+    // Enter in the requester writes the map back where it came from, not beside the program.
+    const std::string besideProgram = std::string(DUSKMARCH_BIN_DIR) + "/castle.dtm";
+    fs::remove(besideProgram);
+    test::SaveRows(castle, {"ab"});
+    Script enter;
+    enter.Click(OverCanvas(1, 0)).Then(kAway).Then("press 83\n").Then("press 13\n");
+    EditorSession session;
+    EXPECT_FALSE(session.RunOn<EnterDriver>(enter.End(), {castle}));
+    const std::shared_ptr<tilemap> onDisk = Read(castle, {});
+    ASSERT_NE(onDisk, nullptr);
+    EXPECT_EQ(Row(*onDisk, 0, 0, 2), "a@");
+    EXPECT_EQ(std::pair(session.State().activecanvas->hassaved, session.State().activecanvas->path),
+              std::pair(1, castle));
+    EXPECT_FALSE(fs::exists(besideProgram));
+}
+
 using FileChange = std::function<void(const std::string& path)>;
 
 // Answers the requester from the script and then changes the file the answer names, as another
@@ -265,7 +326,7 @@ TEST(OpenFaults, AFileThatVanishesOrChangesSizeBeforeTheReadIsReportedAndNothing
         script.Then("answer " + path + "\npress 79\n").Then("press 13\n").Then("press 13\n");
         std::vector<std::string> errors;
         EditorSession session;
-        EXPECT_FALSE(session.RunOn<ChangingFileDriver>(script.Shifted('N').Wait(1).End(), "",
+        EXPECT_FALSE(session.RunOn<ChangingFileDriver>(script.Shifted('N').Wait(1).End(), {},
                                                        c.change, errors));
         EXPECT_EQ(errors, c.errors);
         const std::vector<std::shared_ptr<canvas>>& canvases = session.State().canvases;
@@ -318,6 +379,8 @@ TEST(Canvases, ClosingMovesToTheNextOneAndTheLastLeavesNone) {
     EXPECT_TRUE(only->State().canvases.empty());
     EXPECT_EQ(only->State().activecanvas, nullptr);
     EXPECT_EQ(Row(*only->State().listmap, 0, 2, 4), std::string("n/a\0", 4));
+    // The canvas-size line went with it.
+    EXPECT_EQ(Row(*only->State().screenmap, 24, 1, 32), std::string(32, '\0'));
 }
 
 TEST(Canvases, ResizeAnswersBecomeSizesFromOneTo1024) {
@@ -341,6 +404,60 @@ TEST(Canvases, ResizeAnswersBecomeSizesFromOneTo1024) {
     }
 }
 
+TEST(Canvases, ResizeCopiesEveryCellAsItIsCellsWithoutColourOrGlyphIncluded) {
+    // Cells with 255 ("no colour", "no glyph") in one, two or all three of their bytes.
+    const std::string path = test::FreshFolder("resize_keeps") + "/clear.dtm";
+    auto map = tilemap::Create(3, 2);
+    map->SetTile(0, 0, 255, 255, 255, 1);
+    map->SetTile(1, 0, 255, 3, 4, 1);
+    map->SetTile(2, 0, 'a', 255, 2, 1);
+    map->SetTile(0, 1, 'b', 1, 255, 1);
+    map->SetTile(2, 1, 'c', 5, 6, 1);
+    ASSERT_EQ(Save(*map, path), 1);
+    for (const auto& [width, height] : {std::pair{3, 2}, {5, 4}, {2, 1}}) {
+        Script script;
+        script.Shifted('R').Type(std::to_string(width)).Type(std::to_string(height));
+        const auto session = test::Ran(script.Then("press 13\n").End(), path);
+        const canvas& resized = *session->State().activecanvas;
+        // Every cell the two sizes share is the old one; the others are new zero cells.
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                std::array<uint8_t, 3> was{}, is{};
+                map->GrabTile(x, y, was[0], was[1], was[2]);
+                resized.img->GrabTile(x, y, is[0], is[1], is[2]);
+                EXPECT_EQ(is, (x < 3 && y < 2 ? was : std::array<uint8_t, 3>{}))
+                    << width << "x" << height << " at " << x << "," << y;
+            }
+        }
+        // The same size changes nothing, so the canvas stays saved.
+        EXPECT_EQ(resized.hassaved, width == 3 && height == 2 ? 1 : 0);
+    }
+}
+
+TEST(Canvases, EscapeInEitherResizePromptLeavesTheCanvasAsItWas) {
+    const std::string path = test::FreshFolder("resize_escape") + "/rows.dtm";
+    const auto map = test::SaveRows(path, {"abc", "def"});
+    // Escape in the width prompt at once or after a digit, or in the height prompt.
+    for (const std::vector<const char*>& typed : std::vector<std::vector<const char*>>{
+             {}, {"char 52\n"}, {"char 52\n", "press 13\n", "char 50\n"}}) {
+        Script script;
+        script.Shifted('R');
+        for (const char* lines : typed) {
+            script.Then(lines);
+        }
+        script.Then("key down 27\n").Then("key up 27\n");
+        const auto session = test::Ran(script.Wait(2).End(), path);
+        const canvas& active = *session->State().activecanvas;
+        EXPECT_EQ(std::tuple(active.w, active.h, active.hassaved), std::tuple(3, 2, 1))
+            << typed.size();
+        EXPECT_EQ(active.img->tmap, map->tmap);
+        // Neither the question nor the quit check came.
+        EXPECT_EQ(session->Log(), "") << typed.size();
+        // The editor's screen is back.
+        EXPECT_EQ(session->Shown(24, 1, 16), "Canvas size: 3x2");
+    }
+}
+
 TEST(Canvases, ResizingAScrolledWideCanvasShowsItFromTheLeftAgain) {
     Script script;
     script.Shifted('N').Shifted('R').Type("200").Type("10").Then("press 13\n");
@@ -358,7 +475,7 @@ TEST(Canvases, ResizingAScrolledWideCanvasShowsItFromTheLeftAgain) {
     EXPECT_EQ(narrowed->State().cursorx, 49);
 }
 
-TEST(Canvases, UndoSwapsBackAndForthAndAfterAResizeKeepsTheOldImage) {
+TEST(Canvases, UndoSwapsBackAndForthAndTheCanvasTakesTheSizeOfTheImageBroughtBack) {
     Script script;
     script.Shifted('N').Click(25, 3).Then(kAway).Click(26, 3).Then(kAway).Then("press 90\n");
     const auto once = test::Ran(script.End());
@@ -368,16 +485,28 @@ TEST(Canvases, UndoSwapsBackAndForthAndAfterAResizeKeepsTheOldImage) {
     const auto twice = test::Ran(script.End());
     EXPECT_EQ(Row(*twice->State().activecanvas->img, 1, 1, 2), "@@");
 
-    // The undo copy of the last click holds the 16 x 16 image; after a resize to 40 x 30, undo
-    // brings it back while the canvas keeps its new size, and drawing beyond it changes nothing.
-    script.Shifted('R').Type("40").Type("30").Then("press 13\n").Then("press 90\n");
-    script.Click(24 + 30, 2 + 20);
-    const auto resized = test::Ran(script.End());
-    const canvas& active = *resized->State().activecanvas;
-    EXPECT_EQ(std::pair(active.w, active.h), std::pair(40, 30));
-    EXPECT_EQ(active.img->tmapw, 16);
-    EXPECT_EQ(resized->State().cursorx, 30);
-    EXPECT_EQ(Row(*resized->State().screenmap, 24, 67, 18), "Tile data: 0,0,0  ");
+    // The undo copy of the last click holds the 16 x 16 image. Undone after a resize to 100 x 100,
+    // the size line, the scrolling and the saved file all follow the image brought back; redone,
+    // they follow the 100 x 100 one again.
+    const std::string path = test::FreshFolder("undo_resize") + "/back.dtm";
+    script.Shifted('R').Type("100").Type("100").Then("press 13\n").Then("press 90\n");
+    script.Then("press 39\n").Then(Answer(path) + "press 83\n").Then("press 13\n");
+    const auto undone = test::Ran(script.End());
+    const canvas& small = *undone->State().activecanvas;
+    EXPECT_EQ(std::tuple(small.w, small.h, small.viewx, small.img->tmapw),
+              std::tuple(16, 16, 0, 16));
+    EXPECT_EQ(Row(*undone->State().screenmap, 24, 1, 28),
+              "Canvas size: 16x16" + std::string(10, ' '));
+    const std::shared_ptr<tilemap> onDisk = Read(path, {});
+    ASSERT_NE(onDisk, nullptr);
+    EXPECT_EQ(std::pair(onDisk->tmapw, onDisk->tmaph), std::pair(16, 16));
+    EXPECT_EQ(onDisk->tmap, small.img->tmap);
+
+    script.Then("press 90\n").Then("press 39\n");
+    const auto redone = test::Ran(script.End());
+    const canvas& large = *redone->State().activecanvas;
+    EXPECT_EQ(std::tuple(large.w, large.h, large.viewx), std::tuple(100, 100, 16));
+    EXPECT_EQ(Row(*redone->State().screenmap, 24, 1, 20), "Canvas size: 100x100");
 }
 
 } // namespace

@@ -59,8 +59,8 @@ TEST(GlyphPicker, SweepingWithTheButtonHeldLeavesOneHighlightedCell) {
 
 TEST(ColourPicker, MarksShowOneXForEqualColoursAndFAndBOtherwise) {
     // Colour 9 is black (brightness 0), 0 white, 3 orange (145), 2 red (103). A mark takes
-    // foreground 9 over colours brighter than 128, else 0; the B given back when a new foreground
-    // splits an X takes 9 over colours darker than 128 instead.
+    // foreground 9 over colours brighter than 128, else 0, so that it always shows: the B given
+    // back to black when a new foreground splits an X is white too.
     struct Case {
         std::vector<std::pair<int, int>> clicks; // button, colour
         Cells marks;
@@ -69,7 +69,7 @@ TEST(ColourPicker, MarksShowOneXForEqualColoursAndFAndBOtherwise) {
     const Case cases[] = {
         {{}, {{0, {'F', 9}}, {9, {'B', 0}}}, 0, 9},
         {{{1, 9}}, {{9, {'X', 0}}}, 9, 9},
-        {{{1, 9}, {1, 3}}, {{9, {'B', 9}}, {3, {'F', 9}}}, 3, 9},
+        {{{1, 9}, {1, 3}}, {{9, {'B', 0}}, {3, {'F', 9}}}, 3, 9},
         {{{2, 0}}, {{0, {'X', 9}}}, 0, 0},
         {{{2, 0}, {2, 2}}, {{0, {'F', 9}}, {2, {'B', 0}}}, 0, 2},
     };
@@ -100,7 +100,8 @@ TEST(CanvasTools, UndoAfterAFillOrTheEyedropperTakesBackTheLastChange) {
     EXPECT_EQ(std::count(one.begin(), one.end(), '@'), 1);
     EXPECT_EQ(one[3 * 16 + 3], '@');
 
-    // The eyedropper takes no undo copy of its own, so undo takes back the drawing before it.
+    // The eyedropper takes no undo copy of its own, so undo takes back the drawing before it, and
+    // the canvas is as it was opened again.
     const std::string path = test::FreshFolder("eyedropper") + "/rows.dtm";
     const auto rows = test::SaveRows(path, {"ABCDEF", "GHIJKL", "MNOPQR"});
     Script pick;
@@ -109,9 +110,69 @@ TEST(CanvasTools, UndoAfterAFillOrTheEyedropperTakesBackTheLastChange) {
     const auto picked = test::Ran(pick.End(), path);
     const EditorState& state = picked->State();
     EXPECT_EQ(state.activecanvas->img->tmap, rows->tmap);
-    EXPECT_EQ(state.activecanvas->hassaved, 0);
+    EXPECT_EQ(state.activecanvas->hassaved, 1);
     EXPECT_EQ(Highlighted(state), (Cells{{'Q', {'Q', 0}}}));
     EXPECT_EQ(ColourMarks(state), (Cells{{1, {'F', 0}}, {2, {'B', 0}}}));
+}
+
+TEST(CanvasTools, ActOnlyOnCellsOfTheImageWithinTheView) {
+    // Screen cells clicked and the canvas cell under each; only the last of each map is shown and
+    // in the image. Under the fill-mode box, on the status row, just right of the view, and the
+    // column beyond a small image lie hidden or outside cells.
+    struct Case {
+        int columns, rows;
+        int x, y;
+        int cellX, cellY;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {100, 100, 96, 16, 72, 14, false}, {100, 100, 30, 66, 6, 64, false},
+        {100, 100, 88, 10, 64, 8, false},  {100, 100, 87, 65, 63, 63, true},
+        {16, 16, 40, 5, 16, 3, false},     {16, 16, 39, 17, 15, 15, true},
+    };
+    const std::string folder = test::FreshFolder("view_region");
+    for (const Case& c : cases) {
+        const std::string path = folder + "/" + std::to_string(c.columns) + ".dtm";
+        const auto map = tilemap::Create(c.columns, c.rows);
+        map->Fill('.', 1, 2, 1);
+        ASSERT_EQ(Save(*map, path), 1);
+        const auto session = test::Ran(Script().Click(c.x, c.y).Then(kAway).End(), path);
+        const canvas& active = *session->State().activecanvas;
+        const auto expected = map->Copy();
+        if (c.drawn) {
+            expected->SetTile(c.cellX, c.cellY, '@', 0, 9, 1);
+        }
+        EXPECT_EQ(active.img->tmap, expected->tmap) << c.x << "," << c.y;
+        EXPECT_EQ(std::pair(active.canundo, active.hassaved),
+                  std::pair(c.drawn ? 1 : 0, c.drawn ? 0 : 1))
+            << c.x << "," << c.y;
+    }
+}
+
+TEST(CanvasTools, TheEyedropperAndClicksThatChangeNothingLeaveTheCanvasSaved) {
+    // The map's '@' cells are in foreground 1 on background 2, as the eyedropper picks them up.
+    const std::string path = test::FreshFolder("unchanged") + "/rows.dtm";
+    test::SaveRows(path, {"@@.", "@@."});
+    struct Case {
+        const char* what;
+        std::string steps;
+        int hassaved;
+    };
+    const std::string pick = OverCanvas(0, 0) + "button down 2\n";
+    const Case cases[] = {
+        {"eyedropper", pick, 1},
+        {"drawing the tile a cell has", OverCanvas(1, 1) + "button down 1\n", 1},
+        {"filling a region with its own tile", OverCanvas(0, 1) + "button down 3\n", 1},
+        {"drawing another tile", OverCanvas(2, 0) + "button down 1\n", 0},
+        {"filling with another tile", OverCanvas(2, 1) + "button down 3\n", 0},
+    };
+    for (const Case& c : cases) {
+        Script script;
+        script.Then(pick).Then("button up 2\n" + kAway);
+        script.Then(c.steps).Then("button up 1\nbutton up 2\nbutton up 3\n").Then(kAway);
+        const auto session = test::Ran(script.End(), path);
+        EXPECT_EQ(session->State().activecanvas->hassaved, c.hassaved) << c.what;
+    }
 }
 
 TEST(CanvasTools, FillModeBoxesSpreadDiagonallyAndBleedIntoTheBorder) {
@@ -207,6 +268,19 @@ TEST(TypingMode, EscapeWritesTheTypedRowsAndChangedCellsMarkTheCanvasUnsaved) {
         image.GrabTile(2, 4, glyph, fg, bg);
         EXPECT_EQ(bg, glyph == 0 ? 0 : 9) << "written in the selected colours";
     }
+}
+
+TEST(TypingMode, TypedCharactersBecomeTheGlyphsThatShowThem) {
+    // é, £, ░, € (no glyph shows it), A, π and ☺, typed as Unicode code points.
+    Script script;
+    script.Shifted('N').Then(OverCanvas(2, 4)).Shifted('T');
+    for (const int typed : {0xE9, 0xA3, 0x2591, 0x20AC, int{'A'}, 0x3C0, 0x263A}) {
+        script.Then("char " + std::to_string(typed) + "\n");
+    }
+    const auto session = test::Ran(script.Then("press 27\n").Then(kAway).End());
+    EXPECT_EQ(test::Row(*session->State().activecanvas->img, 2, 4, 7), std::string("\x82\x9C\xB0"
+                                                                                   "A\xE3\x01\0",
+                                                                                   7));
 }
 
 // The lines a frame drew, with their colours: slanted ones from end to end, those along a row

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <sys/wait.h>
@@ -26,17 +27,33 @@ using test::EditorSession;
 using test::Script;
 using namespace std::string_literals;
 
-TEST(ProgramArguments, RelativePathsAreTakenFromTheStartFolder) {
-    const ProgramArguments plain = ParseProgramArguments({"maps/town.dtm"}, "/home/ann");
-    EXPECT_EQ(plain.mapPath, "/home/ann/maps/town.dtm");
-    EXPECT_TRUE(plain.replayScript.empty());
-    const ProgramArguments replay =
-        ParseProgramArguments({"--replay", "../s.txt", "/abs/x.dtm"}, "/home/ann/work");
-    EXPECT_EQ(replay.replayScript, "/home/ann/s.txt");
-    EXPECT_EQ(replay.mapPath, "/abs/x.dtm");
-    EXPECT_EQ(ParseProgramArguments({"a", "b"}, "/").error, "expected at most one map file, got 2");
-    EXPECT_EQ(ParseProgramArguments({"--replay"}, "/").error, "--replay needs a script");
-    EXPECT_TRUE(ParseProgramArguments({}, "/").mapPath.empty());
+TEST(ProgramArguments, MapsInOrderRelativeToTheStartFolderAndEverythingAfterDashDashIsAMap) {
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<std::string> maps;
+        std::string replay, error;
+    };
+    const Case cases[] = {
+        {{"maps/town.dtm"}, {"/home/ann/maps/town.dtm"}, "", ""},
+        {{"--replay", "../s.txt", "/abs/x.dtm"}, {"/abs/x.dtm"}, "/home/s.txt", ""},
+        {{"a.dtm", "--replay", "s", "b.dtm"},
+         {"/home/ann/a.dtm", "/home/ann/b.dtm"},
+         "/home/ann/s",
+         ""},
+        {{"--", "-h", "--help", "--replay"},
+         {"/home/ann/-h", "/home/ann/--help", "/home/ann/--replay"},
+         "",
+         ""},
+        {{"", "b.dtm"}, {"", "/home/ann/b.dtm"}, "", ""},
+        {{"a.dtm", "-h", "--", "b"}, {"/home/ann/a.dtm"}, "", "help"},
+        {{"--replay"}, {}, "", "--replay needs a script"},
+        {{}, {}, "", ""},
+    };
+    for (const Case& c : cases) {
+        const ProgramArguments parsed = ParseProgramArguments(c.args, "/home/ann");
+        EXPECT_EQ(parsed.mapPaths, c.maps) << testing::PrintToString(c.args);
+        EXPECT_EQ(std::pair(parsed.replayScript, parsed.error), std::pair(c.replay, c.error));
+    }
 }
 
 TEST(CommandLineOpen, AFileBecomesTheFirstCanvasAndADirectoryIsRefused) {
@@ -56,6 +73,56 @@ TEST(CommandLineOpen, AFileBecomesTheFirstCanvasAndADirectoryIsRefused) {
     EXPECT_EQ(directory->Shown(37, 31, 23), "Failed to open tilemap.");
     const auto answered = test::Ran("frame 1\npress 13\nframe 3\nend\n", testing::TempDir());
     EXPECT_TRUE(answered->State().canvases.empty());
+}
+
+TEST(CommandLineOpen, SeveralMapsOpenInOrderUpToEightWithTheFirstActiveAndTheRestRefusedOnce) {
+    const std::string folder = test::FreshFolder("several");
+    std::vector<std::string> paths;
+    for (int i = 0; i < 10; ++i) {
+        paths.push_back(folder + "/map" + std::to_string(i) + ".dtm");
+        test::SaveRows(paths.back(), {std::string(1, static_cast<char>('0' + i))});
+    }
+    const auto two = test::Ran(Script().End(), std::vector<std::string>{paths[0], paths[1]});
+    const EditorState& opened = two->State();
+    ASSERT_EQ(opened.canvases.size(), 2u);
+    EXPECT_EQ(opened.activecanvas, opened.canvases[0]);
+    EXPECT_EQ(test::Row(*opened.listmap, 0, 2, 6) + test::Row(*opened.listmap, 0, 3, 6),
+              ">map0< map1 ");
+    EXPECT_EQ(two->Log(), "");
+
+    // An empty name is a file that cannot be opened; the ninth and tenth maps get one message.
+    std::vector<std::string> many{""};
+    many.insert(many.end(), paths.begin(), paths.end());
+    const auto full = test::Ran(Script().Then("press 13\n").Then("press 13\n").Wait(1).End(), many);
+    const EditorState& state = full->State();
+    EXPECT_EQ(full->Log(), "popup Error!: Failed to open tilemap.\n"
+                           "popup Error!: Too many canvases; you cannot open another. If you wish "
+                           "to open another canvas, try saving and closing some of the ones you "
+                           "currently have open.\n");
+    ASSERT_EQ(state.canvases.size(), 8u);
+    EXPECT_EQ(state.canvases[7]->path, "map7");
+    EXPECT_EQ(state.activecanvas, state.canvases[0]);
+    EXPECT_EQ(test::Row(*state.activecanvas->img, 0, 0, 1), "0");
+}
+
+TEST(CommandLineOpen, TheProgramTakesEveryArgumentAfterDashDashAsAMap) {
+    // Maps named "a.dtm" and "-h" and an empty name, relative to the folder the program starts
+    // in: the empty one fails to open, the others are offered by the save requester in turn.
+    test::ContainerTempFolder folder;
+    test::SaveRows(folder.Path("a.dtm"), {"a"});
+    test::SaveRows(folder.Path("-h"), {"h"});
+    std::ofstream(folder.Path("s.txt"))
+        << "frame 1\npress 13\nframe 2\npress 83\nframe 3\npress 9\nframe 4\npress 83\nend\n";
+    const std::string command = "cd '" + folder.Root().string() + "' && timeout 60 '" +
+                                DUSKMARCH_BIN_DIR +
+                                "/duskmarch' --replay s.txt -- a.dtm -h '' >out.txt 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    const std::vector<uint8_t> out = test::ReadFileBytes(folder.Path("out.txt"));
+    const std::string where = std::filesystem::canonical(folder.Root()).string();
+    const std::string save = "requester save Save Tilemap As [Duskmarch Tilemaps:dtm;All Files:*] ";
+    EXPECT_EQ(std::string(out.begin(), out.end()), "popup Error!: Failed to open tilemap.\n" +
+                                                       save + where + "/a\n" + save + where +
+                                                       "/-h\n");
 }
 
 // The start-up screen as the software renderer draws it, against the picture kept with the
@@ -130,6 +197,50 @@ TEST(QuitCheck, AsksOnlyWithUnsavedCanvasesAndNoKeepsEverything) {
     EXPECT_TRUE(yes.Run(unsaved.End()));
     // The question stands in the popup's label.
     EXPECT_EQ(yes.Shown(37, 31, 20), "Exit without saving?");
+}
+
+TEST(ReplayLog, EveryPopupIsLoggedWithItsTitleAndTextAsItOpens) {
+    Script script;
+    for (int i = 0; i < 9; ++i) {
+        script.Shifted('N');
+    }
+    script.Then("press 13\n").Then("answer /no/such/folder/map.dtm\npress 83\n");
+    script.Then("press 13\n").Then("key down 27\n");
+    const auto session = test::Ran(script.Wait(2).End());
+    EXPECT_EQ(session->Log(),
+              "popup Error!: Too many canvases; you cannot create another. If you wish to create a "
+              "new canvas, try saving and closing some of the ones you currently have open.\n"
+              "requester save Save Tilemap As [Duskmarch Tilemaps:dtm;All Files:*] Untitled\n"
+              "popup Error!: Failed to save tilemap image!\n"
+              "popup Confirm!: Exit without saving?\n");
+}
+
+TEST(QuitCheck, KeysPressedWhileTheQuestionIsUpAreForgottenWhenItIsAnsweredWithTheMouse) {
+    // O is pressed while the question is up, then "No" is clicked; O must not open a requester.
+    Script script;
+    script.Shifted('N').Then("key down 27\n").Then("key up 27\npress 79\n").Click(55, 36);
+    const auto session = test::Ran(script.Wait(2).End());
+    EXPECT_EQ(session->Log(), "popup Confirm!: Exit without saving?\n");
+    EXPECT_EQ(session->State().canvases.size(), 1u);
+}
+
+TEST(QuitCheck, ACloseRequestDuringAPromptLeavesItAndThenAsksAsUsual) {
+    const std::string path = test::FreshFolder("close_prompt") + "/saved.dtm";
+    test::SaveRows(path, {"ab"});
+    Script script;
+    script.Shifted('R').Then("char 52\n").Then("close\n");
+    // A saved canvas: the editor ends at once, its size unchanged.
+    EditorSession saved;
+    EXPECT_TRUE(saved.Run(script.Wait(2).End(), path));
+    EXPECT_EQ(saved.Log(), "");
+    EXPECT_EQ(saved.State().activecanvas->w, 2);
+    // An unsaved one: the question comes, and Yes ends the editor.
+    Script unsaved;
+    unsaved.Shifted('N').Shifted('R').Type("40").Then("char 52\n").Then("close\n");
+    EditorSession asked;
+    EXPECT_TRUE(asked.Run(unsaved.Then("press 13\n").End()));
+    EXPECT_EQ(asked.Log(), "popup Confirm!: Exit without saving?\n");
+    EXPECT_EQ(asked.State().activecanvas->w, 16);
 }
 
 TEST(QuitCheck, EscapeLeavingTypingModeDoesNotAskToQuit) {

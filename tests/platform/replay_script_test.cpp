@@ -47,7 +47,8 @@ TEST(ReplayScript, TheFirstBadLineRefusesTheScript) {
         {"key sideways 5\n", "line 1: 'key' needs 'down' or 'up'"},
         {"\n\nbutton down 4\n", "line 3: '4' is not a number from 1 to 3"},
         {"move 1\n", "line 1: 'move' needs 2 numbers"},
-        {"char 0x41\n", "line 1: '0x41' is not a number from 1 to 255"},
+        {"char 0x41\n", "line 1: '0x41' is not a number from 1 to 1114111"},
+        {"char 1114112\n", "line 1: '1114112' is not a number from 1 to 1114111"},
         {"wiggle\n", "line 1: unknown command 'wiggle'"},
         {"end now\n", "line 1: 'end' takes nothing after it"},
         {"screenshot\n", "line 1: 'screenshot' needs a path"},
@@ -135,13 +136,58 @@ TEST(PolledInput, HeldKeysCountOneHitTypedControlKeysQueueTheirCharacterAndFlush
 TEST(PolledInput, AFullCharacterQueueDropsWhatFollows) {
     std::string script;
     for (int i = 0; i < 300; ++i) {
-        script += "char " + std::to_string(1 + i % 255) + "\n";
+        script += "char " + std::to_string(1 + i % 127) + "\n";
     }
     test::HeadlessWindow window(64, 64, script);
     for (int i = 0; i < 256; ++i) {
-        ASSERT_EQ(NextChar(), 1 + i % 255) << i;
+        ASSERT_EQ(NextChar(), 1 + i % 127) << i;
     }
     EXPECT_EQ(NextChar(), 0);
+}
+
+TEST(PolledInput, TypedCharactersQueueAsTheCodePage437GlyphsThatShowThemOrNotAtAll) {
+    // Unicode character typed, code queued; -1 for none.
+    const std::pair<int, int> cases[] = {
+        {'A', 'A'},
+        {13, 13},
+        {127, 127},
+        {0xE9, 130},
+        {0xFC, 129},
+        {0xA3, 156},
+        {0x2591, 176},
+        {0x3C0, 227},
+        {0x263A, 1},
+        {0x25CB, 9},
+        {0x2302, 127},
+        {0xB7, 250},
+        {0x20AC, -1},
+        {0x1F600, -1},
+        {0x10FFFF, -1},
+        {0x80, -1},
+        {0xFF, 152},
+        {0x2320, 244},
+        {0x25A0, 254},
+        {0x3B1, 224},
+        // Pictures whose codes would be read as Backspace, Enter or Escape, or as a line break.
+        {0x25D8, -1},
+        {0x266A, -1},
+        {0x2190, -1},
+        {0xA0, -1},
+    };
+    std::string script;
+    std::vector<int> queued;
+    for (const auto& [typed, code] : cases) {
+        script += "char " + std::to_string(typed) + "\n";
+        if (code >= 0) {
+            queued.push_back(code);
+        }
+    }
+    test::HeadlessWindow window(64, 64, script);
+    std::vector<int> read;
+    for (int c = NextChar(); c != 0; c = NextChar()) {
+        read.push_back(c);
+    }
+    EXPECT_EQ(read, queued);
 }
 
 TEST(PolledInput, MouseButtonsPositionsAndTheWheel) {

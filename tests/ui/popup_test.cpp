@@ -99,11 +99,13 @@ TEST_F(Popup, ReleasesOverTheThreeRowsUnderACaptionChooseIt) {
             MoveTo(c.column, c.row) + "button down 1\nframe 1\nbutton up 1\nframe 5\nend\n";
         EXPECT_EQ(Run(script, yesnobuttons()), c.result) << c.column << "," << c.row;
     }
-    // A click leaves the keyboard alone; a key exit forgets what else was pressed.
-    Run(MoveTo(16, 6) + "button down 1\nframe 1\nbutton up 1\npress 66\n", yesnobuttons());
-    EXPECT_EQ(TakeKeyHits(66), 1);
-    Run("frame 1\npress 66\npress 13\n", yesnobuttons());
-    EXPECT_EQ(TakeKeyHits(66), 0);
+    // Answered with a click or a key, the popup forgets what else was pressed while it was up,
+    // its own presses of the left button included.
+    for (const char* answer : {"frame 2\nbutton down 1\nframe 3\nbutton up 1\n", "press 13\n"}) {
+        Run(MoveTo(16, 6) + "button down 1\nbutton up 1\nframe 1\npress 66\n" + answer,
+            yesnobuttons());
+        EXPECT_EQ(std::pair(TakeKeyHits(66), TakeMouseHits(1)), std::pair(0, 0)) << answer;
+    }
 }
 
 TEST_F(Popup, CaptionsAreSpreadAndMarkersShowOneFrameLate) {
@@ -125,7 +127,10 @@ class Prompt : public Modal {
   protected:
     std::string Run(const std::string& script, uint8_t colour = 0) {
         return Modal::Run(
-            script, [&] { return PromptString(display_, "New image width: ", 10, colour); },
+            script,
+            [&] {
+                return PromptString(display_, "New image width: ", 10, colour).value_or("(left)");
+            },
             std::string("(ended)"));
     }
 };
@@ -135,9 +140,17 @@ TEST_F(Prompt, TypingBackspaceAndIgnoredCharactersMakeTheAnswer) {
                   "frame 5\nchar 32\nframe 6\nchar 45\nframe 7\nchar 126\nchar 34\nchar 61\n"
                   "frame 12\nchar 64\nchar 233\nframe 14\npress 13\n"),
               "13@");
-    EXPECT_EQ(Run("frame 1\npress 8\nframe 2\npress 27\nframe 3\npress 13\n"), "");
-    // Characters typed before the prompt opened are forgotten; only Enter ends it.
+    EXPECT_EQ(Run("frame 1\npress 8\nframe 2\npress 13\n"), "");
+    // Characters typed before the prompt opened are forgotten.
     EXPECT_EQ(Run("char 55\nframe 3\nend\n"), "(ended)");
+}
+
+TEST_F(Prompt, EscapeOrACloseRequestLeavesWithoutAnAnswerAndTheRequestStaysForTheQuitCheck) {
+    EXPECT_EQ(Run("frame 1\nchar 49\nframe 2\npress 27\nframe 3\npress 13\n"), "(left)");
+    EXPECT_EQ(std::pair(IsKeyDown(27), TakeTerminateRequest()), std::pair(0, 0));
+    EXPECT_EQ(Run("frame 1\nchar 49\nframe 2\nclose\nframe 3\npress 13\n"), "(left)");
+    EXPECT_EQ(TakeTerminateRequest(), 1);
+    EXPECT_EQ(TakeTerminateRequest(), 0);
 }
 
 TEST_F(Prompt, TheLineIsCentredCountingColourCodesButNotTheCursorWhichBlinks) {
@@ -171,6 +184,8 @@ TEST_F(Prompt, PathsTakeSpacesStartFromTheInitialPathAndEscapeCancels) {
     EXPECT_EQ(run("frame 1\npress 8\nframe 2\nchar 32\nframe 3\nchar 45\nframe 4\npress 13\n"),
               "maps/Untitle -");
     EXPECT_EQ(run("frame 1\nchar 97\nframe 2\npress 27\n"), "");
+    EXPECT_EQ(run("frame 1\nchar 97\nframe 2\nclose\nframe 3\npress 13\n"), "");
+    EXPECT_EQ(TakeTerminateRequest(), 1);
     run("frame 2\nend\n");
     EXPECT_EQ(Shown(2, 2, 8), "No file ");
     EXPECT_EQ(Shown(2, 4, 31), "Save Tilemap As: maps/Untitled_");

@@ -6,6 +6,7 @@
 #include "platform/polled_input.h"
 #include "platform/sdl/gl_renderer.h"
 #include "platform/sdl/sdl_key_codes.h"
+#include "platform/utf8.h"
 
 #include <SDL2/SDL.h>
 
@@ -58,24 +59,10 @@ void Emit(EventId id, int data, int x = 0, int y = 0) {
     EmitEvent({id, data, Modifiers(), x, y});
 }
 
-// Typed text arrives as UTF-8; characters beyond 255 have no place in the character queue.
+// Typed text arrives as UTF-8; the polled input takes its characters one by one.
 void EmitText(const char* utf8) {
-    const auto* p = reinterpret_cast<const unsigned char*>(utf8);
-    while (*p) {
-        int length = *p < 0x80 ? 1 : (*p >> 5) == 6 ? 2 : (*p >> 4) == 14 ? 3 : 4;
-        uint32_t code = length == 1 ? *p : *p & (0x3F >> (length - 1));
-        for (int i = 1; i < length; ++i) {
-            if ((p[i] & 0xC0) != 0x80) {
-                length = i; // a broken sequence: drop what was read
-                code = 0x100;
-                break;
-            }
-            code = code << 6 | (p[i] & 0x3F);
-        }
-        if (code > 0 && code <= 255) {
-            Emit(EventId::KeyChar, static_cast<int>(code));
-        }
-        p += length;
+    for (const char32_t character : DecodeUtf8(utf8)) {
+        Emit(EventId::KeyChar, static_cast<int>(character));
     }
 }
 

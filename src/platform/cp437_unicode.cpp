@@ -1,4 +1,6 @@
-#include "files/cp437_unicode.h"
+#include "platform/cp437_unicode.h"
+
+#include <algorithm>
 
 namespace dm {
 
@@ -38,5 +40,10 @@ const std::array<char32_t, 256> kCp437ToUnicode = {
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
 };
 // clang-format on
+
+int Cp437CodeOf(char32_t character) {
+    const auto found = std::find(kCp437ToUnicode.begin(), kCp437ToUnicode.end(), character);
+    return found == kCp437ToUnicode.end() ? -1 : static_cast<int>(found - kCp437ToUnicode.begin());
+}
 
 } // namespace dm

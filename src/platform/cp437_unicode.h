@@ -8,4 +8,7 @@ namespace dm {
 // their classic pictures (smileys, card suits, arrows, the house).
 extern const std::array<char32_t, 256> kCp437ToUnicode;
 
+// The code page 437 code whose glyph shows the character, or -1 when no glyph does.
+int Cp437CodeOf(char32_t character);
+
 } // namespace dm
