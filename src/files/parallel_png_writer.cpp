@@ -1,0 +1,365 @@
+#include "files/parallel_png_writer.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <deque>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <span>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace dm {
+
+namespace {
+
+constexpr std::array<uint8_t, 8> kSignature = {137, 'P', 'N', 'G', 13, 10, 26, 10};
+constexpr uint8_t kColorTypeRgba = 6;
+constexpr uint8_t kFilterUp = 2;
+constexpr size_t kBytesPerPixel = 4;
+constexpr int kWindowBits = 15;
+constexpr size_t kWindowBytes = size_t{1} << kWindowBits;
+constexpr int kMemoryLevel = 8;
+constexpr int kMaxThreads = 64;
+// Bands in flight share this many bytes of rows, each band between the two sizes below; a
+// smaller band would lose too much of its compression to the restart at its start.
+constexpr int64_t kInFlightBytes = 16 << 20;
+constexpr int64_t kMaxBandBytes = 2 << 20;
+constexpr int64_t kMinBandBytes = 256 << 10;
+// A caller's band is cut down to this, so that zlib's 32-bit counts always hold it.
+constexpr int64_t kLargestBandBytes = 256 << 20;
+// The empty stored block that ends a sync flush, with room for the bits before it.
+constexpr size_t kFlushMarkerBytes = 16;
+
+using Bytes = std::vector<uint8_t>;
+using ByteSpan = std::span<const uint8_t>;
+
+// Rows ready for deflating: each row is its filter type and its filtered bytes.
+struct Band {
+    Bytes filtered;
+    Bytes dictionary; // the data just before the band, at most a window of it
+    bool last = false;
+};
+
+struct DeflatedBand {
+    Bytes bytes;
+    uLong adler = 0;    // of the filtered rows
+    size_t rawSize = 0; // of the filtered rows
+};
+
+class Deflater {
+  public:
+    explicit Deflater(int level) {
+        ready_ = deflateInit2(&stream_, level, Z_DEFLATED, -kWindowBits, kMemoryLevel,
+                              Z_DEFAULT_STRATEGY) == Z_OK;
+    }
+    ~Deflater() {
+        if (ready_) {
+            deflateEnd(&stream_);
+        }
+    }
+    Deflater(const Deflater&) = delete;
+    Deflater& operator=(const Deflater&) = delete;
+
+    z_stream& Stream() { return stream_; }
+    bool Ready() const { return ready_; }
+
+  private:
+    z_stream stream_{};
+    bool ready_ = false;
+};
+
+// Raw deflate data of one band, to be joined with the others: a band other than the last ends
+// with a sync flush, on a byte boundary and without closing the stream.
+Expected<DeflatedBand> DeflateBand(const Band& band, int level) {
+    Deflater deflater(level);
+    z_stream& z = deflater.Stream();
+    if (!deflater.Ready()) {
+        return Failure{"not enough memory to compress the picture"};
+    }
+    // Stored blocks never look back, so only compressed ones need the data before the band.
+    if (level > 0 && !band.dictionary.empty() &&
+        deflateSetDictionary(&z, band.dictionary.data(),
+                             static_cast<uInt>(band.dictionary.size())) != Z_OK) {
+        return Failure{"the picture could not be compressed"};
+    }
+    DeflatedBand out;
+    out.rawSize = band.filtered.size();
+    out.adler = adler32_z(adler32_z(0, nullptr, 0), band.filtered.data(), out.rawSize);
+    out.bytes.resize(deflateBound(&z, static_cast<uLong>(out.rawSize)) + kFlushMarkerBytes);
+    // zlib takes its input through a pointer to non-const bytes, but never writes through it.
+    z.next_in = const_cast<Bytef*>(band.filtered.data());
+    z.avail_in = static_cast<uInt>(out.rawSize);
+    const int flush = band.last ? Z_FINISH : Z_SYNC_FLUSH;
+    while (true) {
+        z.next_out = out.bytes.data() + z.total_out;
+        z.avail_out = static_cast<uInt>(out.bytes.size() - z.total_out);
+        const int status = deflate(&z, flush);
+        if (status == Z_STREAM_END ||
+            (status == Z_OK && !band.last && z.avail_in == 0 && z.avail_out != 0)) {
+            break;
+        }
+        if (status != Z_OK && status != Z_BUF_ERROR) {
+            return Failure{"the picture could not be compressed"};
+        }
+        if (z.avail_out == 0) {
+            out.bytes.resize(out.bytes.size() * 2);
+        }
+    }
+    out.bytes.resize(z.total_out);
+    return out;
+}
+
+// The zlib stream header for a window of 32 KiB, its level hint as zlib itself would set it.
+std::array<uint8_t, 2> ZlibHeader(int level) {
+    const int hint = level < 2 ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
+    const int method = (kWindowBits - 8) << 4 | Z_DEFLATED;
+    int flags = hint << 6;
+    flags += 31 - (method << 8 | flags) % 31;
+    return {static_cast<uint8_t>(method), static_cast<uint8_t>(flags)};
+}
+
+std::array<uint8_t, 4> BigEndian(uint32_t value) {
+    return {static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16),
+            static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+}
+
+// One chunk whose data are the parts one after another.
+void WriteChunk(TStream& out, const char (&type)[5], std::initializer_list<ByteSpan> parts) {
+    size_t length = 0;
+    uLong crc = crc32_z(0, nullptr, 0);
+    crc = crc32_z(crc, reinterpret_cast<const Bytef*>(type), 4);
+    for (const ByteSpan part : parts) {
+        length += part.size();
+        // zlib takes a null buffer as a request for the starting value, so empty parts are left
+        // out.
+        if (!part.empty()) {
+            crc = crc32_z(crc, part.data(), part.size());
+        }
+    }
+    out.WriteBytes(BigEndian(static_cast<uint32_t>(length)).data(), 4);
+    out.WriteBytes(type, 4);
+    for (const ByteSpan part : parts) {
+        out.WriteBytes(part.data(), static_cast<int64_t>(part.size()));
+    }
+    out.WriteBytes(BigEndian(static_cast<uint32_t>(crc)).data(), 4);
+}
+
+void WriteHead(TStream& out, int width, int height) {
+    out.WriteBytes(kSignature.data(), kSignature.size());
+    std::array<uint8_t, 13> header{};
+    const auto w = BigEndian(static_cast<uint32_t>(width));
+    const auto h = BigEndian(static_cast<uint32_t>(height));
+    std::copy(w.begin(), w.end(), header.begin());
+    std::copy(h.begin(), h.end(), header.begin() + 4);
+    header[8] = 8; // bits per sample; compression, filter method and interlace stay 0
+    header[9] = kColorTypeRgba;
+    WriteChunk(out, "IHDR", {header});
+}
+
+// Asks the source for bands of rows and filters them, keeping what the next band needs: the raw
+// row above it and the last window of data before it.
+class BandFilter {
+  public:
+    BandFilter(int width, const RgbaRowSource& source)
+        : rowBytes_(1 + kBytesPerPixel * static_cast<size_t>(width)), source_(source),
+          above_(rowBytes_, 0) {}
+
+    Band Next(int firstRow, int count, bool last) {
+        Band band;
+        band.last = last;
+        band.filtered.resize(rowBytes_ * static_cast<size_t>(count));
+        source_(band.filtered.data() + 1, rowBytes_, firstRow, count);
+        const Bytes nextAbove(band.filtered.end() - static_cast<std::ptrdiff_t>(rowBytes_),
+                              band.filtered.end());
+        // From the bottom up, so that each row is taken from the raw row above it.
+        for (int row = count - 1; row >= 0; --row) {
+            uint8_t* current = band.filtered.data() + rowBytes_ * static_cast<size_t>(row);
+            const uint8_t* above = row > 0 ? current - rowBytes_ : above_.data();
+            for (size_t i = 1; i < rowBytes_; ++i) {
+                current[i] = static_cast<uint8_t>(current[i] - above[i]);
+            }
+            current[0] = kFilterUp;
+        }
+        above_ = nextAbove;
+        band.dictionary = window_;
+        Remember(band.filtered);
+        return band;
+    }
+
+  private:
+    void Remember(const Bytes& data) {
+        const size_t taken = std::min(data.size(), kWindowBytes);
+        window_.insert(window_.end(), data.end() - static_cast<std::ptrdiff_t>(taken), data.end());
+        if (window_.size() > kWindowBytes) {
+            window_.erase(window_.begin(),
+                          window_.end() - static_cast<std::ptrdiff_t>(kWindowBytes));
+        }
+    }
+
+    const size_t rowBytes_;
+    const RgbaRowSource& source_;
+    Bytes above_;
+    Bytes window_;
+};
+
+// One band on its way to the file: deflated on a thread of its own, or, with no thread to
+// spare, when its turn to be written comes. Destroying it waits for the thread.
+class PendingBand {
+  public:
+    PendingBand(Band band, int level, bool inParallel, int firstRow, int rows)
+        : band_(std::move(band)), level_(level), firstRow_(firstRow), rows_(rows) {
+        if (inParallel) {
+            try {
+                worker_ = std::jthread([this] { Deflate(); });
+            } catch (const std::system_error&) {
+            }
+        }
+    }
+    PendingBand(const PendingBand&) = delete;
+    PendingBand& operator=(const PendingBand&) = delete;
+
+    Expected<DeflatedBand> Take() {
+        if (worker_.joinable()) {
+            worker_.join();
+        } else {
+            Deflate();
+        }
+        return std::move(*result_);
+    }
+    int FirstRow() const { return firstRow_; }
+    int Rows() const { return rows_; }
+
+  private:
+    void Deflate() {
+        result_.emplace(DeflateBand(band_, level_));
+        band_ = {};
+    }
+
+    Band band_;
+    const int level_;
+    const int firstRow_;
+    const int rows_;
+    std::optional<Expected<DeflatedBand>> result_;
+    std::jthread worker_; // last, so that it is joined before the rest goes
+};
+
+// Writes the deflated bands in picture order as IDAT chunks: the zlib header before the first,
+// the checksum of all the data after the last.
+class IdatWriter {
+  public:
+    IdatWriter(TStream& out, int level, int height, const PngRowProgress& progress)
+        : out_(out), header_(ZlibHeader(level)), height_(height), progress_(progress) {}
+
+    Outcome Write(PendingBand& pending) {
+        const Expected<DeflatedBand> deflated = pending.Take();
+        if (!deflated) {
+            return deflated.Error();
+        }
+        const DeflatedBand& band = *deflated;
+        adler_ = adler32_combine(adler_, band.adler, static_cast<z_off_t>(band.rawSize));
+        const bool first = pending.FirstRow() == 0;
+        const bool last = pending.FirstRow() + pending.Rows() == height_;
+        const auto checksum = BigEndian(static_cast<uint32_t>(adler_));
+        WriteChunk(out_, "IDAT",
+                   {first ? ByteSpan(header_) : ByteSpan(), ByteSpan(band.bytes),
+                    last ? ByteSpan(checksum) : ByteSpan()});
+        // Buffered writes may fail unseen until flushed; a full disk ends the work here.
+        out_.Flush();
+        if (progress_) {
+            for (int row = pending.FirstRow() + 1; row <= pending.FirstRow() + pending.Rows();
+                 ++row) {
+                progress_(row, height_);
+            }
+        }
+        return {};
+    }
+
+  private:
+    TStream& out_;
+    const std::array<uint8_t, 2> header_;
+    const int height_;
+    const PngRowProgress& progress_;
+    uLong adler_ = adler32_z(0, nullptr, 0);
+};
+
+Outcome WriteBands(TStream& out, const ParallelPngJob& job, int level, int threads, int bandRows,
+                   const RgbaRowSource& source, const PngRowProgress& progress) {
+    BandFilter filter(job.width, source);
+    IdatWriter writer(out, level, job.height, progress);
+    // Destroying the queue waits for every band still being deflated.
+    std::deque<std::unique_ptr<PendingBand>> queue;
+    for (int first = 0; first < job.height; first += bandRows) {
+        const int rows = std::min(bandRows, job.height - first);
+        Band band = filter.Next(first, rows, first + rows == job.height);
+        queue.push_back(
+            std::make_unique<PendingBand>(std::move(band), level, threads > 1, first, rows));
+        if (queue.size() >= static_cast<size_t>(threads)) {
+            const Outcome written = writer.Write(*queue.front());
+            queue.pop_front();
+            if (!written) {
+                return written;
+            }
+        }
+    }
+    for (; !queue.empty(); queue.pop_front()) {
+        const Outcome written = writer.Write(*queue.front());
+        if (!written) {
+            return written;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+int ZlibLevelFor(int compression) {
+    constexpr std::array<int, 10> kLevels = {0, 1, 1, 2, 2, 3, 3, 4, 5, 9};
+    return kLevels[static_cast<size_t>(std::clamp(compression, 0, 9))];
+}
+
+int CoreCount() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return std::clamp(static_cast<int>(cores), 1, kMaxThreads);
+}
+
+int BandRowsFor(int width, int threads) {
+    const int64_t rowBytes = 1 + int64_t{width} * static_cast<int64_t>(kBytesPerPixel);
+    const int64_t bandBytes =
+        std::clamp(kInFlightBytes / std::max(threads, 1), kMinBandBytes, kMaxBandBytes);
+    return static_cast<int>(std::max<int64_t>(1, bandBytes / rowBytes));
+}
+
+Outcome WriteParallelPng(TStream& out, const ParallelPngJob& job, const RgbaRowSource& source,
+                         const PngRowProgress& progress) {
+    if (job.width <= 0 || job.height <= 0 || static_cast<uint32_t>(job.width) > kPngMaxSide ||
+        static_cast<uint32_t>(job.height) > kPngMaxSide) {
+        return Failure{"a PNG picture of " + std::to_string(job.width) + " x " +
+                       std::to_string(job.height) + " pixels cannot be written"};
+    }
+    const int threads = job.threads > 0 ? std::min(job.threads, kMaxThreads) : CoreCount();
+    const int64_t rowBytes = 1 + int64_t{job.width} * static_cast<int64_t>(kBytesPerPixel);
+    const int64_t largest = std::max<int64_t>(1, kLargestBandBytes / rowBytes);
+    const int bandRows = static_cast<int>(std::min<int64_t>(
+        job.bandRows > 0 ? job.bandRows : BandRowsFor(job.width, threads), largest));
+    const int level = ZlibLevelFor(job.compression);
+    try {
+        WriteHead(out, job.width, job.height);
+        const Outcome written = WriteBands(out, job, level, threads, bandRows, source, progress);
+        if (!written) {
+            return written;
+        }
+        WriteChunk(out, "IEND", {});
+        out.Flush();
+    } catch (const TStreamException&) {
+        return Failure{"the picture could not be written"};
+    }
+    return {};
+}
+
+} // namespace dm
