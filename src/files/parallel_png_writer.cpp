@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <deque>
 #include <initializer_list>
 #include <memory>
@@ -39,15 +40,41 @@ constexpr size_t kFlushMarkerBytes = 16;
 using Bytes = std::vector<uint8_t>;
 using ByteSpan = std::span<const uint8_t>;
 
+// Bytes that are written before they are read, so that a band's megabytes are not cleared
+// first.
+class ByteBuffer {
+  public:
+    ByteBuffer() = default;
+    explicit ByteBuffer(size_t size)
+        : bytes_(std::make_unique_for_overwrite<uint8_t[]>(size)), size_(size) {}
+
+    uint8_t* Data() { return bytes_.get(); }
+    const uint8_t* Data() const { return bytes_.get(); }
+    size_t Size() const { return size_; }
+    ByteSpan Span(size_t length) const { return {bytes_.get(), length}; }
+
+    // Twice the room, keeping the first `used` bytes.
+    void Grow(size_t used) {
+        ByteBuffer larger(std::max<size_t>(2 * size_, 1));
+        std::copy(Data(), Data() + used, larger.Data());
+        *this = std::move(larger);
+    }
+
+  private:
+    std::unique_ptr<uint8_t[]> bytes_;
+    size_t size_ = 0;
+};
+
 // Rows ready for deflating: each row is its filter type and its filtered bytes.
 struct Band {
-    Bytes filtered;
+    ByteBuffer filtered;
     Bytes dictionary; // the data just before the band, at most a window of it
     bool last = false;
 };
 
 struct DeflatedBand {
-    Bytes bytes;
+    ByteBuffer bytes;
+    size_t size = 0;    // of the deflated data at the start of bytes
     uLong adler = 0;    // of the filtered rows
     size_t rawSize = 0; // of the filtered rows
 };
@@ -89,16 +116,16 @@ Expected<DeflatedBand> DeflateBand(const Band& band, int level) {
         return Failure{"the picture could not be compressed"};
     }
     DeflatedBand out;
-    out.rawSize = band.filtered.size();
-    out.adler = adler32_z(adler32_z(0, nullptr, 0), band.filtered.data(), out.rawSize);
-    out.bytes.resize(deflateBound(&z, static_cast<uLong>(out.rawSize)) + kFlushMarkerBytes);
+    out.rawSize = band.filtered.Size();
+    out.adler = adler32_z(adler32_z(0, nullptr, 0), band.filtered.Data(), out.rawSize);
+    out.bytes = ByteBuffer(deflateBound(&z, static_cast<uLong>(out.rawSize)) + kFlushMarkerBytes);
     // zlib takes its input through a pointer to non-const bytes, but never writes through it.
-    z.next_in = const_cast<Bytef*>(band.filtered.data());
+    z.next_in = const_cast<Bytef*>(band.filtered.Data());
     z.avail_in = static_cast<uInt>(out.rawSize);
     const int flush = band.last ? Z_FINISH : Z_SYNC_FLUSH;
     while (true) {
-        z.next_out = out.bytes.data() + z.total_out;
-        z.avail_out = static_cast<uInt>(out.bytes.size() - z.total_out);
+        z.next_out = out.bytes.Data() + z.total_out;
+        z.avail_out = static_cast<uInt>(out.bytes.Size() - z.total_out);
         const int status = deflate(&z, flush);
         if (status == Z_STREAM_END ||
             (status == Z_OK && !band.last && z.avail_in == 0 && z.avail_out != 0)) {
@@ -108,10 +135,10 @@ Expected<DeflatedBand> DeflateBand(const Band& band, int level) {
             return Failure{"the picture could not be compressed"};
         }
         if (z.avail_out == 0) {
-            out.bytes.resize(out.bytes.size() * 2);
+            out.bytes.Grow(z.total_out);
         }
     }
-    out.bytes.resize(z.total_out);
+    out.size = z.total_out;
     return out;
 }
 
@@ -171,31 +198,45 @@ class BandFilter {
           above_(rowBytes_, 0) {}
 
     Band Next(int firstRow, int count, bool last) {
-        Band band;
-        band.last = last;
-        band.filtered.resize(rowBytes_ * static_cast<size_t>(count));
-        source_(band.filtered.data() + 1, rowBytes_, firstRow, count);
-        const Bytes nextAbove(band.filtered.end() - static_cast<std::ptrdiff_t>(rowBytes_),
-                              band.filtered.end());
+        Band band{ByteBuffer(rowBytes_ * static_cast<size_t>(count)), window_, last};
+        uint8_t* const rows = band.filtered.Data();
+        source_(rows + 1, rowBytes_, firstRow, count);
+        const uint8_t* const lastRow = rows + rowBytes_ * static_cast<size_t>(count - 1);
+        const Bytes nextAbove(lastRow, lastRow + rowBytes_);
         // From the bottom up, so that each row is taken from the raw row above it.
         for (int row = count - 1; row >= 0; --row) {
-            uint8_t* current = band.filtered.data() + rowBytes_ * static_cast<size_t>(row);
-            const uint8_t* above = row > 0 ? current - rowBytes_ : above_.data();
-            for (size_t i = 1; i < rowBytes_; ++i) {
-                current[i] = static_cast<uint8_t>(current[i] - above[i]);
-            }
+            uint8_t* current = rows + rowBytes_ * static_cast<size_t>(row);
+            SubtractRowAbove(current + 1, row > 0 ? current + 1 - rowBytes_ : &above_[1],
+                             rowBytes_ - 1);
             current[0] = kFilterUp;
         }
         above_ = nextAbove;
-        band.dictionary = window_;
         Remember(band.filtered);
         return band;
     }
 
   private:
-    void Remember(const Bytes& data) {
-        const size_t taken = std::min(data.size(), kWindowBytes);
-        window_.insert(window_.end(), data.end() - static_cast<std::ptrdiff_t>(taken), data.end());
+    // Each byte less the byte above it, modulo 256, eight bytes at a time: with the top bit of
+    // every byte of the row set and of the row above cleared, no borrow crosses from one byte to
+    // the next, and the top bits are then put right.
+    static void SubtractRowAbove(uint8_t* row, const uint8_t* above, size_t count) {
+        constexpr uint64_t kTopBits = 0x8080808080808080ull;
+        size_t i = 0;
+        for (; i + 8 <= count; i += 8) {
+            uint64_t a = 0, b = 0;
+            std::memcpy(&a, row + i, 8);
+            std::memcpy(&b, above + i, 8);
+            const uint64_t difference = ((a | kTopBits) - (b & ~kTopBits)) ^ ((a ^ ~b) & kTopBits);
+            std::memcpy(row + i, &difference, 8);
+        }
+        for (; i < count; ++i) {
+            row[i] = static_cast<uint8_t>(row[i] - above[i]);
+        }
+    }
+
+    void Remember(const ByteBuffer& data) {
+        const size_t taken = std::min(data.Size(), kWindowBytes);
+        window_.insert(window_.end(), data.Data() + data.Size() - taken, data.Data() + data.Size());
         if (window_.size() > kWindowBytes) {
             window_.erase(window_.begin(),
                           window_.end() - static_cast<std::ptrdiff_t>(kWindowBytes));
@@ -238,7 +279,7 @@ class PendingBand {
   private:
     void Deflate() {
         result_.emplace(DeflateBand(band_, level_));
-        band_ = {};
+        band_ = Band{};
     }
 
     Band band_;
@@ -267,7 +308,7 @@ class IdatWriter {
         const bool last = pending.FirstRow() + pending.Rows() == height_;
         const auto checksum = BigEndian(static_cast<uint32_t>(adler_));
         WriteChunk(out_, "IDAT",
-                   {first ? ByteSpan(header_) : ByteSpan(), ByteSpan(band.bytes),
+                   {first ? ByteSpan(header_) : ByteSpan(), band.bytes.Span(band.size),
                     last ? ByteSpan(checksum) : ByteSpan()});
         // Buffered writes may fail unseen until flushed; a full disk ends the work here.
         out_.Flush();
