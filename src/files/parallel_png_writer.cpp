@@ -8,6 +8,7 @@
 #include <deque>
 #include <initializer_list>
 #include <memory>
+#include <new>
 #include <optional>
 #include <span>
 #include <system_error>
@@ -277,8 +278,13 @@ class PendingBand {
     int Rows() const { return rows_; }
 
   private:
+    // Nothing may leave a thread of its own, so running out of memory becomes a failure here.
     void Deflate() {
-        result_.emplace(DeflateBand(band_, level_));
+        try {
+            result_.emplace(DeflateBand(band_, level_));
+        } catch (const std::bad_alloc&) {
+            result_.emplace(Failure{"not enough memory to compress the picture"});
+        }
         band_ = Band{};
     }
 
