@@ -44,8 +44,8 @@ int BandRowsFor(int width, int threads);
 // 32 KiB before it, so the pieces join into one zlib stream as one deflate run would have
 // made it. Progress is told each row once its band is in the stream. Writing stops at the first
 // failed write, and the failure says so; a side over kPngMaxSide fails before source is asked
-// for anything. Whatever source or progress throw reaches the caller, once no band is still
-// being deflated.
+// for anything. Source and progress are called on the calling thread only; whatever they throw
+// reaches the caller, once no band is still being deflated.
 Outcome WriteParallelPng(TStream& out, const ParallelPngJob& job, const RgbaRowSource& source,
                          const PngRowProgress& progress = {});
 
