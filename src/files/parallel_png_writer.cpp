@@ -9,7 +9,6 @@
 #include <initializer_list>
 #include <memory>
 #include <new>
-#include <optional>
 #include <span>
 #include <system_error>
 #include <thread>
@@ -66,20 +65,7 @@ class ByteBuffer {
     size_t size_ = 0;
 };
 
-// Rows ready for deflating: each row is its filter type and its filtered bytes.
-struct Band {
-    ByteBuffer filtered;
-    Bytes dictionary; // the data just before the band, at most a window of it
-    bool last = false;
-};
-
-struct DeflatedBand {
-    ByteBuffer bytes;
-    size_t size = 0;    // of the deflated data at the start of bytes
-    uLong adler = 0;    // of the filtered rows
-    size_t rawSize = 0; // of the filtered rows
-};
-
+// A zlib deflate stream without the zlib wrapper, made once and reset for every band.
 class Deflater {
   public:
     explicit Deflater(int level) {
@@ -94,39 +80,61 @@ class Deflater {
     Deflater(const Deflater&) = delete;
     Deflater& operator=(const Deflater&) = delete;
 
-    z_stream& Stream() { return stream_; }
     bool Ready() const { return ready_; }
+    // The stream, reset for a new band.
+    z_stream& Fresh() {
+        if (used_) {
+            deflateReset(&stream_);
+        }
+        used_ = true;
+        return stream_;
+    }
 
   private:
     z_stream stream_{};
     bool ready_ = false;
+    bool used_ = false;
+};
+
+// Everything one band needs on its way to the file. Each is used for band after band, so that
+// after the first few bands the work allocates nothing more.
+struct BandWork {
+    explicit BandWork(int level) : deflater(level) {}
+
+    Deflater deflater;
+    ByteBuffer filtered; // each row its filter type and its filtered bytes
+    size_t filteredSize = 0;
+    Bytes dictionary; // the data just before the band, at most a window of it
+    bool last = false;
+    ByteBuffer deflated;
+    size_t deflatedSize = 0;
+    uLong adler = 0; // of the filtered rows
+    Outcome outcome;
 };
 
 // Raw deflate data of one band, to be joined with the others: a band other than the last ends
 // with a sync flush, on a byte boundary and without closing the stream.
-Expected<DeflatedBand> DeflateBand(const Band& band, int level) {
-    Deflater deflater(level);
-    z_stream& z = deflater.Stream();
-    if (!deflater.Ready()) {
-        return Failure{"not enough memory to compress the picture"};
-    }
+Outcome DeflateBand(BandWork& band, int level) {
+    z_stream& z = band.deflater.Fresh();
     // Stored blocks never look back, so only compressed ones need the data before the band.
     if (level > 0 && !band.dictionary.empty() &&
         deflateSetDictionary(&z, band.dictionary.data(),
                              static_cast<uInt>(band.dictionary.size())) != Z_OK) {
         return Failure{"the picture could not be compressed"};
     }
-    DeflatedBand out;
-    out.rawSize = band.filtered.Size();
-    out.adler = adler32_z(adler32_z(0, nullptr, 0), band.filtered.Data(), out.rawSize);
-    out.bytes = ByteBuffer(deflateBound(&z, static_cast<uLong>(out.rawSize)) + kFlushMarkerBytes);
+    band.adler = adler32_z(adler32_z(0, nullptr, 0), band.filtered.Data(), band.filteredSize);
+    const size_t bound =
+        deflateBound(&z, static_cast<uLong>(band.filteredSize)) + kFlushMarkerBytes;
+    if (band.deflated.Size() < bound) {
+        band.deflated = ByteBuffer(bound);
+    }
     // zlib takes its input through a pointer to non-const bytes, but never writes through it.
     z.next_in = const_cast<Bytef*>(band.filtered.Data());
-    z.avail_in = static_cast<uInt>(out.rawSize);
+    z.avail_in = static_cast<uInt>(band.filteredSize);
     const int flush = band.last ? Z_FINISH : Z_SYNC_FLUSH;
     while (true) {
-        z.next_out = out.bytes.Data() + z.total_out;
-        z.avail_out = static_cast<uInt>(out.bytes.Size() - z.total_out);
+        z.next_out = band.deflated.Data() + z.total_out;
+        z.avail_out = static_cast<uInt>(band.deflated.Size() - z.total_out);
         const int status = deflate(&z, flush);
         if (status == Z_STREAM_END ||
             (status == Z_OK && !band.last && z.avail_in == 0 && z.avail_out != 0)) {
@@ -136,11 +144,11 @@ Expected<DeflatedBand> DeflateBand(const Band& band, int level) {
             return Failure{"the picture could not be compressed"};
         }
         if (z.avail_out == 0) {
-            out.bytes.Grow(z.total_out);
+            band.deflated.Grow(z.total_out);
         }
     }
-    out.size = z.total_out;
-    return out;
+    band.deflatedSize = z.total_out;
+    return {};
 }
 
 // The zlib stream header for a window of 32 KiB, its level hint as zlib itself would set it.
@@ -198,8 +206,14 @@ class BandFilter {
         : rowBytes_(1 + kBytesPerPixel * static_cast<size_t>(width)), source_(source),
           above_(rowBytes_, 0) {}
 
-    Band Next(int firstRow, int count, bool last) {
-        Band band{ByteBuffer(rowBytes_ * static_cast<size_t>(count)), window_, last};
+    // Fills the band's rows and the data before them.
+    void Next(BandWork& band, int firstRow, int count, bool last) {
+        band.filteredSize = rowBytes_ * static_cast<size_t>(count);
+        if (band.filtered.Size() < band.filteredSize) {
+            band.filtered = ByteBuffer(band.filteredSize);
+        }
+        band.dictionary = window_;
+        band.last = last;
         uint8_t* const rows = band.filtered.Data();
         source_(rows + 1, rowBytes_, firstRow, count);
         const uint8_t* const lastRow = rows + rowBytes_ * static_cast<size_t>(count - 1);
@@ -212,8 +226,7 @@ class BandFilter {
             current[0] = kFilterUp;
         }
         above_ = nextAbove;
-        Remember(band.filtered);
-        return band;
+        Remember(rows, band.filteredSize);
     }
 
   private:
@@ -235,9 +248,9 @@ class BandFilter {
         }
     }
 
-    void Remember(const ByteBuffer& data) {
-        const size_t taken = std::min(data.Size(), kWindowBytes);
-        window_.insert(window_.end(), data.Data() + data.Size() - taken, data.Data() + data.Size());
+    void Remember(const uint8_t* data, size_t size) {
+        const size_t taken = std::min(size, kWindowBytes);
+        window_.insert(window_.end(), data + size - taken, data + size);
         if (window_.size() > kWindowBytes) {
             window_.erase(window_.begin(),
                           window_.end() - static_cast<std::ptrdiff_t>(kWindowBytes));
@@ -254,7 +267,7 @@ class BandFilter {
 // spare, when its turn to be written comes. Destroying it waits for the thread.
 class PendingBand {
   public:
-    PendingBand(Band band, int level, bool inParallel, int firstRow, int rows)
+    PendingBand(std::unique_ptr<BandWork> band, int level, bool inParallel, int firstRow, int rows)
         : band_(std::move(band)), level_(level), firstRow_(firstRow), rows_(rows) {
         if (inParallel) {
             try {
@@ -266,13 +279,14 @@ class PendingBand {
     PendingBand(const PendingBand&) = delete;
     PendingBand& operator=(const PendingBand&) = delete;
 
-    Expected<DeflatedBand> Take() {
+    // The band, deflated or with the reason it could not be.
+    std::unique_ptr<BandWork> Take() {
         if (worker_.joinable()) {
             worker_.join();
         } else {
             Deflate();
         }
-        return std::move(*result_);
+        return std::move(band_);
     }
     int FirstRow() const { return firstRow_; }
     int Rows() const { return rows_; }
@@ -281,18 +295,16 @@ class PendingBand {
     // Nothing may leave a thread of its own, so running out of memory becomes a failure here.
     void Deflate() {
         try {
-            result_.emplace(DeflateBand(band_, level_));
+            band_->outcome = DeflateBand(*band_, level_);
         } catch (const std::bad_alloc&) {
-            result_.emplace(Failure{"not enough memory to compress the picture"});
+            band_->outcome = Failure{"not enough memory to compress the picture"};
         }
-        band_ = Band{};
     }
 
-    Band band_;
+    std::unique_ptr<BandWork> band_;
     const int level_;
     const int firstRow_;
     const int rows_;
-    std::optional<Expected<DeflatedBand>> result_;
     std::jthread worker_; // last, so that it is joined before the rest goes
 };
 
@@ -303,24 +315,20 @@ class IdatWriter {
     IdatWriter(TStream& out, int level, int height, const PngRowProgress& progress)
         : out_(out), header_(ZlibHeader(level)), height_(height), progress_(progress) {}
 
-    Outcome Write(PendingBand& pending) {
-        const Expected<DeflatedBand> deflated = pending.Take();
-        if (!deflated) {
-            return deflated.Error();
+    Outcome Write(const BandWork& band, int firstRow, int rows) {
+        if (!band.outcome) {
+            return band.outcome;
         }
-        const DeflatedBand& band = *deflated;
-        adler_ = adler32_combine(adler_, band.adler, static_cast<z_off_t>(band.rawSize));
-        const bool first = pending.FirstRow() == 0;
-        const bool last = pending.FirstRow() + pending.Rows() == height_;
+        adler_ = adler32_combine(adler_, band.adler, static_cast<z_off_t>(band.filteredSize));
         const auto checksum = BigEndian(static_cast<uint32_t>(adler_));
         WriteChunk(out_, "IDAT",
-                   {first ? ByteSpan(header_) : ByteSpan(), band.bytes.Span(band.size),
-                    last ? ByteSpan(checksum) : ByteSpan()});
+                   {firstRow == 0 ? ByteSpan(header_) : ByteSpan(),
+                    band.deflated.Span(band.deflatedSize),
+                    band.last ? ByteSpan(checksum) : ByteSpan()});
         // Buffered writes may fail unseen until flushed; a full disk ends the work here.
         out_.Flush();
         if (progress_) {
-            for (int row = pending.FirstRow() + 1; row <= pending.FirstRow() + pending.Rows();
-                 ++row) {
+            for (int row = firstRow + 1; row <= firstRow + rows; ++row) {
                 progress_(row, height_);
             }
         }
@@ -335,32 +343,76 @@ class IdatWriter {
     uLong adler_ = adler32_z(0, nullptr, 0);
 };
 
-Outcome WriteBands(TStream& out, const ParallelPngJob& job, int level, int threads, int bandRows,
-                   const RgbaRowSource& source, const PngRowProgress& progress) {
-    BandFilter filter(job.width, source);
-    IdatWriter writer(out, level, job.height, progress);
-    // Destroying the queue waits for every band still being deflated.
-    std::deque<std::unique_ptr<PendingBand>> queue;
-    for (int first = 0; first < job.height; first += bandRows) {
-        const int rows = std::min(bandRows, job.height - first);
-        Band band = filter.Next(first, rows, first + rows == job.height);
-        queue.push_back(
-            std::make_unique<PendingBand>(std::move(band), level, threads > 1, first, rows));
-        if (queue.size() >= static_cast<size_t>(threads)) {
-            const Outcome written = writer.Write(*queue.front());
-            queue.pop_front();
+// The bands in flight, in picture order, and the work of those already written for the next.
+class BandQueue {
+  public:
+    BandQueue(int level, size_t threads, IdatWriter& writer)
+        : level_(level), threads_(threads), writer_(writer) {}
+
+    // Work for the next band; null when its deflater cannot be made.
+    std::unique_ptr<BandWork> Spare() {
+        if (!spare_.empty()) {
+            std::unique_ptr<BandWork> band = std::move(spare_.back());
+            spare_.pop_back();
+            return band;
+        }
+        auto band = std::make_unique<BandWork>(level_);
+        return band->deflater.Ready() ? std::move(band) : nullptr;
+    }
+
+    // Starts deflating the band; once a band per thread is in flight, writes the oldest.
+    Outcome Add(std::unique_ptr<BandWork> band, int firstRow, int rows) {
+        pending_.push_back(
+            std::make_unique<PendingBand>(std::move(band), level_, threads_ > 1, firstRow, rows));
+        return pending_.size() >= threads_ ? WriteOldest() : Outcome{};
+    }
+
+    Outcome WriteAll() {
+        while (!pending_.empty()) {
+            const Outcome written = WriteOldest();
             if (!written) {
                 return written;
             }
         }
+        return {};
     }
-    for (; !queue.empty(); queue.pop_front()) {
-        const Outcome written = writer.Write(*queue.front());
+
+  private:
+    Outcome WriteOldest() {
+        const std::unique_ptr<PendingBand> oldest = std::move(pending_.front());
+        pending_.pop_front();
+        std::unique_ptr<BandWork> band = oldest->Take();
+        const Outcome written = writer_.Write(*band, oldest->FirstRow(), oldest->Rows());
+        spare_.push_back(std::move(band));
+        return written;
+    }
+
+    const int level_;
+    const size_t threads_;
+    IdatWriter& writer_;
+    std::vector<std::unique_ptr<BandWork>> spare_;
+    // Last, so that destroying it waits for every band still being deflated first.
+    std::deque<std::unique_ptr<PendingBand>> pending_;
+};
+
+Outcome WriteBands(TStream& out, const ParallelPngJob& job, int level, int threads, int bandRows,
+                   const RgbaRowSource& source, const PngRowProgress& progress) {
+    BandFilter filter(job.width, source);
+    IdatWriter writer(out, level, job.height, progress);
+    BandQueue queue(level, static_cast<size_t>(threads), writer);
+    for (int first = 0; first < job.height; first += bandRows) {
+        const int rows = std::min(bandRows, job.height - first);
+        std::unique_ptr<BandWork> band = queue.Spare();
+        if (!band) {
+            return Failure{"not enough memory to compress the picture"};
+        }
+        filter.Next(*band, first, rows, first + rows == job.height);
+        const Outcome written = queue.Add(std::move(band), first, rows);
         if (!written) {
             return written;
         }
     }
-    return {};
+    return queue.WriteAll();
 }
 
 } // namespace
