@@ -30,6 +30,13 @@ figure() {
         END { if (!found) print "?" }' "$out/$1.json"
 }
 ms() { printf '%.2f ms' "$(figure "$@" real_time)"; }
+# export_name CELLS KIND PLAIN names an export benchmark (kind 0 drawing, 1 random cells;
+# plain 1 when the plain libpng encode is measured too).
+export_name() {
+    local iterations=3
+    [ "$1" -ge 1024 ] && iterations=1
+    echo "BM_ExportPNG/kind:$2/cells:$1/plain:$3/iterations:$iterations/manual_time"
+}
 number() { printf "%.${4:-2}f" "$(figure "$1" "$2" "$3")"; }
 
 echo "Running every benchmark, then the editor idle for 25 seconds."
@@ -71,10 +78,38 @@ row() { echo "| $1 | $2 |"; }
                 "$(ms $container "$name"); $floor, ratio $(number $container "$name" ratio)"
         done
     done
-    row "scrambled encode of 1024 x 1024" "$(ms bench_codec BM_EncodeScrambled)"
-    row "scrambled decode of 1024 x 1024" "$(ms bench_codec BM_DecodeScrambled)"
-    row "export of 256 x 256 cells (2048 x 3584 pixels)" \
-        "$(ms bench_export BM_ExportPNG/manual_time)"
+    # On one thread the processor time tells what the work costs even on a busy machine.
+    codec() { echo "$(ms bench_codec "$1"), processor $(number bench_codec "$1" cpu_time 0) ms"; }
+    row "scrambled encode of 1024 x 1024" "$(codec BM_EncodeScrambled)"
+    row "scrambled decode of 1024 x 1024" "$(codec BM_DecodeScrambled)"
+    row "shuffling the 1048576 positions of a scrambled 1024 x 1024 picture" \
+        "$(codec BM_MixVectorList)"
+    # exported KEY DIGITS: one figure of the export benchmark $name, or ? when it did not run.
+    exported() {
+        local value
+        value=$(figure bench_export "$name" "$1")
+        if [ "$value" = "?" ]; then echo "?"; else printf "%.${2}f" "$value"; fi
+    }
+    peak=0
+    for cells in 256 512 1024; do
+        for kind in 0 1; do
+            name=$(export_name "$cells" "$kind" 1)
+            label="export of $cells x $cells cells ($((cells * 8)) x $((cells * 14)) pixels)"
+            label+=", $([ "$kind" = 0 ] && echo drawing || echo random cells)"
+            [ "$cells" = 1024 ] && label+=" (goal: under $([ "$kind" = 0 ] && echo 1 || echo 3.5) s)"
+            text="$(ms bench_export "$name"), processor $(exported cpu_ms 0) ms"
+            text+="; plain libpng level 8 $(exported plain_ms 0) ms,"
+            text+=" processor $(exported plain_cpu_ms 0) ms"
+            text+="; time ratio $(exported time_ratio 3), size ratio $(exported size_ratio 3)"
+            row "$label" "$text"
+            peak=$(awk -v a="$peak" -v b="$(figure bench_export "$name" peak_added_MiB)" \
+                'BEGIN { print (b != "?" && b + 0 > a + 0) ? b : a }')
+        done
+    done
+    name=$(export_name 4096 0 0)
+    row "export of 4096 x 4096 cells (32768 x 57344 pixels), drawing" \
+        "$(ms bench_export "$name"), processor $(exported cpu_ms 0) ms"
+    row "most memory an export above added (goal: under 64 MB)" "$(printf '%.1f' "$peak") MiB"
     for set in 0:all 1:blocks 2:ascii; do
         art=BM_PictureArt/glyphs:${set%%:*}
         figures="$(ms bench_art "$art/threads:0/real_time") on every core,"

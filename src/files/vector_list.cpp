@@ -27,13 +27,18 @@ namespace {
 // and a moved element rejoins at its back, so `pending` is a ring buffer over the list's own
 // storage. Elements that stay are final and go to `kept` in order. The last element of the
 // queue ends the walk wherever its draw sends it, since moving the last element keeps it last.
+// Every element is written both to the slot after the queue's back and to the next slot of
+// `kept`, and the draw only decides which of the two counts grows: the draws are as good as
+// random, so a branch on them would be mispredicted often.
 void WalkOnce(std::vector<vector>& list, std::vector<vector>& kept, int32_t p,
               RandomGenerator& random) {
     const size_t n = list.size();
-    std::vector<vector>& pending = list;
+    vector* const pending = list.data();
+    kept.resize(n);
+    vector* const stays = kept.data();
     size_t head = 0;
     size_t count = n;
-    kept.clear();
+    size_t keptCount = 0;
     while (true) {
         const vector element = pending[head];
         if (++head == n) {
@@ -42,19 +47,18 @@ void WalkOnce(std::vector<vector>& list, std::vector<vector>& kept, int32_t p,
         --count;
         const bool moved = random.Int(0, p) != 0;
         if (count == 0) {
-            kept.push_back(element);
+            stays[keptCount] = element;
             break;
         }
-        if (moved) {
-            size_t tail = head + count;
-            if (tail >= n) {
-                tail -= n;
-            }
-            pending[tail] = element;
-            ++count;
-        } else {
-            kept.push_back(element);
+        // The queue holds fewer than n elements now, so the slot after its back is free.
+        size_t tail = head + count;
+        if (tail >= n) {
+            tail -= n;
         }
+        pending[tail] = element;
+        stays[keptCount] = element;
+        keptCount += static_cast<size_t>(!moved);
+        count += static_cast<size_t>(moved);
     }
     std::swap(list, kept);
 }

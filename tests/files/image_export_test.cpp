@@ -1,19 +1,24 @@
 #include "files/image_export.h"
 
 #include "container_test_support.h"
+#include "files/parallel_png_writer.h"
 #include "platform/png_codec.h"
 #include "support/peak_memory.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <numeric>
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace dm {
@@ -100,6 +105,45 @@ uint32_t PatternSheet(int x, int y) {
         return 0xFFFFFFFFu;
     }
     return px == 1 && py == 0 ? 0x80FFFFFFu : 0xFFFFFFFEu;
+}
+
+// A map of glyphs whose pattern-sheet blocks are blank, full, column 1 and row 1, in random
+// colours, a fifth of the backgrounds 255.
+std::shared_ptr<tilemap> PatternMap(int w, int h) {
+    const auto map = tilemap::Create(w, h);
+    std::mt19937 random(21);
+    constexpr uint8_t kGlyphs[] = {0, 1, 16, 17};
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            map->SetTile(x, y, kGlyphs[random() % 4], static_cast<uint8_t>(random()),
+                         random() % 5 == 0 ? 255 : static_cast<uint8_t>(random()), 1);
+        }
+    }
+    return map;
+}
+
+// The pixels of an export of the map with the pattern sheet that differ from what each one
+// works out to from the map, the sheet and the palette without the exporter; the first is
+// reported.
+int WrongPixels(const TPixmap& picture, const tilemap& map) {
+    EXPECT_EQ(picture.width, map.tmapw * kGlyphW);
+    EXPECT_EQ(picture.height, map.tmaph * kGlyphH);
+    int wrong = 0;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            uint8_t glyph = 0, fg = 0, bg = 0;
+            map.GrabTile(x / kGlyphW, y / kGlyphH, glyph, fg, bg);
+            const uint8_t index = PatternSheet(glyph % 16 * kGlyphW + x % kGlyphW,
+                                               glyph / 16 * kGlyphH + y % kGlyphH) == 0xFFFFFFFFu
+                                      ? fg
+                                      : bg;
+            const auto expected = index == 255 ? kTransparent : EntryBytes(index);
+            if (PixelBytes(picture, x, y) != expected && wrong++ == 0) {
+                ADD_FAILURE() << "first wrong pixel at " << x << "," << y;
+            }
+        }
+    }
+    return wrong;
 }
 
 TEST_F(ImageExport, PictureIsTheMapTimesTheGlyphSizeAndIsSavedAsRGBA) {
@@ -248,8 +292,8 @@ TEST_F(ImageExport, FailedWritesNeverReportTheWholeJob) {
         const ExportResult full = ExportPNG(*map, "/dev/full", 8, look, record);
         EXPECT_FALSE(full.ok);
         EXPECT_EQ(full.error, "Writing /dev/full failed: No space left on device.");
-        ASSERT_FALSE(reports.empty());
-        EXPECT_LT(reports.back(), kProgressTotal);
+        // Rows are told once they are in the file, and the first band's write already fails.
+        EXPECT_TRUE(reports.empty());
     }
 }
 
@@ -282,37 +326,85 @@ TEST_F(ImageExport, ThrowingProgressEndsTheExportDuringEitherStage) {
 
 TEST_F(ImageExport, BandsOfRowsJoinIntoTheWholePicture) {
     const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
-    // 8192 pixels across make bands of 128 rows, which end inside a row of cells.
-    const auto map = tilemap::Create(4096, 100);
-    std::mt19937 random(21);
-    constexpr uint8_t kGlyphs[] = {0, 1, 16, 17};
-    for (int y = 0; y < map->tmaph; ++y) {
-        for (int x = 0; x < map->tmapw; ++x) {
-            map->SetTile(x, y, kGlyphs[random() % 4], static_cast<uint8_t>(random()),
-                         random() % 5 == 0 ? 255 : static_cast<uint8_t>(random()), 1);
-        }
+    // About 8000 pixels across, so that the picture's 300 rows make several bands, each ending
+    // inside a row of glyphs.
+    int cells = 4000;
+    while (BandRowsFor(cells * kGlyphW, CoreCount()) % kGlyphH == 0) {
+        --cells;
     }
+    ASSERT_LT(BandRowsFor(cells * kGlyphW, CoreCount()), 150);
+    const auto map = PatternMap(cells, 100);
     const auto picture = Exported(*map, look);
     ASSERT_NE(picture, nullptr);
-    ASSERT_EQ(picture->width, 8192);
-    ASSERT_EQ(picture->height, 300);
-    // Each pixel worked out from the map, the pattern sheet and the palette without the exporter.
-    int wrong = 0;
-    for (int y = 0; y < picture->height; ++y) {
-        for (int x = 0; x < picture->width; ++x) {
-            uint8_t glyph = 0, fg = 0, bg = 0;
-            map->GrabTile(x / kGlyphW, y / kGlyphH, glyph, fg, bg);
-            const uint8_t index = PatternSheet(glyph % 16 * kGlyphW + x % kGlyphW,
-                                               glyph / 16 * kGlyphH + y % kGlyphH) == 0xFFFFFFFFu
-                                      ? fg
-                                      : bg;
-            const auto expected = index == 255 ? kTransparent : EntryBytes(index);
-            if (PixelBytes(*picture, x, y) != expected && wrong++ == 0) {
-                ADD_FAILURE() << "first wrong pixel at " << x << "," << y;
-            }
-        }
+    EXPECT_EQ(WrongPixels(*picture, *map), 0);
+}
+
+TEST_F(ImageExport, EveryCompressionLevelGivesThePictureExactly) {
+    const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
+    // Far narrower and shorter than one band.
+    const auto map = PatternMap(11, 7);
+    for (int compression = 0; compression <= 9; ++compression) {
+        const std::string path = Path("level" + std::to_string(compression) + ".png");
+        const ExportResult result = ExportPNG(*map, path, compression, look);
+        ASSERT_TRUE(result.ok) << result.error;
+        const auto picture = LoadPixmap(path);
+        ASSERT_NE(picture, nullptr) << compression;
+        EXPECT_EQ(WrongPixels(*picture, *map), 0) << compression;
     }
-    EXPECT_EQ(wrong, 0);
+}
+
+// Runs an export in a child process whose files may grow to limitBytes, as on a nearly full
+// disk, and returns what it reported: "ok" or the error, then the last progress figure.
+std::string ExportWithFileSizeLimit(const tilemap& map, const std::string& path,
+                                    const ExportLook& look, rlim_t limitBytes) {
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0) {
+        return "no pipe";
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeEnds[0]);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = limitBytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        int last = 0;
+        const ExportResult result =
+            ExportPNG(map, path, 8, look, [&last](int thousandths) { last = thousandths; });
+        const std::string report = (result.ok ? "ok" : result.error) + " " + std::to_string(last);
+        const bool sent = ::write(pipeEnds[1], report.data(), report.size()) ==
+                          static_cast<ssize_t>(report.size());
+        ::_exit(sent ? 0 : 1);
+    }
+    ::close(pipeEnds[1]);
+    std::string report;
+    char buffer[256];
+    for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof(buffer))) > 0;) {
+        report.append(buffer, static_cast<size_t>(got));
+    }
+    ::close(pipeEnds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? report : "child failed";
+}
+
+TEST_F(ImageExport, AFullDiskEndsTheWorkAtTheFirstFailedWrite) {
+    const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
+    // 2048 x 3000 pixels of glyphs in random colours: a dozen bands of megabytes each.
+    const auto map = PatternMap(1024, 1000);
+    const std::vector<uint8_t> previous = {'o', 'l', 'd'};
+    test::WriteFileBytes(Path("out.png"), previous);
+
+    const std::string report = ExportWithFileSizeLimit(*map, Path("out.png"), look, 64 << 10);
+    const std::string error = "Writing " + Path("out.png") + " failed: File too large. ";
+    ASSERT_EQ(report.substr(0, error.size()), error);
+    // Progress tells the rows in the file: at most the first band's before the failure.
+    const int rowsPerBand = BandRowsFor(2048, CoreCount());
+    EXPECT_LE(std::stoi(report.substr(error.size())), kProgressTotal * rowsPerBand / 3000);
+    EXPECT_LT(std::stoi(report.substr(error.size())), 100);
+    EXPECT_EQ(test::ReadFileBytes(Path("out.png")), previous);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 2);
 }
 
 TEST_F(ImageExport, MemoryDoesNotGrowWithThePicture) {

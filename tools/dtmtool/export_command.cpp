@@ -20,7 +20,8 @@ const char* const kUsage =
     "come from the display configuration PATH (default: dmdata/graphics.txt beside this\n"
     "program); relative paths inside it are taken from this program's folder. PATH and the\n"
     "paths inside it may separate folders with \"\\\", as the editor's configuration does; IN.dtm\n"
-    "and OUT.png are taken as written. N is the zlib level from 0 to 9 (default 8).\n";
+    "and OUT.png are taken as written. N is the compression from 0 (pixels stored as they are)\n"
+    "to 9 (smallest file, slowest); the default is 8, as the editor exports.\n";
 
 constexpr int kEditorCompression = 8;
 
