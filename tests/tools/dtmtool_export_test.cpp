@@ -142,6 +142,18 @@ TEST_F(DtmtoolExport, StartUpFailuresEndWithStatus255AndTheMessage) {
     EXPECT_FALSE(std::filesystem::exists(folder_.Path("out.png")));
 }
 
+// Quoted text of the configuration can hold any byte; the messages quoting it show them escaped.
+TEST_F(DtmtoolExport, BytesOfTheConfigurationAreShownEscaped) {
+    std::ofstream(folder_.Path("odd.txt"))
+        << "title \"Map\033]0;x\007y\npallet " << folder_.Path("grey.png") << "\ntileset \""
+        << folder_.Path("gl\033[2Jyphs.png") << "\"\n";
+    const ToolRun run = Export({"in.dtm", "out.png", "--config", "odd.txt"});
+    EXPECT_EQ(run.status, 255);
+    EXPECT_EQ(run.err, "Improperly teminated string on line 1 of " + folder_.Path("odd.txt") +
+                           " ( Map\\x1b]0;x\\x07y )\nFailed to load " +
+                           folder_.Path("gl\\x1b[2Jyphs_fg.png") + "\n");
+}
+
 TEST_F(DtmtoolExport, BadArgumentsAndFailedExportsAreReported) {
     ToolRun run = Export({"in.dtm", "no/folder/out.png", "--config", "look.txt"});
     EXPECT_EQ(run.status, 1);

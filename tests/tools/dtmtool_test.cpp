@@ -238,6 +238,30 @@ TEST_F(Dtmtool, FailuresAndUsageErrorsGiveTheirStatusAndMessage) {
     }
 }
 
+// A damaged trailer of ESC c BEL would reset the terminal and ring it if printed as read.
+TEST_F(Dtmtool, BytesReadFromAFileAreShownEscapedInEveryMessage) {
+    SaveMap(*PatternMap(2, 2), "good.dtm");
+    std::vector<uint8_t> bytes = ReadFileBytes(SaveRaw(*PatternMap(2, 2), "bad.dtm"));
+    std::copy_n("\033c\007", 3, bytes.end() - 3);
+    WriteFileBytes(folder_.Path("bad.dtm"), bytes);
+    const std::string refusal =
+        "dtmtool: Did not encounter expected EOF, encountered \\x1bc\\x07 instead.\n";
+    const std::vector<std::string> commands[] = {
+        {"info", "bad.dtm"},
+        {"resave", "bad.dtm", "out.dtm"},
+        {"encode", "bad.dtm", "o.png"},
+        {"convert", "bad.dtm", "out.txt"},
+        {"show", "bad.dtm"},
+        {"diff", "good.dtm", "bad.dtm"},
+    };
+    for (const std::vector<std::string>& args : commands) {
+        const ToolRun run = Dtm(args);
+        EXPECT_EQ(run.status, args[0] == "diff" ? 2 : 1) << args[0];
+        EXPECT_EQ(run.err, refusal) << args[0];
+        EXPECT_EQ(run.out, "") << args[0];
+    }
+}
+
 // A 2 x 2 map: "AB" in 200 on 40, then a light shade with no foreground on 7 and a full block
 // in 9 with no background.
 std::shared_ptr<tilemap> SmallMap() {
