@@ -154,6 +154,37 @@ TEST_F(DtmtoolExport, BytesOfTheConfigurationAreShownEscaped) {
                            folder_.Path("gl\\x1b[2Jyphs_fg.png") + "\n");
 }
 
+// With the current folder removed, relative paths cannot be found and say so; absolute ones work.
+TEST_F(DtmtoolExport, ARemovedCurrentFolderLeavesOnlyAbsolutePaths) {
+    const std::filesystem::path gone = folder_.Root() / "gone";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+    } cases[] = {
+        {{"in.dtm", folder_.Path("out.png")},
+         1,
+         "dtmtool: cannot find in.dtm from the current folder: No such file or directory\n"},
+        {{folder_.Path("in.dtm"), folder_.Path("out.png"), "--config", "look.txt"},
+         1,
+         "dtmtool: cannot find look.txt from the current folder: No such file or directory\n"},
+        {{folder_.Path("in.dtm"), folder_.Path("out.png"), "--config", folder_.Path("look.txt")},
+         0,
+         ""},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::create_directory(gone);
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), "export");
+        const ToolRun run = RunDtmtool(args, folder_, "cd gone && rmdir ../gone");
+        EXPECT_EQ(run.status, c.status) << c.err;
+        EXPECT_EQ(run.err, c.err);
+    }
+    const auto picture = LoadPixmap(folder_.Path("out.png"));
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->width, 24);
+}
+
 TEST_F(DtmtoolExport, BadArgumentsAndFailedExportsAreReported) {
     ToolRun run = Export({"in.dtm", "no/folder/out.png", "--config", "look.txt"});
     EXPECT_EQ(run.status, 1);

@@ -203,7 +203,7 @@ TEST_F(Dtmtool, FailuresAndUsageErrorsGiveTheirStatusAndMessage) {
     } cases[] = {
         {{"encode", source, folder_.Path("no/such/folder.png")},
          1,
-         "dtmtool: Failed to encode tilemap image!\n"},
+         "dtmtool: Failed to encode tilemap image! No such file or directory\n"},
         {{"decode", notPng, out}, 1, "dtmtool: Unable to read PNG image file.\n"},
         {{"decode", folder_.Path("missing.png"), out},
          1,
@@ -260,6 +260,46 @@ TEST_F(Dtmtool, BytesReadFromAFileAreShownEscapedInEveryMessage) {
         EXPECT_EQ(run.err, refusal) << args[0];
         EXPECT_EQ(run.out, "") << args[0];
     }
+}
+
+// "--" ends the options; a save that fails says why, a name with "::" included.
+TEST_F(Dtmtool, OptionsEndAtDoubleDashAndFailedSavesSayWhy) {
+    SaveMap(*PatternMap(3, 2), "--odd.dtm");
+    ToolRun run = Dtm({"info", "--", "--odd.dtm"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out.starts_with("format: DMTR\nwidth: 3\nheight: 2\n")) << run.out;
+    run = Dtm({"resave", "--", "--odd.dtm", "-copy.dtm"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(CellsOf(folder_.Path("-copy.dtm")), PatternMap(3, 2)->tmap);
+    EXPECT_TRUE(Dtm({"info", "--odd.dtm"}).err.starts_with("dtmtool: unknown option --odd.dtm"));
+    EXPECT_EQ(Dtm({"info", "--", "--help"}).err, "dtmtool: cannot open --help\n");
+
+    const std::string protocol =
+        "the name holds \"::\", which marks a stream protocol rather than a file";
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } failures[] = {
+        {{"resave", "--odd.dtm", "a::b.dtm"}, "dtmtool: failed to save a::b.dtm: " + protocol},
+        {{"resave", "--odd.dtm", "/dev/full"},
+         "dtmtool: failed to save /dev/full: No space left on device"},
+        {{"resave", "--odd.dtm", "none/x.dtm"},
+         "dtmtool: failed to save none/x.dtm: No such file or directory"},
+        {{"decode", "pic.png", "a::b.dtm"}, "dtmtool: failed to save a::b.dtm: " + protocol},
+        {{"convert", "--odd.dtm", "c::d.xp"}, "dtmtool: failed to write c::d.xp: " + protocol},
+        {{"encode", "--odd.dtm", "e::f.png"},
+         "dtmtool: Failed to encode tilemap image! " + protocol},
+    };
+    ASSERT_EQ(Dtm({"encode", "--", "--odd.dtm", "pic.png"}).status, 0);
+    for (const auto& failure : failures) {
+        // Options are read before and after "--" alike until it comes.
+        std::vector<std::string> args = failure.args;
+        args.insert(args.begin() + 1, "--");
+        run = Dtm(args);
+        EXPECT_EQ(run.status, 1) << failure.err;
+        EXPECT_EQ(run.err, failure.err + "\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder_.Path("a::b.dtm")));
 }
 
 // A 2 x 2 map: "AB" in 200 on 40, then a light shade with no foreground on 7 and a full block
@@ -374,7 +414,9 @@ TEST_F(DtmtoolInterchange, RefusesBadInputAndArguments) {
          "dtmtool: The .xp image is not an intact gzip stream (incorrect header check).\n"},
         {{"diff", "missing.dtm", "in.dtm"}, 2, "dtmtool: cannot open missing.dtm\n"},
         {{"convert", "missing.xp", "out.dtm"}, 1, "dtmtool: cannot open missing.xp\n"},
-        {{"convert", "in.dtm", "no/such/out.xp"}, 1, "dtmtool: failed to write no/such/out.xp\n"},
+        {{"convert", "in.dtm", "no/such/out.xp"},
+         1,
+         "dtmtool: failed to write no/such/out.xp: No such file or directory\n"},
         {{"convert", "in.dtm", "out.xp", "--palette", "missing.png"},
          255,
          "Failed to load missing.png\n"},

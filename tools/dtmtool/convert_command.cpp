@@ -65,11 +65,11 @@ int LayerOf(Arguments& arguments) {
     return layer;
 }
 
-bool WriteMap(const tilemap& map, const std::string& path, OutputFormat format,
-              ToolPalette& palette) {
+Outcome WriteMap(const tilemap& map, const std::string& path, OutputFormat format,
+                 ToolPalette& palette) {
     switch (format) {
     case OutputFormat::Dtm:
-        return Save(map, path) != 0;
+        return SaveTilemap(map, path);
     case OutputFormat::Xp:
         return WriteWholeFile(path, [&](TStream& out) { WriteXp(map, palette.Planes(), out); });
     case OutputFormat::Ans:
@@ -85,7 +85,7 @@ bool WriteMap(const tilemap& map, const std::string& path, OutputFormat format,
             }
         });
     }
-    return false;
+    return Failure{"unknown output format"};
 }
 
 int RunConvert(const std::vector<std::string>& args) {
@@ -109,8 +109,9 @@ int RunConvert(const std::vector<std::string>& args) {
         if (!map) {
             return kExitFailure;
         }
-        if (!WriteMap(*map, arguments.operands[1], *format, palette)) {
-            PrintError("failed to write " + arguments.operands[1]);
+        if (const Outcome written = WriteMap(*map, arguments.operands[1], *format, palette);
+            !written) {
+            PrintError("failed to write " + arguments.operands[1] + ": " + written.Why());
             return kExitFailure;
         }
         return kExitSuccess;

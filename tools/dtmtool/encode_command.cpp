@@ -32,9 +32,13 @@ int RunEncode(const std::vector<std::string>& args) {
     const auto writePicture = [&png](TStream& out) {
         out.WriteBytes(png->data(), static_cast<int64_t>(png->size()));
     };
-    // The picture replaces OUT.png only once it is complete, like a saved map.
-    if (!png || !WriteWholeFile(arguments.operands[1], writePicture)) {
+    if (!png) {
         PrintError("Failed to encode tilemap image!");
+        return kExitFailure;
+    }
+    // The picture replaces OUT.png only once it is complete, like a saved map.
+    if (const Outcome written = WriteWholeFile(arguments.operands[1], writePicture); !written) {
+        PrintError("Failed to encode tilemap image! " + written.Why());
         return kExitFailure;
     }
     return kExitSuccess;

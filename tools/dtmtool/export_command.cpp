@@ -4,6 +4,7 @@
 
 #include "files/image_export.h"
 #include "files/tilemap_file.h"
+#include "platform/expected.h"
 #include "platform/fatal_error.h"
 #include "platform/paths.h"
 #include "render/display.h"
@@ -43,10 +44,15 @@ ExportRequest ParseExportArguments(const std::vector<std::string>& args) {
             parsed.error = error;
         }
     };
+    bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
-        if (arg == "--help" || arg == "-h") {
+        if (optionsEnded) {
+            parsed.operands.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
             parsed.help = true;
         } else if (arg == "--config") {
             if (!hasValue) {
@@ -125,18 +131,30 @@ std::filesystem::path ProgramFolder() {
     return error ? std::filesystem::current_path() : program.parent_path();
 }
 
-// A path given on the command line, taken from the caller's folder.
-std::string FromCaller(const std::string& path) {
-    return std::filesystem::absolute(NormalizePath(path)).generic_string();
+// A path given on the command line, taken from the caller's folder, which may have been removed.
+Expected<std::string> FromCaller(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(NormalizePath(path), error);
+    if (error) {
+        return Failure{"cannot find " + path + " from the current folder: " + error.message()};
+    }
+    return absolute.generic_string();
 }
 
 int RunExportRequest(const ExportRequest& request) {
     const std::filesystem::path programFolder = ProgramFolder();
-    const std::string input = FromCaller(request.arguments.operands[0]);
-    const std::string output = FromCaller(request.arguments.operands[1]);
-    const std::string config = request.config.empty()
-                                   ? (programFolder / "dmdata" / "graphics.txt").generic_string()
-                                   : FromCaller(request.config);
+    const Expected<std::string> input = FromCaller(request.arguments.operands[0]);
+    const Expected<std::string> output = FromCaller(request.arguments.operands[1]);
+    const Expected<std::string> config =
+        request.config.empty()
+            ? Expected<std::string>((programFolder / "dmdata" / "graphics.txt").generic_string())
+            : FromCaller(request.config);
+    for (const Expected<std::string>* path : {&input, &output, &config}) {
+        if (!*path) {
+            PrintError(path->Why());
+            return kExitFailure;
+        }
+    }
 
     // The configuration's own relative paths are the program's, as at the editor's start-up.
     std::error_code error;
@@ -146,15 +164,15 @@ int RunExportRequest(const ExportRequest& request) {
         return kExitFailure;
     }
     Display display;
-    OpenDisplay(display, config, kUseDefaultTitle, [](const WindowRequest&) {});
+    OpenDisplay(display, *config, kUseDefaultTitle, [](const WindowRequest&) {});
 
-    const LoadedTilemap loaded = ReadOrReport(input);
+    const LoadedTilemap loaded = ReadOrReport(*input);
     if (!loaded.map) {
         return kExitFailure;
     }
     ProgressLine progress(request.arguments.operands[1]);
     const ExportResult result =
-        ExportPNG(*loaded.map, output, request.compression, MakeExportLook(display),
+        ExportPNG(*loaded.map, *output, request.compression, MakeExportLook(display),
                   [&progress](int thousandths) { progress.Update(thousandths); });
     progress.Finish();
     if (!result.ok) {
