@@ -1,6 +1,7 @@
 #include "editor/canvas_commands.h"
 #include "editor/editor.h"
 #include "editor/file_commands.h"
+#include "editor/memory_report.h"
 #include "editor/mouse_tools.h"
 #include "editor/screen_layout.h"
 #include "platform/fatal_error.h"
@@ -47,7 +48,8 @@ std::unique_ptr<EditorState> StartEditor(const std::string& mapPath) {
     state->colorpicker = MakeColorPicker();
 
     if (!mapPath.empty()) {
-        OpenMapFile(*state, mapPath);
+        RunReportingMemory(*state, "open a tilemap",
+                           [&mapPath](EditorState& opening) { OpenMapFile(opening, mapPath); });
     }
 
     WriteText(*state->screenmap, 96, 14, "Flood fill", 0, 255);

@@ -6,6 +6,10 @@
 #include "render/map_draw.h"
 #include "ui/interface_text.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
 namespace dm {
 
 namespace {
@@ -16,14 +20,34 @@ void ClearTypeMap(EditorState& state) {
     state.typemap->Fill(255, 255, 255, 1);
 }
 
+// The cells of the rows the label can write into, from its top row down its height, in the
+// three planes: a band of a large canvas rather than all of it.
+std::vector<uint8_t> LabelRowCells(const EditorState& state) {
+    const tilemap& image = *state.activecanvas->img;
+    const int64_t top = std::clamp<int64_t>(state.typey, 0, image.tmaph);
+    const int64_t bottom =
+        std::clamp<int64_t>(int64_t{state.typey} + state.typelabel->h, top, image.tmaph);
+    const auto plane = static_cast<size_t>(image.tmapw) * static_cast<size_t>(image.tmaph);
+    const auto first = static_cast<size_t>(top * image.tmapw);
+    const auto last = static_cast<size_t>(bottom * image.tmapw);
+    std::vector<uint8_t> cells;
+    cells.reserve(3 * (last - first));
+    for (size_t layer = 0; layer < 3; ++layer) {
+        const auto start = image.tmap.begin() + static_cast<std::ptrdiff_t>(layer * plane);
+        cells.insert(cells.end(), start + static_cast<std::ptrdiff_t>(first),
+                     start + static_cast<std::ptrdiff_t>(last));
+    }
+    return cells;
+}
+
 // Escape: the text goes into the canvas in the label's colours.
 void FinishTyping(EditorState& state) {
     canvas& active = *state.activecanvas;
     state.typelabel->title = state.typedtext;
-    const std::vector<uint8_t> before = active.img->tmap;
+    const std::vector<uint8_t> before = LabelRowCells(state);
     state.typelabel->draw(*active.img, state.typex, state.typey);
     // Text that changed the canvas makes it unsaved, so quitting asks before it is lost.
-    if (active.img->tmap != before) {
+    if (LabelRowCells(state) != before) {
         active.hassaved = 0;
     }
     state.typing = false;
@@ -37,8 +61,10 @@ void FinishTyping(EditorState& state) {
 void StartTyping(EditorState& state) {
     const canvas& active = *state.activecanvas;
     FlushKeyState();
+    // Made first: without memory for it typing mode does not start.
+    std::shared_ptr<tilemap> preview = tilemap::Create(active.w, active.h);
     state.typing = true;
-    state.typemap = tilemap::Create(active.w, active.h);
+    state.typemap = std::move(preview);
     state.typemap->transparentcolor = 255;
     ClearTypeMap(state);
     state.typelabel->title.clear();
