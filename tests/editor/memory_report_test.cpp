@@ -81,6 +81,9 @@ TEST(MemoryReport, CommandsWithoutMemorySaySoAndLeaveTheCanvasAsItWas) {
                                    .Then("key down 160\npress 75\nanswer " + folder + "/k.png\n")
                                    .Then("key up 160\n")
                                    .Then("press 13\n")
+                                   .Then("press 79\nanswer " + folder + "/big.dtm\n") // open
+                                   .Then("press 13\n")
+                                   .Then("press 13\n") // "Unable to read tilemap file."
                                    .Wait(2)
                                    .End();
     const std::string report = folder + "/report.txt";
@@ -94,9 +97,10 @@ TEST(MemoryReport, CommandsWithoutMemorySaySoAndLeaveTheCanvasAsItWas) {
             out << message << "\n";
         }
         const canvas& active = *state.activecanvas;
-        out << "limited " << driver.Limited() << ", typing " << state.typing << ", undo "
-            << (active.undo != nullptr) << " " << active.canundo << ", saved " << active.hassaved
-            << ", intact " << (active.img->tmap == map->tmap) << "\n";
+        out << "limited " << driver.Limited() << ", canvases " << state.canvases.size()
+            << ", typing " << state.typing << ", undo " << (active.undo != nullptr) << " "
+            << active.canundo << ", saved " << active.hassaved << ", intact "
+            << (active.img->tmap == map->tmap) << "\n";
         return true;
     });
     EXPECT_EQ(ran, test::LimitedRun::Done);
@@ -108,7 +112,8 @@ TEST(MemoryReport, CommandsWithoutMemorySaySoAndLeaveTheCanvasAsItWas) {
                            "Not enough memory to draw.\n"
                            "Not enough memory to export the tilemap.\n"
                            "Not enough memory to encode the tilemap.\n"
-                           "limited 1, typing 0, undo 0 0, saved 1, intact 1\n");
+                           "Not enough memory to read the tilemap file.\n"
+                           "limited 1, canvases 1, typing 0, undo 0 0, saved 1, intact 1\n");
 }
 
 } // namespace
