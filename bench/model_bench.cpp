@@ -20,6 +20,22 @@ void BM_FloodFillWholeMap(benchmark::State& state) {
 }
 BENCHMARK(BM_FloodFillWholeMap)->Unit(benchmark::kMillisecond);
 
+// A 32 x 32 region of the largest map a file may hold: the fill's cost beside the region's size.
+void BM_FloodFillSmallRegionOfLargestMap(benchmark::State& state) {
+    constexpr int32_t largest = 4096;
+    constexpr int32_t region = 32;
+    const auto map = tilemap::Create(largest, largest);
+    map->SetTiles(100, 100, region, region, 1, 2, 3, 1);
+    uint8_t glyph = 4;
+    for (auto _ : state) {
+        const int32_t count = map->FloodFill(*map, 110, 110, glyph, 2, 3, 0, 0, 1);
+        benchmark::DoNotOptimize(count);
+        glyph = glyph == 1 ? 4 : 1;
+    }
+    state.SetItemsProcessed(state.iterations() * region * region);
+}
+BENCHMARK(BM_FloodFillSmallRegionOfLargestMap)->Unit(benchmark::kMillisecond);
+
 void BM_GetChecksum(benchmark::State& state) {
     const auto map = tilemap::Create(side, side);
     map->InsertCharTable(0, 0);

@@ -69,6 +69,8 @@ row() { echo "| $1 | $2 |"; }
     row "editor idle, mouse away from every active region (50 ms sleep a frame)" \
         "$(awk '/^away/ { print $2 }' <<<"$idle") % of one core"
     row "flood fill of 1024 x 1024" "$(ms bench_model BM_FloodFillWholeMap)"
+    row "flood fill of a 32 x 32 region of a 4096 x 4096 map" \
+        "$(ms bench_model BM_FloodFillSmallRegionOfLargestMap)"
     for kind in drawing random_cells one_tile; do
         for op in Save Read; do
             name=BM_$op/$kind/manual_time

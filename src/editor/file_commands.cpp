@@ -1,4 +1,5 @@
 #include "editor/file_commands.h"
+#include "editor/memory_report.h"
 
 #include "editor/canvas_commands.h"
 #include "editor/long_work.h"
@@ -102,7 +103,8 @@ void OpenMapFiles(EditorState& state, const std::vector<std::string>& paths) {
             ShowError(state, kTooManyToOpen);
             break;
         }
-        OpenMapFile(state, path);
+        RunReportingMemory(state, "open a tilemap",
+                           [&path](EditorState& opening) { OpenMapFile(opening, path); });
     }
     if (!state.canvases.empty()) {
         state.activecanvas = state.canvases.front();

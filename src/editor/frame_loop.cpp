@@ -1,6 +1,7 @@
 #include "editor/canvas_commands.h"
 #include "editor/editor.h"
 #include "editor/file_commands.h"
+#include "editor/memory_report.h"
 #include "editor/mouse_tools.h"
 #include "editor/screen_layout.h"
 #include "editor/typing_mode.h"
@@ -30,37 +31,37 @@ void RunKeyCommands(EditorState& state) {
         state.showtables = !state.showtables;
     }
     if (ShiftHit(state, 'N')) {
-        NewCanvas(state);
+        RunReportingMemory(state, "create a new canvas", NewCanvas);
     }
     if (ShiftHit(state, 'X') && state.activecanvas) {
-        CloseActiveCanvas(state);
+        RunReportingMemory(state, "close the canvas", CloseActiveCanvas);
     }
     if (ShiftHit(state, 'R') && state.activecanvas) {
-        ResizeActiveCanvas(state);
+        RunReportingMemory(state, "resize the canvas", ResizeActiveCanvas);
     }
     if (ShiftHit(state, 'F') && state.activecanvas) {
-        FillActiveCanvas(state);
+        RunReportingMemory(state, "fill the canvas", FillActiveCanvas);
     }
     if (TakeKeyHits(kKeyTab) != 0 && state.canvases.size() > 1) {
-        CycleActiveCanvas(state);
+        RunReportingMemory(state, "switch canvases", CycleActiveCanvas);
     }
     if (TakeKeyHits(kKeyF1) != 0) {
         state.showhelp = !state.showhelp;
     }
     if (ShiftHit(state, 'E') && state.activecanvas) {
-        ExportActiveCanvas(state);
+        RunReportingMemory(state, "export the tilemap", ExportActiveCanvas);
     }
     if (ShiftHit(state, 'K') && state.activecanvas) {
-        EncodeActiveCanvas(state);
+        RunReportingMemory(state, "encode the tilemap", EncodeActiveCanvas);
     }
     if (ShiftHit(state, 'I')) {
-        ImportCanvas(state);
+        RunReportingMemory(state, "import the picture", ImportCanvas);
     }
     if (TakeKeyHits('S') != 0 && state.activecanvas) {
-        SaveActiveCanvas(state);
+        RunReportingMemory(state, "save the tilemap", SaveActiveCanvas);
     }
     if (TakeKeyHits('O') != 0) {
-        OpenCanvas(state);
+        RunReportingMemory(state, "open a tilemap", OpenCanvas);
     }
 }
 
@@ -74,11 +75,11 @@ void UpdateCursor(EditorState& state) {
 
 void StartOrContinueTyping(EditorState& state) {
     if (state.typing) {
-        TypingStep(state);
+        RunReportingMemory(state, "write the typed text", TypingStep);
         return;
     }
     if (ShiftHit(state, 'T') && state.activecanvas && MouseOverCanvas(state)) {
-        StartTyping(state);
+        RunReportingMemory(state, "start typing", StartTyping);
     }
 }
 

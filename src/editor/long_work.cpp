@@ -38,13 +38,14 @@ void ShowProgress(EditorState& state, const std::string& line) {
 void RunWithProgress(EditorState& state, const std::string& title,
                      const std::function<void(const WorkProgress& progress)>& work) {
     std::atomic<int> done{0};
-    std::future<void> running = std::async(std::launch::async, [&work, &done] {
-        work([&done](int thousandths) { done = thousandths; });
-    });
+    // When no thread can be started (memory is short), the work runs here, in get() below.
+    std::future<void> running =
+        std::async(std::launch::async | std::launch::deferred,
+                   [&work, &done] { work([&done](int thousandths) { done = thousandths; }); });
     const Clock::time_point start = Clock::now();
     Clock::time_point shown{};
     bool showing = false;
-    while (running.wait_for(kPollEvery) != std::future_status::ready) {
+    while (running.wait_for(kPollEvery) == std::future_status::timeout) {
         PollSystem();
         const Clock::time_point now = Clock::now();
         if (now - start < kQuietTime || (showing && now - shown < kRedrawEvery)) {

@@ -7,43 +7,57 @@
 #include "platform/write_failure_signals.h"
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
+#include <system_error>
 
 namespace {
 
-// The system's files are found beside the program, so its folder becomes the current one.
-void EnterProgramFolder() {
+std::filesystem::path ProgramFolder() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) {
-        std::filesystem::current_path(program.parent_path(), error);
+    return error ? std::filesystem::path() : program.parent_path();
+}
+
+// The system's files are found beside the program, so its folder becomes the current one.
+void EnterProgramFolder() {
+    const std::filesystem::path program = ProgramFolder();
+    std::error_code error;
+    if (!program.empty()) {
+        std::filesystem::current_path(program, error);
     }
+}
+
+// The folder the user started the program from. When it has been removed meanwhile, requesters
+// and relative paths of the command line have the program's folder instead, and the user is told.
+std::string StartFolder() {
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    if (!error) {
+        return current.string();
+    }
+    const std::filesystem::path program = ProgramFolder();
+    const std::string fallback = program.empty() ? std::string("/") : program.string();
+    std::cerr << "duskmarch: the current folder cannot be found (" << error.message()
+              << "); file requesters start in " << fallback
+              << ", and relative paths are taken from there" << std::endl;
+    return fallback;
 }
 
 std::shared_ptr<dm::SystemDriver> ReplayDriver(const std::string& scriptPath,
                                                const std::string& startFolder) {
-    std::ifstream file(scriptPath, std::ios::binary);
-    if (!file) {
-        std::cerr << "duskmarch: cannot read " << scriptPath << std::endl;
+    dm::Expected<dm::ReplayScript> script = dm::ReadReplayScript(scriptPath, startFolder);
+    if (!script) {
+        std::cerr << "duskmarch: " << script.Why() << std::endl;
         return nullptr;
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    dm::ReplayParseResult parsed = dm::ParseReplayScript(text.str(), startFolder);
-    if (!parsed.script) {
-        std::cerr << "duskmarch: " << scriptPath << ": " << parsed.error << std::endl;
-        return nullptr;
-    }
-    return std::make_shared<dm::HeadlessDriver>(std::move(*parsed.script), std::cout);
+    return std::make_shared<dm::HeadlessDriver>(std::move(*script), std::cout);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     dm::IgnoreWriteFailureSignals();
-    const std::string startFolder = std::filesystem::current_path().string();
+    const std::string startFolder = StartFolder();
     const dm::ProgramArguments arguments =
         dm::ParseProgramArguments(std::vector<std::string>(argv + 1, argv + argc), startFolder);
     if (arguments.error == "help") {

@@ -1,5 +1,6 @@
 #include "editor/mouse_tools.h"
 
+#include "editor/memory_report.h"
 #include "editor/screen_layout.h"
 #include "platform/graphics.h"
 #include "platform/polled_input.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 
 namespace dm {
 
@@ -88,17 +90,33 @@ void PickColours(EditorState& state) {
     }
 }
 
-// Ends a drag: the rectangle between the anchor and the cursor goes into the clip map.
+// Ends a drag: the rectangle between the anchor and the cursor goes into the clip map. The drag
+// is over even when there is no memory for the copy, so the failure is not met again next frame.
 void CopySelection(EditorState& state) {
     const int32_t left = std::min(state.selx, state.cursorx);
     const int32_t top = std::min(state.sely, state.cursory);
     const int32_t width = std::abs(state.cursorx - state.selx) + 1;
     const int32_t height = std::abs(state.cursory - state.sely) + 1;
-    state.clipmap = tilemap::Create(width, height);
-    state.clipmap->Fill(0, 9, 9, 0);
-    tilemap::CopyRect(*state.activecanvas->img, left, top, width, height, *state.clipmap, 0, 0, 0);
     state.selx = -1;
     state.sely = -1;
+    std::shared_ptr<tilemap> copied = tilemap::Create(width, height);
+    copied->Fill(0, 9, 9, 0);
+    tilemap::CopyRect(*state.activecanvas->img, left, top, width, height, *copied, 0, 0, 0);
+    state.clipmap = std::move(copied);
+}
+
+// The middle button's fill. Its undo copy was taken in this frame, so a fill that runs out of
+// memory part way puts the image back from it, and the canvas stays as it was.
+void FillRegion(EditorState& state) {
+    canvas& active = *state.activecanvas;
+    try {
+        active.img->FloodFill(*active.img, state.cursorx, state.cursory, state.selchar, state.selfg,
+                              state.selbg, state.diagbox->state, state.bleedbox->state, 1);
+    } catch (const std::bad_alloc&) {
+        std::copy(active.undo->tmap.begin(), active.undo->tmap.end(), active.img->tmap.begin());
+        throw;
+    }
+    NoteImageChange(active);
 }
 
 void UseEyedropper(EditorState& state) {
@@ -164,12 +182,26 @@ void UseCanvasTools(EditorState& state, bool pressed) {
     if (mouse.mouseheld[0]) {
         DrawSelectedTile(state);
     } else if (mouse.mousereleased[2]) {
-        active.img->FloodFill(*active.img, state.cursorx, state.cursory, state.selchar, state.selfg,
-                              state.selbg, state.diagbox->state, state.bleedbox->state, 1);
-        NoteImageChange(active);
+        FillRegion(state);
     } else if (mouse.mouseheld[1]) {
         UseEyedropper(state);
     }
+}
+
+// What the canvas tools set out to do in this frame, for the message when memory runs out: the
+// undo copy is taken for the tool that acts.
+const char* CanvasToolTask(const EditorState& state) {
+    const MouseState& mouse = Mouse();
+    if (state.shiftdown && !state.typing) {
+        return "copy the selection";
+    }
+    if (mouse.mouseheld[0]) {
+        return "draw";
+    }
+    if (mouse.mousereleased[2]) {
+        return "fill the region";
+    }
+    return "keep an undo copy";
 }
 
 } // namespace
@@ -206,7 +238,8 @@ bool HandleMouse(EditorState& state) {
         return true;
     }
     if (state.activecanvas && !state.showtables && !state.showhelp && MouseOverCanvas(state)) {
-        UseCanvasTools(state, pressed);
+        RunReportingMemory(state, CanvasToolTask(state),
+                           [pressed](EditorState& each) { UseCanvasTools(each, pressed); });
         return true;
     }
     return false;

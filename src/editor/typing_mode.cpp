@@ -34,8 +34,10 @@ void FinishTyping(EditorState& state) {
 void StartTyping(EditorState& state) {
     const canvas& active = *state.activecanvas;
     FlushKeyState();
+    // Made first: without memory for it typing mode does not start.
+    std::shared_ptr<tilemap> preview = tilemap::Create(active.w, active.h);
     state.typing = true;
-    state.typemap = tilemap::Create(active.w, active.h);
+    state.typemap = std::move(preview);
     state.typemap->transparentcolor = 255;
     ClearTypeMap(state);
     state.typelabel->title.clear();

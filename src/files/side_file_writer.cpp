@@ -115,9 +115,15 @@ std::unique_ptr<SideFileWriter> Refuse(int code, std::string* failure) {
 std::unique_ptr<SideFileWriter> SideFileWriter::Open(const std::string& path,
                                                      std::string* failure) {
     const std::string normalized = NormalizePath(path);
-    // A text holding "::" names a stream protocol rather than a file, for writing as for reading.
-    if (normalized.empty() || normalized.find("::") != std::string::npos) {
+    if (normalized.empty()) {
         return Refuse(ENOENT, failure);
+    }
+    // A text holding "::" names a stream protocol rather than a file, for writing as for reading.
+    if (normalized.find("::") != std::string::npos) {
+        if (failure) {
+            *failure = kProtocolRefusal;
+        }
+        return nullptr;
     }
     std::error_code error;
     const fs::file_status status = fs::status(normalized, error);

@@ -24,8 +24,12 @@ namespace dm {
 // A regular file that is read-only, for its owner or because no one may write it, is refused.
 class SideFileWriter {
   public:
+    static constexpr const char* kProtocolRefusal =
+        "the name holds \"::\", which marks a stream protocol rather than a file";
+
     // Null when the side file (or the device) cannot be opened for writing; failure, when given,
-    // then receives the reason in the system's words ("Permission denied").
+    // then receives the reason in the system's words ("Permission denied"), or
+    // kProtocolRefusal for a path holding "::".
     static std::unique_ptr<SideFileWriter> Open(const std::string& path,
                                                 std::string* failure = nullptr);
 

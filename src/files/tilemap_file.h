@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/tilemap.h"
+#include "platform/expected.h"
 
 #include <cstdint>
 #include <functional>
@@ -18,6 +19,10 @@ using MessageCallback = std::function<void(const std::string& title, const std::
 // appears complete or not at all: a failed save leaves an existing file at `path` as it was.
 // Returns 1 when written, 0 when not; never throws.
 int32_t Save(const tilemap& map, const std::string& path);
+
+// Save, telling why a save failed, in the system's words where it has them ("No space left on
+// device").
+Outcome SaveTilemap(const tilemap& map, const std::string& path);
 
 // A map read from a file together with the magic that named its body: "DMTM" (uncompressed),
 // "DMTR" (run-length) or "DMTP" (PNG). `map` is null when the file was refused.

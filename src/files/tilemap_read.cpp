@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -154,6 +155,8 @@ LoadedTilemap ReadTilemapFile(const std::string& path, const MessageCallback& re
         refusal = refused.text;
     } catch (const TStreamReadException&) {
         refusal = kUnexpectedEnd;
+    } catch (const std::bad_alloc&) {
+        refusal = "Not enough memory to read the tilemap file.";
     } catch (const std::exception& error) {
         refusal = std::string("Failed to read the tilemap file: ") + error.what();
     }

@@ -6,6 +6,7 @@
 #include "platform/print_line.h"
 
 #include <exception>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,21 +48,35 @@ bool IsSaveable(const tilemap& map) {
 
 } // namespace
 
-int32_t Save(const tilemap& map, const std::string& path) {
+Outcome SaveTilemap(const tilemap& map, const std::string& path) {
     if (!IsSaveable(map)) {
-        return 0;
+        return Failure{"a map of " + std::to_string(map.tmapw) + " x " + std::to_string(map.tmaph) +
+                       " cells cannot be saved"};
     }
+    std::unique_ptr<SideFileWriter> writer;
     try {
-        const std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
+        std::string why;
+        writer = SideFileWriter::Open(path, &why);
         if (!writer) {
-            return 0;
+            return Failure{why};
         }
         WriteSmallerBody(map, writer->Stream());
-        return writer->Commit() ? 1 : 0;
-    } catch (const std::exception&) {
-        // A write error (a full disk) or lack of memory: the writer has removed its side file.
-        return 0;
+        if (writer->Commit()) {
+            return {};
+        }
+    } catch (const std::bad_alloc&) {
+        return Failure{"not enough memory"};
+    } catch (const std::exception& error) {
+        // A write error (a full disk): the writer removes its side file when it goes.
+        const std::string why = writer ? writer->Failure() : "";
+        return Failure{why.empty() ? error.what() : why};
     }
+    const std::string why = writer->Failure();
+    return Failure{why.empty() ? "the file could not be written" : why};
+}
+
+int32_t Save(const tilemap& map, const std::string& path) {
+    return SaveTilemap(map, path) ? 1 : 0;
 }
 
 } // namespace dm

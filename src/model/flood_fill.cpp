@@ -3,6 +3,7 @@
 #include "model/vector.h"
 
 #include <cstdlib>
+#include <deque>
 #include <vector>
 
 namespace dm {
@@ -29,27 +30,30 @@ int32_t tilemap::FloodFill(tilemap& target, int32_t x, int32_t y, uint8_t glyph,
                            uint8_t bg, int32_t diagonal, int32_t bleed, int32_t force) const {
     const size_t plane = PlaneSize();
     const std::vector<vector> offsets = ConsideredOffsets(diagonal);
-    std::vector<uint8_t> visited(plane, 0);
+    // A bit a cell keeps the flags small beside the map itself, however small the region.
+    std::vector<bool> visited(plane, false);
     uint8_t g0 = 0;
     uint8_t f0 = 0;
     uint8_t b0 = 0;
     GrabTile(x, y, g0, f0, b0);
 
-    // Every cell but the start is queued at most once, so the queue never reallocates.
-    std::vector<vector> queue;
-    queue.reserve(plane + 1);
+    // The queue holds only the cells waiting to be examined, the edge of the region reached so
+    // far, so memory follows the region rather than the map; room for every cell of a large map
+    // would cost eight bytes a cell whatever is filled.
+    std::deque<vector> queue;
     queue.push_back(vector::Create(x, y));
     if (Inside(x, y)) {
         // Painting the start at once fills a start that has no like neighbour.
         target.SetTile(x, y, glyph, fg, bg, force);
-        visited[CellIndex(x, y)] = 1;
+        visited[CellIndex(x, y)] = true;
     }
 
     // The count may run over 32 bits with extreme bleed values; unsigned keeps the wrap defined.
     uint32_t count = 0;
     const uint32_t likeStep = 1u - static_cast<uint32_t>(bleed);
-    for (size_t next = 0; next < queue.size(); ++next) {
-        const vector at = queue[next];
+    while (!queue.empty()) {
+        const vector at = queue.front();
+        queue.pop_front();
         for (const vector offset : offsets) {
             const int64_t nx = static_cast<int64_t>(at.x) + offset.x;
             const int64_t ny = static_cast<int64_t>(at.y) + offset.y;
@@ -57,7 +61,7 @@ int32_t tilemap::FloodFill(tilemap& target, int32_t x, int32_t y, uint8_t glyph,
                 continue;
             }
             const size_t cell = CellIndex(nx, ny);
-            if (visited[cell] != 0) {
+            if (visited[cell]) {
                 continue;
             }
             // Read now: when target is this map, earlier writes of this fill count.
@@ -72,7 +76,7 @@ int32_t tilemap::FloodFill(tilemap& target, int32_t x, int32_t y, uint8_t glyph,
             if (like) {
                 queue.push_back(vector::Create(cx, cy));
                 target.SetTile(cx, cy, glyph, fg, bg, force);
-                visited[cell] = 1;
+                visited[cell] = true;
                 count += likeStep;
             }
         }

@@ -15,12 +15,17 @@ namespace dm {
 
 namespace {
 
-// Both choosers end what they print with a line break; a name may hold others.
-std::string ChosenPath(std::string output) {
+// Both choosers end what they print with a line break; a name may hold others. A relative answer
+// is taken against the folder the chooser showed first, as its user saw it, not against the
+// program's folder, which is the current one.
+std::string ChosenPath(std::string output, const std::string& startFolder) {
     if (!output.empty() && output.back() == '\n') {
         output.pop_back();
     }
-    return output;
+    if (output.empty() || output.front() == '/') {
+        return output;
+    }
+    return (std::filesystem::path(startFolder) / output).lexically_normal().string();
 }
 
 // Why a chooser that did not answer failed, for the one line the fallback shows.
@@ -62,7 +67,8 @@ ChooserOutcome RunDesktopChooser(const FileRequest& request,
         // Both exit with 0 for a choice and 1 for a cancel; anything else is a failure.
         if (run.started && (run.exitStatus == 0 || run.exitStatus == 1)) {
             outcome.shown = true;
-            outcome.path = run.exitStatus == 0 ? ChosenPath(run.output) : "";
+            const std::string startFolder = SplitInitialPath(request.initialPath, folder).folder;
+            outcome.path = run.exitStatus == 0 ? ChosenPath(run.output, startFolder) : "";
             return outcome;
         }
         failures += (failures.empty() ? "" : ", ") + Failure(arguments.front(), run);

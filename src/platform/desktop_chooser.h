@@ -23,7 +23,8 @@ inline constexpr int kChooserKeepAliveMs = 50;
 // Asks zenity for a file, or kdialog when zenity is missing or cannot start; whileOpen is
 // called about every kChooserKeepAliveMs milliseconds while one is open. Neither is tried
 // without a desktop session (no DISPLAY or WAYLAND_DISPLAY). Relative folders of the initial
-// path are taken against RequesterFolder().
+// path are taken against RequesterFolder(), and a relative answer against the folder the chooser
+// opened in.
 ChooserOutcome RunDesktopChooser(const FileRequest& request,
                                  const std::function<void()>& whileOpen);
 

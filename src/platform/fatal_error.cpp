@@ -1,5 +1,7 @@
 #include "platform/fatal_error.h"
 
+#include "platform/terminal_text.h"
+
 #include <iostream>
 
 namespace dm {
@@ -8,7 +10,8 @@ int RunReportingFatal(const std::function<int()>& body) {
     try {
         return body();
     } catch (const FatalError& error) {
-        std::cerr << error.what() << std::endl;
+        // The message may quote a configuration file's bytes.
+        std::cerr << EscapeForTerminal(error.what()) << std::endl;
         return kFatalExitStatus;
     }
 }

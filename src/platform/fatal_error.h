@@ -15,8 +15,8 @@ class FatalError : public std::runtime_error {
 // Exit status of a program ended by a FatalError (-1 as an 8-bit status).
 inline constexpr int kFatalExitStatus = 255;
 
-// Runs body and returns its result; a FatalError is written to standard error
-// and turned into kFatalExitStatus.
+// Runs body and returns its result; a FatalError is written to standard error, its bytes that a
+// terminal would act on escaped (EscapeForTerminal), and turned into kFatalExitStatus.
 int RunReportingFatal(const std::function<int()>& body);
 
 } // namespace dm

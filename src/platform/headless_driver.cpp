@@ -1,11 +1,14 @@
 #include "platform/headless_driver.h"
 
+#include "platform/c_stream.h"
 #include "platform/key_codes.h"
 #include "platform/png_codec.h"
 #include "platform/polled_input.h"
 #include "platform/software_renderer.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <ostream>
 
 namespace dm {
@@ -50,6 +53,12 @@ HeadlessDriver::HeadlessDriver(ReplayScript script, std::ostream& log)
 bool HeadlessDriver::OpenWindow(const std::string&, int width, int height, std::string& whyNot) {
     if (width <= 0 || height <= 0) {
         whyNot = "a window needs a positive size";
+        return false;
+    }
+    // Every frame is drawn into one picture, which could not be made.
+    if (int64_t{width} * height * 4 > TPixmap::kMaxBytes) {
+        whyNot = "a frame of " + std::to_string(width) + " x " + std::to_string(height) +
+                 " pixels is larger than a picture can be";
         return false;
     }
     width_ = width;
@@ -149,6 +158,9 @@ void HeadlessDriver::NotePopup(const std::string& title, const std::string& text
 std::shared_ptr<TPixmap> HeadlessDriver::LastFrame() {
     if (!drawn_) {
         drawn_ = TPixmap::Create(std::max(width_, 1), std::max(height_, 1), PF_RGBA8888, 4);
+        if (!drawn_) {
+            return nullptr;
+        }
         drawn_->ClearPixels(0xFF000000u);
         RasterizeFrame(presented_, *drawn_);
     }
@@ -156,10 +168,35 @@ std::shared_ptr<TPixmap> HeadlessDriver::LastFrame() {
 }
 
 void HeadlessDriver::SaveScreenshot(const std::string& path) {
-    const std::shared_ptr<TPixmap> picture = LastFrame()->Convert(PF_RGB888);
-    if (!picture || !WritePixmapPNG(*picture, path, 6)) {
-        log_ << "screenshot failed " << path << std::endl;
+    const Outcome saved = WriteScreenshot(path);
+    if (!saved) {
+        log_ << "screenshot failed: " << saved.Why() << std::endl;
     }
+}
+
+Outcome HeadlessDriver::WriteScreenshot(const std::string& path) {
+    const std::shared_ptr<TPixmap> frame = LastFrame();
+    const std::shared_ptr<TPixmap> picture = frame ? frame->Convert(PF_RGB888) : nullptr;
+    if (!picture) {
+        return Failure{"not enough memory for a picture of " + std::to_string(width_) + " x " +
+                       std::to_string(height_) + " pixels"};
+    }
+    errno = 0;
+    const std::shared_ptr<TCStream> out = TCStream::OpenFile(path, false, true);
+    if (!out) {
+        return Failure{path + ": " + std::strerror(errno != 0 ? errno : EIO)};
+    }
+    try {
+        const bool encoded = WritePixmapPNG(*picture, *out, 6);
+        out->Close();
+        if (!encoded) {
+            return Failure{path + ": the picture could not be encoded"};
+        }
+    } catch (const TStreamException& error) {
+        const int code = out->ErrorCode();
+        return Failure{path + ": " + (code != 0 ? std::strerror(code) : error.what())};
+    }
+    return {};
 }
 
 int HeadlessDriver::ShowMessageBox(MessageBoxKind kind, const std::string& caption,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/expected.h"
 #include "platform/frame_list.h"
 #include "platform/pixmap.h"
 #include "platform/replay_script.h"
@@ -46,7 +47,8 @@ class HeadlessDriver : public SystemDriver {
     // The drawing of the last frame presented, as recorded.
     const FrameList& PresentedFrame() const { return presented_; }
 
-    // The last frame presented, drawn; a black window before the first.
+    // The last frame presented, drawn; a black window before the first; null when there is no
+    // memory for it.
     std::shared_ptr<TPixmap> LastFrame();
 
     // Keeps going past the script's end instead of throwing ReplayFinished, for callers that
@@ -55,7 +57,10 @@ class HeadlessDriver : public SystemDriver {
 
   private:
     void Deliver(const ReplayStep& step);
+    // A screenshot that cannot be written is logged as "screenshot failed: REASON"; the run goes
+    // on.
     void SaveScreenshot(const std::string& path);
+    Outcome WriteScreenshot(const std::string& path);
 
     ReplayScript script_;
     std::ostream& log_;

@@ -2,6 +2,7 @@
 
 #include "platform/graphics.h"
 #include "platform/system_driver.h"
+#include "platform/terminal_text.h"
 
 #include <iostream>
 #include <string>
@@ -20,7 +21,7 @@ NotifyHandler& CurrentHandler() {
 int ShowBox(MessageBoxKind kind, std::string_view text, bool serious) {
     SystemDriver* driver = CurrentSystemDriver();
     if (!driver) {
-        std::cerr << text << std::endl;
+        std::cerr << EscapeForTerminal(text) << std::endl;
         return -1;
     }
     return driver->ShowMessageBox(kind, ApplicationTitle(), std::string(text), serious);

@@ -5,8 +5,8 @@
 
 // Message boxes for the user, captioned with the application title and shown by the current
 // system driver; serious selects the warning icon over the information icon. Without a driver,
-// or when the host cannot show one, the text goes to standard error and the box counts as
-// cancelled.
+// or when the host cannot show one, the text goes to standard error, escaped (EscapeForTerminal),
+// and the box counts as cancelled.
 namespace dm {
 
 // Receives a message meant for the user; serious selects the warning look.

@@ -1,9 +1,13 @@
 #include "platform/replay_script.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
+#include <system_error>
 
 namespace dm {
 
@@ -194,6 +198,32 @@ ReplayParseResult ParseReplayScript(std::string_view text, const std::string& ba
         }
     }
     return {std::move(script), ""};
+}
+
+Expected<ReplayScript> ReadReplayScript(const std::string& path, const std::string& baseFolder) {
+    // A folder opens like a file here, and reading it gives nothing.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        return Failure{"cannot read " + path + ": it is a folder, not a script"};
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return Failure{"cannot read " + path + ": " + std::strerror(errno)};
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
+    if (file.bad()) {
+        return Failure{"cannot read " + path + ": " + std::strerror(errno)};
+    }
+    ReplayParseResult parsed = ParseReplayScript(text.str(), baseFolder);
+    if (!parsed.script) {
+        return Failure{path + ": " + parsed.error};
+    }
+    if (parsed.script->steps.empty()) {
+        return Failure{path + ": nothing happens in the script, so the run would never end; an "
+                              "'end' line ends it"};
+    }
+    return std::move(*parsed.script);
 }
 
 } // namespace dm

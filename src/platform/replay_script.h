@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/expected.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -50,5 +52,10 @@ struct ReplayParseResult {
 // "screenshot" and "answer" are taken against baseFolder. The first line that does not parse
 // refuses the whole script.
 ReplayParseResult ParseReplayScript(std::string_view text, const std::string& baseFolder);
+
+// Reads and parses the script file at path for a run of the program. Besides a file that cannot
+// be read or parsed, it refuses a script with nothing in it to happen (empty, comments only, or
+// frame lines alone), since a run on it would never end; the failure names the path.
+Expected<ReplayScript> ReadReplayScript(const std::string& path, const std::string& baseFolder);
 
 } // namespace dm

@@ -17,14 +17,16 @@ void CheckDisplaySize(const DisplayConfig& config, int64_t windowWidth, int64_t 
     const auto cellsOk = [](int32_t cells) { return cells >= 1 && cells <= kMaxDisplayCells; };
     const auto sideOk = [](int64_t side) { return side <= kMaxWindowSide; };
     if (cellsOk(config.width) && cellsOk(config.height) && config.scale >= 1 &&
-        sideOk(windowWidth) && sideOk(windowHeight)) {
+        sideOk(windowWidth) && sideOk(windowHeight) &&
+        windowWidth * windowHeight <= kMaxWindowPixels) {
         return;
     }
     throw FatalError("Unusable display size in " + configPath + ": " +
                      std::to_string(config.width) + " x " + std::to_string(config.height) +
                      " cells at scale " + std::to_string(config.scale) + "; cells must be 1 to " +
                      std::to_string(kMaxDisplayCells) + " across and down, scale at least 1, " +
-                     "and the window at most " + std::to_string(kMaxWindowSide) + " pixels wide");
+                     "and the window at most " + std::to_string(kMaxWindowSide) + " pixels wide " +
+                     "and " + std::to_string(kMaxWindowPixels) + " pixels in all");
 }
 
 } // namespace

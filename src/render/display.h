@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/pixmap.h"
 #include "render/display_config.h"
 #include "render/palette.h"
 #include "render/tileset.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -35,9 +37,11 @@ struct Display {
     int windowHeight = 0;
 };
 
-// Largest cells across or down and largest window side in pixels that OpenDisplay accepts.
+// Largest cells across or down, largest window side in pixels and most pixels of a window that
+// OpenDisplay accepts: a frame of four bytes a pixel must fit one picture (TPixmap::kMaxBytes).
 inline constexpr int kMaxDisplayCells = 4096;
 inline constexpr int kMaxWindowSide = 32768;
+inline constexpr int64_t kMaxWindowPixels = TPixmap::kMaxBytes / 4;
 
 // Reads the configuration at configPath, a configuration path such as "dmdata\\graphics.txt"
 // whose backslashes separate folders (keeping earlier settings when the file is gone but one

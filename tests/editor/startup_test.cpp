@@ -7,6 +7,7 @@
 #include "files/tilemap_file.h"
 #include "platform/png_codec.h"
 #include "platform/software_renderer.h"
+#include "support/memory_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -276,6 +277,24 @@ TEST(LongWork, ShowsItsProgressOnlyWhenItTakesAWhileAndHidesItAfterwards) {
     EXPECT_THROW(RunWithProgress(session->State(), "Export Tilemap",
                                  [](const WorkProgress&) { throw std::runtime_error("disk"); }),
                  std::runtime_error);
+}
+
+// Without room for a thread's stack the work is done on the editor's own thread.
+TEST(LongWork, RunsOnTheCallersThreadWhenNoThreadCanStart) {
+    if (!test::AddressSpaceLimitsWork()) {
+        GTEST_SKIP() << "address space limits cannot be tested here";
+    }
+    const auto session = test::Ran(test::Script().End());
+    const auto ran = test::RunWithHeadroom(int64_t{1} << 20, [&session] {
+        const std::thread::id caller = std::this_thread::get_id();
+        std::thread::id worker;
+        RunWithProgress(session->State(), "Export Tilemap", [&worker](const WorkProgress& done) {
+            worker = std::this_thread::get_id();
+            done(kProgressTotal);
+        });
+        return worker == caller;
+    });
+    EXPECT_EQ(ran, test::LimitedRun::Done);
 }
 
 namespace fs = std::filesystem;

@@ -1,5 +1,6 @@
 #include "map_test_helpers.h"
 #include "model/tilemap.h"
+#include "support/memory_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -193,6 +194,36 @@ TEST(FloodFill, LargeMapWithoutDeepCalls) {
     EXPECT_EQ(TileAt(*map, 1023, 0), paint);
     EXPECT_EQ(TileAt(*map, 512, 1023), paint);
     EXPECT_EQ(TileAt(*map, 512, 1022), (Tile{1, 1, 1}));
+}
+
+// A fill holds a bit a cell and the cells at the edge of what it has reached: a 20 x 20 region of
+// a 4096 x 4096 map, and the rest of that map, each fill within 8 MiB more, where a byte a cell
+// and room queued for every cell would take 144 MiB.
+TEST(FloodFill, MemoryFollowsTheRegionNotTheMap) {
+    if (!test::AddressSpaceLimitsWork()) {
+        GTEST_SKIP() << "address space limits cannot be tested here";
+    }
+    const Cells square = [] {
+        Cells cells;
+        for (int32_t y = 1000; y < 1020; ++y) {
+            for (int32_t x = 3000; x < 3020; ++x) {
+                cells.insert({x, y});
+            }
+        }
+        return cells;
+    }();
+    const std::shared_ptr<tilemap> map = MapOf(4096, 4096, square);
+    constexpr int64_t kHeadroom = int64_t{8} << 20;
+    const auto small = test::RunWithHeadroom(kHeadroom, [&map, &square] {
+        return Fill(*map, 3010, 1010, paint, 1, 0) == 399 && CellsOf(*map, paint) == square &&
+               CellsOf(*map, region).empty();
+    });
+    EXPECT_EQ(small, test::LimitedRun::Done);
+    const auto rest = test::RunWithHeadroom(kHeadroom, [&map] {
+        return Fill(*map, 0, 0, paint, 1, 0) == 4096 * 4096 - 400 - 1 &&
+               TileAt(*map, 4095, 4095) == paint && TileAt(*map, 3000, 1000) == region;
+    });
+    EXPECT_EQ(rest, test::LimitedRun::Done);
 }
 
 } // namespace

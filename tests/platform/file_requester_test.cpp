@@ -177,6 +177,28 @@ TEST(DesktopChooser, TriesZenityThenKdialogAndSaysWhyNeitherAnswered) {
               "No file chooser: no desktop session (DISPLAY is not set)");
 }
 
+// A chooser that answers with a relative path means the folder it showed first, not the
+// program's folder, which is the current one.
+TEST(DesktopChooser, ARelativeAnswerIsTakenFromTheFolderTheChooserOpenedIn) {
+    ScratchDir dir;
+    ScopedVariable path("PATH", dir.Path().c_str());
+    ScopedVariable display("DISPLAY", ":7");
+    const std::string zenity = dir.Write("zenity", "#!/bin/sh\nprintf 'picked/../a b.dtm\\n'\n");
+    std::filesystem::permissions(zenity, std::filesystem::perms::owner_all);
+    SetRequesterFolder(dir.Path());
+    const std::pair<const char*, std::string> cases[] = {
+        {"maps/Untitled", dir.File("maps/a b.dtm")},
+        {"Untitled", dir.File("a b.dtm")},
+        {"/elsewhere/Untitled", "/elsewhere/a b.dtm"},
+    };
+    for (const auto& [initial, chosen] : cases) {
+        const ChooserOutcome outcome = RunDesktopChooser({"T", kMaps, true, initial}, [] {});
+        EXPECT_TRUE(outcome.shown) << outcome.why;
+        EXPECT_EQ(outcome.path, chosen) << initial;
+    }
+    SetRequesterFolder("");
+}
+
 TEST(FileFilter, GroupsComeBackCleanedAndTheFirstExtensionIsTheDefault) {
     const struct {
         const char* filter;

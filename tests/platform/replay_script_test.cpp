@@ -3,6 +3,7 @@
 #include "platform/graphics.h"
 #include "platform/key_codes.h"
 #include "platform/polled_input.h"
+#include "scratch_dir.h"
 #include "support/headless_window.h"
 
 #include <gtest/gtest.h>
@@ -59,6 +60,34 @@ TEST(ReplayScript, TheFirstBadLineRefusesTheScript) {
         EXPECT_FALSE(parsed.script) << text;
         EXPECT_EQ(parsed.error, error);
     }
+}
+
+// A run on a script in which nothing happens would never end, so such a script is refused like
+// one that cannot be read.
+TEST(ReplayScript, ScriptsThatCouldNeverEndAreRefusedWhenRead) {
+    ScratchDir dir;
+    const std::string never = ": nothing happens in the script, so the run would never end; an "
+                              "'end' line ends it";
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.Write("empty", ""), dir.File("empty") + never},
+        {dir.Write("notes", "# a session\n\n  # to come\r\n"), dir.File("notes") + never},
+        {dir.Write("frames", "frame 5\nframe 9\n"), dir.File("frames") + never},
+        {"/dev/null", "/dev/null" + never},
+        {dir.Path(), "cannot read " + dir.Path() + ": it is a folder, not a script"},
+        {dir.File("missing"), "cannot read " + dir.File("missing") + ": No such file or directory"},
+        {dir.Write("bad", "frame 1\nwiggle\n"),
+         dir.File("bad") + ": line 2: unknown command 'wiggle'"},
+    };
+    for (const auto& [path, why] : cases) {
+        const Expected<ReplayScript> script = ReadReplayScript(path, "/");
+        ASSERT_FALSE(script) << path;
+        EXPECT_EQ(script.Why(), why);
+    }
+    const Expected<ReplayScript> ends =
+        ReadReplayScript(dir.Write("ends", "# x\nframe 4\nend\n"), "/");
+    ASSERT_TRUE(ends);
+    ASSERT_EQ(ends->steps.size(), 1u);
+    EXPECT_EQ(ends->steps[0].frame, 4);
 }
 
 // Requester answers, message box choices and screenshots are taken with the requesters and the

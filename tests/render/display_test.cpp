@@ -100,10 +100,13 @@ TEST_F(OpenDisplayTest, ResourceAndSizeFailuresAreFatalBeforeAnyWindow) {
     EXPECT_EQ(FatalMessage(missingTiles, noTiles), "Failed to load nothing/here_fg.png");
 
     const std::string unusable = " cells must be 1 to 4096 across and down, scale at least 1, "
-                                 "and the window at most 32768 pixels wide";
+                                 "and the window at most 32768 pixels wide and 536870911 pixels "
+                                 "in all";
+    // 4096 x 2048 cells of 8 x 8 pixels: sides within bounds, but a frame of 2 GiB.
     for (const std::string& lines :
          {std::string("width 0\n"), std::string("height -3\n"), std::string("scale 0\n"),
           std::string("width 4097\n"), std::string("width 4096\nscale 2\n"),
+          std::string("width 4096\nheight 2048\n"),
           std::string("height 2048\nscale 2147483647\n")}) {
         Display display;
         const std::string path = WriteConfig(lines);
@@ -116,6 +119,12 @@ TEST_F(OpenDisplayTest, ResourceAndSizeFailuresAreFatalBeforeAnyWindow) {
               "Unusable display size in " + folder_.Path("graphics.txt") +
                   ": 0 x 32 cells at scale 1;" + unusable);
     EXPECT_TRUE(requests_.empty());
+
+    // One row fewer keeps the frame under 2 GiB.
+    Display largest;
+    OpenDisplay(largest, WriteConfig("width 4096\nheight 2047\n"), kUseDefaultTitle, Recorder());
+    ASSERT_EQ(requests_.size(), 1u);
+    EXPECT_EQ(std::pair(requests_[0].width, requests_[0].height), std::pair(32768, 16376));
 }
 
 } // namespace

@@ -142,6 +142,49 @@ TEST_F(DtmtoolExport, StartUpFailuresEndWithStatus255AndTheMessage) {
     EXPECT_FALSE(std::filesystem::exists(folder_.Path("out.png")));
 }
 
+// Quoted text of the configuration can hold any byte; the messages quoting it show them escaped.
+TEST_F(DtmtoolExport, BytesOfTheConfigurationAreShownEscaped) {
+    std::ofstream(folder_.Path("odd.txt"))
+        << "title \"Map\033]0;x\007y\npallet " << folder_.Path("grey.png") << "\ntileset \""
+        << folder_.Path("gl\033[2Jyphs.png") << "\"\n";
+    const ToolRun run = Export({"in.dtm", "out.png", "--config", "odd.txt"});
+    EXPECT_EQ(run.status, 255);
+    EXPECT_EQ(run.err, "Improperly teminated string on line 1 of " + folder_.Path("odd.txt") +
+                           " ( Map\\x1b]0;x\\x07y )\nFailed to load " +
+                           folder_.Path("gl\\x1b[2Jyphs_fg.png") + "\n");
+}
+
+// With the current folder removed, relative paths cannot be found and say so; absolute ones work.
+TEST_F(DtmtoolExport, ARemovedCurrentFolderLeavesOnlyAbsolutePaths) {
+    const std::filesystem::path gone = folder_.Root() / "gone";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+    } cases[] = {
+        {{"in.dtm", folder_.Path("out.png")},
+         1,
+         "dtmtool: cannot find in.dtm from the current folder: No such file or directory\n"},
+        {{folder_.Path("in.dtm"), folder_.Path("out.png"), "--config", "look.txt"},
+         1,
+         "dtmtool: cannot find look.txt from the current folder: No such file or directory\n"},
+        {{folder_.Path("in.dtm"), folder_.Path("out.png"), "--config", folder_.Path("look.txt")},
+         0,
+         ""},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::create_directory(gone);
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), "export");
+        const ToolRun run = RunDtmtool(args, folder_, "cd gone && rmdir ../gone");
+        EXPECT_EQ(run.status, c.status) << c.err;
+        EXPECT_EQ(run.err, c.err);
+    }
+    const auto picture = LoadPixmap(folder_.Path("out.png"));
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->width, 24);
+}
+
 TEST_F(DtmtoolExport, BadArgumentsAndFailedExportsAreReported) {
     ToolRun run = Export({"in.dtm", "no/folder/out.png", "--config", "look.txt"});
     EXPECT_EQ(run.status, 1);

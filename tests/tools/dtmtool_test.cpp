@@ -239,6 +239,70 @@ TEST_F(Dtmtool, FailuresAndUsageErrorsGiveTheirStatusAndMessage) {
     }
 }
 
+// A damaged trailer of ESC c BEL would reset the terminal and ring it if printed as read.
+TEST_F(Dtmtool, BytesReadFromAFileAreShownEscapedInEveryMessage) {
+    SaveMap(*PatternMap(2, 2), "good.dtm");
+    std::vector<uint8_t> bytes = ReadFileBytes(SaveRaw(*PatternMap(2, 2), "bad.dtm"));
+    std::copy_n("\033c\007", 3, bytes.end() - 3);
+    WriteFileBytes(folder_.Path("bad.dtm"), bytes);
+    const std::string refusal =
+        "dtmtool: Did not encounter expected EOF, encountered \\x1bc\\x07 instead.\n";
+    const std::vector<std::string> commands[] = {
+        {"info", "bad.dtm"},
+        {"resave", "bad.dtm", "out.dtm"},
+        {"encode", "bad.dtm", "o.png"},
+        {"convert", "bad.dtm", "out.txt"},
+        {"show", "bad.dtm"},
+        {"diff", "good.dtm", "bad.dtm"},
+    };
+    for (const std::vector<std::string>& args : commands) {
+        const ToolRun run = Dtm(args);
+        EXPECT_EQ(run.status, args[0] == "diff" ? 2 : 1) << args[0];
+        EXPECT_EQ(run.err, refusal) << args[0];
+        EXPECT_EQ(run.out, "") << args[0];
+    }
+}
+
+// "--" ends the options; a save that fails says why, a name with "::" included.
+TEST_F(Dtmtool, OptionsEndAtDoubleDashAndFailedSavesSayWhy) {
+    SaveMap(*PatternMap(3, 2), "--odd.dtm");
+    ToolRun run = Dtm({"info", "--", "--odd.dtm"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out.starts_with("format: DMTR\nwidth: 3\nheight: 2\n")) << run.out;
+    run = Dtm({"resave", "--", "--odd.dtm", "-copy.dtm"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(CellsOf(folder_.Path("-copy.dtm")), PatternMap(3, 2)->tmap);
+    EXPECT_TRUE(Dtm({"info", "--odd.dtm"}).err.starts_with("dtmtool: unknown option --odd.dtm"));
+    EXPECT_EQ(Dtm({"info", "--", "--help"}).err, "dtmtool: cannot open --help\n");
+
+    const std::string protocol =
+        "the name holds \"::\", which marks a stream protocol rather than a file";
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } failures[] = {
+        {{"resave", "--odd.dtm", "a::b.dtm"}, "dtmtool: failed to save a::b.dtm: " + protocol},
+        {{"resave", "--odd.dtm", "/dev/full"},
+         "dtmtool: failed to save /dev/full: No space left on device"},
+        {{"resave", "--odd.dtm", "none/x.dtm"},
+         "dtmtool: failed to save none/x.dtm: No such file or directory"},
+        {{"decode", "pic.png", "a::b.dtm"}, "dtmtool: failed to save a::b.dtm: " + protocol},
+        {{"convert", "--odd.dtm", "c::d.xp"}, "dtmtool: failed to write c::d.xp: " + protocol},
+        {{"encode", "--odd.dtm", "e::f.png"},
+         "dtmtool: Failed to encode tilemap image! Cannot write e::f.png: " + protocol + "."},
+    };
+    ASSERT_EQ(Dtm({"encode", "--", "--odd.dtm", "pic.png"}).status, 0);
+    for (const auto& failure : failures) {
+        // Options are read before and after "--" alike until it comes.
+        std::vector<std::string> args = failure.args;
+        args.insert(args.begin() + 1, "--");
+        run = Dtm(args);
+        EXPECT_EQ(run.status, 1) << failure.err;
+        EXPECT_EQ(run.err, failure.err + "\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder_.Path("a::b.dtm")));
+}
+
 // A 2 x 2 map: "AB" in 200 on 40, then a light shade with no foreground on 7 and a full block
 // in 9 with no background.
 std::shared_ptr<tilemap> SmallMap() {
@@ -351,7 +415,9 @@ TEST_F(DtmtoolInterchange, RefusesBadInputAndArguments) {
          "dtmtool: The .xp image is not an intact gzip stream (incorrect header check).\n"},
         {{"diff", "missing.dtm", "in.dtm"}, 2, "dtmtool: cannot open missing.dtm\n"},
         {{"convert", "missing.xp", "out.dtm"}, 1, "dtmtool: cannot open missing.xp\n"},
-        {{"convert", "in.dtm", "no/such/out.xp"}, 1, "dtmtool: failed to write no/such/out.xp\n"},
+        {{"convert", "in.dtm", "no/such/out.xp"},
+         1,
+         "dtmtool: failed to write no/such/out.xp: No such file or directory\n"},
         {{"convert", "in.dtm", "out.xp", "--palette", "missing.png"},
          255,
          "Failed to load missing.png\n"},

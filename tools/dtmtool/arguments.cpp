@@ -11,9 +11,14 @@ Arguments ParseArguments(const std::vector<std::string>& args, size_t operand_co
             parsed.error = error;
         }
     };
+    bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
+        if (optionsEnded) {
+            parsed.operands.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
             parsed.help = true;
         } else if (valued_options.count(arg) != 0) {
             if (i + 1 == args.size()) {

@@ -18,7 +18,8 @@ struct Arguments {
 };
 
 // Accepts exactly `operand_count` operands, any of `known_flags`, and any of `valued_options`
-// each followed by its value; "--help" anywhere asks for the command's help instead.
+// each followed by its value; "--help" anywhere asks for the command's help instead. After "--"
+// every argument is an operand, so that file names may start with "-".
 Arguments ParseArguments(const std::vector<std::string>& args, size_t operand_count,
                          const std::set<std::string>& known_flags,
                          const std::set<std::string>& valued_options = {});

@@ -128,12 +128,19 @@ std::shared_ptr<TPixmap> LoadPicture(const std::string& path, const std::string&
 
 int RunArtRequest(const Arguments& arguments, const ArtOptions& options) {
     const std::string& shownInput = arguments.operands[0];
-    const std::string input = FromCaller(shownInput);
-    const std::string output = FromCaller(arguments.operands[1]);
+    const Expected<std::string> input = FromCaller(shownInput);
+    const Expected<std::string> output = FromCaller(arguments.operands[1]);
     const auto palettePath = arguments.values.find("--palette");
     const auto config = arguments.values.find("--config");
-    const std::string givenPalette =
-        palettePath == arguments.values.end() ? "" : FromCaller(palettePath->second);
+    const Expected<std::string> givenPalette = palettePath == arguments.values.end()
+                                                   ? Expected<std::string>(std::string())
+                                                   : FromCaller(palettePath->second);
+    for (const Expected<std::string>* path : {&input, &output, &givenPalette}) {
+        if (!*path) {
+            PrintError(path->Why());
+            return kExitFailure;
+        }
+    }
     Display display;
     if (const Outcome opened =
             OpenToolDisplay(config == arguments.values.end() ? "" : config->second, display);
@@ -141,10 +148,10 @@ int RunArtRequest(const Arguments& arguments, const ArtOptions& options) {
         PrintError(opened.Why());
         return kExitFailure;
     }
-    ToolPalette palette(givenPalette.empty() ? PathFromBackslashes(display.config.pallet)
-                                             : givenPalette);
+    ToolPalette palette(givenPalette->empty() ? PathFromBackslashes(display.config.pallet)
+                                              : *givenPalette);
 
-    const std::shared_ptr<TPixmap> picture = LoadPicture(input, shownInput);
+    const std::shared_ptr<TPixmap> picture = LoadPicture(*input, shownInput);
     if (!picture) {
         return kExitFailure;
     }
@@ -172,8 +179,8 @@ int RunArtRequest(const Arguments& arguments, const ArtOptions& options) {
                    " columns: " + art.Why());
         return kExitFailure;
     }
-    if (!WriteMap(*art->map, output, options.format, palette)) {
-        PrintError("failed to write " + arguments.operands[1]);
+    if (const Outcome written = WriteMap(*art->map, *output, options.format, palette); !written) {
+        PrintError("failed to write " + arguments.operands[1] + ": " + written.Why());
         return kExitFailure;
     }
     if (arguments.flags.count("--report") != 0) {

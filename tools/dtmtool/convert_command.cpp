@@ -64,8 +64,9 @@ int RunConvert(const std::vector<std::string>& args) {
         if (!map) {
             return kExitFailure;
         }
-        if (!WriteMap(*map, arguments.operands[1], *format, palette)) {
-            PrintError("failed to write " + arguments.operands[1]);
+        if (const Outcome written = WriteMap(*map, arguments.operands[1], *format, palette);
+            !written) {
+            PrintError("failed to write " + arguments.operands[1] + ": " + written.Why());
             return kExitFailure;
         }
         return kExitSuccess;

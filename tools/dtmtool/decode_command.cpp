@@ -31,8 +31,8 @@ int RunDecode(const std::vector<std::string>& args) {
         PrintError("Unable to read PNG image file.");
         return kExitFailure;
     }
-    if (Save(*map, arguments.operands[1]) == 0) {
-        PrintError("failed to save " + arguments.operands[1]);
+    if (const Outcome saved = SaveTilemap(*map, arguments.operands[1]); !saved) {
+        PrintError("failed to save " + arguments.operands[1] + ": " + saved.Why());
         return kExitFailure;
     }
     return kExitSuccess;

@@ -6,6 +6,7 @@
 
 #include "files/image_export.h"
 #include "files/tilemap_file.h"
+#include "platform/expected.h"
 #include "platform/fatal_error.h"
 #include "render/display.h"
 #include "render/export_look.h"
@@ -40,10 +41,15 @@ ExportRequest ParseExportArguments(const std::vector<std::string>& args) {
             parsed.error = error;
         }
     };
+    bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
-        if (arg == "--help" || arg == "-h") {
+        if (optionsEnded) {
+            parsed.operands.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
             parsed.help = true;
         } else if (arg == "--config") {
             if (!hasValue) {
@@ -71,21 +77,27 @@ ExportRequest ParseExportArguments(const std::vector<std::string>& args) {
 }
 
 int RunExportRequest(const ExportRequest& request) {
-    const std::string input = FromCaller(request.arguments.operands[0]);
-    const std::string output = FromCaller(request.arguments.operands[1]);
+    const Expected<std::string> input = FromCaller(request.arguments.operands[0]);
+    const Expected<std::string> output = FromCaller(request.arguments.operands[1]);
+    for (const Expected<std::string>* path : {&input, &output}) {
+        if (!*path) {
+            PrintError(path->Why());
+            return kExitFailure;
+        }
+    }
     Display display;
     if (const Outcome opened = OpenToolDisplay(request.config, display); !opened) {
         PrintError(opened.Why());
         return kExitFailure;
     }
 
-    const LoadedTilemap loaded = ReadOrReport(input);
+    const LoadedTilemap loaded = ReadOrReport(*input);
     if (!loaded.map) {
         return kExitFailure;
     }
     ProgressLine progress("exporting " + request.arguments.operands[1]);
     const ExportResult result =
-        ExportPNG(*loaded.map, output, request.compression, MakeExportLook(display),
+        ExportPNG(*loaded.map, *output, request.compression, MakeExportLook(display),
                   [&progress](int thousandths) { progress.Update(thousandths); });
     progress.Finish();
     if (!result.ok) {

@@ -18,7 +18,9 @@ void PrintOverview(std::ostream& out) {
     for (const dm::dtmtool::Command& command : dm::dtmtool::AllCommands()) {
         out << "  " << std::left << std::setw(10) << command.name << command.summary << "\n";
     }
-    out << "\nRun \"dtmtool COMMAND --help\" for the arguments of a command.\n" << std::flush;
+    out << "\nRun \"dtmtool COMMAND --help\" for the arguments of a command. \"--\" ends the\n"
+           "options, so that the file names after it may start with \"-\".\n"
+        << std::flush;
 }
 
 } // namespace

@@ -30,11 +30,11 @@ std::string UnknownOutputFormat(const std::string& path) {
     return "cannot tell the format of " + path + " from its extension; use .dtm, .xp, .ans or .txt";
 }
 
-bool WriteMap(const tilemap& map, const std::string& path, OutputFormat format,
-              ToolPalette& palette) {
+Outcome WriteMap(const tilemap& map, const std::string& path, OutputFormat format,
+                 ToolPalette& palette) {
     switch (format) {
     case OutputFormat::Dtm:
-        return Save(map, path) != 0;
+        return SaveTilemap(map, path);
     case OutputFormat::Xp:
         return WriteWholeFile(path, [&](TStream& out) { WriteXp(map, palette.Planes(), out); });
     case OutputFormat::Ans:
@@ -50,7 +50,7 @@ bool WriteMap(const tilemap& map, const std::string& path, OutputFormat format,
             }
         });
     }
-    return false;
+    return Failure{"unknown output format"};
 }
 
 } // namespace dm::dtmtool

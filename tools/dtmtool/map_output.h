@@ -3,6 +3,7 @@
 #include "tool_palette.h"
 
 #include "model/tilemap.h"
+#include "platform/expected.h"
 
 #include <optional>
 #include <string>
@@ -19,8 +20,8 @@ std::optional<OutputFormat> OutputFormatOf(const std::string& path);
 std::string UnknownOutputFormat(const std::string& path);
 
 // Writes the map in the format, through a side file so that a failure leaves whatever was at
-// path as it was; colours come from the palette where the format stores them. False on failure.
-bool WriteMap(const tilemap& map, const std::string& path, OutputFormat format,
-              ToolPalette& palette);
+// path as it was; colours come from the palette where the format stores them.
+Outcome WriteMap(const tilemap& map, const std::string& path, OutputFormat format,
+                 ToolPalette& palette);
 
 } // namespace dm::dtmtool

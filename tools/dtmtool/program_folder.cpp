@@ -9,24 +9,33 @@ namespace dm::dtmtool {
 std::filesystem::path ProgramFolder() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::current_path() : program.parent_path();
+    return error ? std::filesystem::current_path(error) : program.parent_path();
 }
 
-std::string FromCaller(const std::string& path) {
-    return std::filesystem::absolute(NormalizePath(path)).generic_string();
+Expected<std::string> FromCaller(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(NormalizePath(path), error);
+    if (error) {
+        return Failure{"cannot find " + path + " from the current folder: " + error.message()};
+    }
+    return absolute.generic_string();
 }
 
 Outcome OpenToolDisplay(const std::string& config, Display& display) {
     const std::filesystem::path programFolder = ProgramFolder();
-    const std::string configPath =
-        config.empty() ? (programFolder / "dmdata" / "graphics.txt").generic_string()
-                       : FromCaller(config);
+    const Expected<std::string> configPath =
+        config.empty()
+            ? Expected<std::string>((programFolder / "dmdata" / "graphics.txt").generic_string())
+            : FromCaller(config);
+    if (!configPath) {
+        return configPath.Error();
+    }
     std::error_code error;
     std::filesystem::current_path(programFolder, error);
     if (error) {
         return Failure{"cannot enter the program's folder " + programFolder.generic_string()};
     }
-    OpenDisplay(display, configPath, kUseDefaultTitle, [](const WindowRequest&) {});
+    OpenDisplay(display, *configPath, kUseDefaultTitle, [](const WindowRequest&) {});
     return {};
 }
 

@@ -12,8 +12,8 @@ namespace dm::dtmtool {
 // cannot be told.
 std::filesystem::path ProgramFolder();
 
-// A path given on the command line, taken from the caller's folder.
-std::string FromCaller(const std::string& path);
+// A path given on the command line, taken from the caller's folder, which may have been removed.
+Expected<std::string> FromCaller(const std::string& path);
 
 // Reads the display configuration at `config`, a path from the caller ("" for
 // dmdata/graphics.txt beside this program), and loads its tileset and palette as the editor

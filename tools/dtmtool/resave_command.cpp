@@ -21,8 +21,8 @@ int RunResave(const std::vector<std::string>& args) {
     if (!loaded.map) {
         return kExitFailure;
     }
-    if (Save(*loaded.map, arguments.operands[1]) == 0) {
-        PrintError("failed to save " + arguments.operands[1]);
+    if (const Outcome saved = SaveTilemap(*loaded.map, arguments.operands[1]); !saved) {
+        PrintError("failed to save " + arguments.operands[1] + ": " + saved.Why());
         return kExitFailure;
     }
     return kExitSuccess;

@@ -1,11 +1,13 @@
 #include "tool_output.h"
 
+#include "platform/terminal_text.h"
+
 #include <iostream>
 
 namespace dm::dtmtool {
 
 void PrintError(const std::string& text) {
-    std::cerr << "dtmtool: " << text << std::endl;
+    std::cerr << "dtmtool: " << EscapeForTerminal(text) << std::endl;
 }
 
 LoadedTilemap ReadOrReport(const std::string& path) {

@@ -13,7 +13,8 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
-// "dtmtool: text" on standard error.
+// "dtmtool: text" on standard error. Messages quote bytes read from files, so the bytes that a
+// terminal would act on are shown as "\xNN" (EscapeForTerminal).
 void PrintError(const std::string& text);
 
 // Reads a tilemap file, printing on standard error why it was refused, including a file that

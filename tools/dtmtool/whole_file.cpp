@@ -6,17 +6,23 @@
 
 namespace dm::dtmtool {
 
-bool WriteWholeFile(const std::string& path, const std::function<void(TStream&)>& write) {
-    const std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
+Outcome WriteWholeFile(const std::string& path, const std::function<void(TStream&)>& write) {
+    std::string why;
+    const std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path, &why);
     if (!writer) {
-        return false;
+        return Failure{why};
     }
     try {
         write(writer->Stream());
-    } catch (const TStreamException&) {
-        return false;
+    } catch (const TStreamException& error) {
+        why = writer->Failure();
+        return Failure{why.empty() ? error.what() : why};
     }
-    return writer->Commit();
+    if (!writer->Commit()) {
+        why = writer->Failure();
+        return Failure{why.empty() ? "the file could not be written" : why};
+    }
+    return {};
 }
 
 } // namespace dm::dtmtool

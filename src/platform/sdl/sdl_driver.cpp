@@ -6,6 +6,7 @@
 #include "platform/polled_input.h"
 #include "platform/sdl/gl_renderer.h"
 #include "platform/sdl/sdl_key_codes.h"
+#include "platform/terminal_text.h"
 #include "platform/utf8.h"
 
 #include <SDL2/SDL.h>
@@ -310,7 +311,7 @@ int SdlDriver::ShowMessageBox(MessageBoxKind kind, const std::string& caption,
     // Without a display SDL may hand the box to a helper that fails and report it closed, so
     // that case is not left to it. Either way the message reaches whoever started us.
     if (!HasDesktopSession() || SDL_ShowMessageBox(&data, &chosen) != 0) {
-        std::cerr << text << std::endl;
+        std::cerr << EscapeForTerminal(text) << std::endl;
         return -1;
     }
     return chosen;

@@ -1,0 +1,343 @@
+// The built program run as a user runs it: scripts that could never end, a removed current folder,
+// a screen too large to draw, and work under a memory limit.
+#include "editor_session.h"
+
+#include "files/container_test_support.h"
+#include "files/tilemap_file.h"
+#include "platform/png_codec.h"
+#include "render/display.h"
+#include "support/headless_window.h"
+#include "support/memory_limit.h"
+#include "ui/popup.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <spawn.h>
+#include <string>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace dm {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kProgram = (fs::path(DUSKMARCH_BIN_DIR) / "duskmarch").string();
+
+struct ProgramRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+std::string FileText(const std::string& path) {
+    const std::vector<uint8_t> bytes = test::ReadFileBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+// Runs the shell line `setup`, then the program with the arguments; a run that has not ended
+// after `seconds` is stopped (status 124). What it printed is kept in `folder`.
+ProgramRun RunProgram(const std::string& folder, const std::string& setup,
+                      const std::string& arguments, int seconds = 60) {
+    const std::string out = folder + "/stdout.txt";
+    const std::string err = folder + "/stderr.txt";
+    const std::string line = setup + (setup.empty() ? "" : " && ") + "exec timeout " +
+                             std::to_string(seconds) + " " + Quoted(kProgram) + " " + arguments +
+                             " >" + Quoted(out) + " 2>" + Quoted(err);
+    const int raw = std::system(("bash -c " + Quoted(line)).c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, FileText(out), FileText(err)};
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A script in which nothing happens would run forever; each is refused as an unreadable one is.
+TEST(ProgramScripts, ScriptsThatCouldNeverEndAreRefusedWithStatus2) {
+    const std::string folder = test::FreshFolder("never_ending");
+    WriteText(folder + "/empty.txt", "");
+    WriteText(folder + "/notes.txt", "# frames to come\n\n");
+    WriteText(folder + "/frames.txt", "frame 3\nframe 7\n");
+    const std::string never = ": nothing happens in the script, so the run would never end; an "
+                              "'end' line ends it\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {folder + "/empty.txt", "duskmarch: " + folder + "/empty.txt" + never},
+        {folder + "/notes.txt", "duskmarch: " + folder + "/notes.txt" + never},
+        {folder + "/frames.txt", "duskmarch: " + folder + "/frames.txt" + never},
+        {"/dev/null", "duskmarch: /dev/null" + never},
+        {folder, "duskmarch: cannot read " + folder + ": it is a folder, not a script\n"},
+        {folder + "/none.txt",
+         "duskmarch: cannot read " + folder + "/none.txt: No such file or directory\n"},
+    };
+    for (const auto& [script, message] : cases) {
+        const ProgramRun run = RunProgram(folder, "", "--replay " + Quoted(script), 10);
+        EXPECT_EQ(run.status, 2) << script;
+        EXPECT_EQ(run.err, message);
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+// The folder the program was started from is gone: requesters fall back to the program's folder,
+// the user is told, and the run goes on.
+TEST(ProgramStart, ARemovedCurrentFolderFallsBackToTheProgramsFolder) {
+    const std::string folder = test::FreshFolder("removed_folder");
+    const std::string script = folder + "/script.txt";
+    WriteText(script, "frame 1\nkey down 160\npress 78\nframe 2\nkey up 160\npress 83\nanswer " +
+                          folder + "/new.dtm\nframe 4\nend\n");
+    const std::string gone = folder + "/gone";
+    fs::create_directory(gone);
+    const ProgramRun run = RunProgram(folder, "cd " + Quoted(gone) + " && rmdir ../gone",
+                                      "--replay " + Quoted(script));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "duskmarch: the current folder cannot be found (No such file or directory); "
+                       "file requesters start in " +
+                           fs::canonical(DUSKMARCH_BIN_DIR).string() +
+                           ", and relative paths are taken from there\n");
+    EXPECT_NE(run.out.find("requester save Save Tilemap As"), std::string::npos) << run.out;
+    EXPECT_TRUE(fs::is_regular_file(folder + "/new.dtm")); // the run went on and saved
+}
+
+// A screen whose every frame would be a picture of more than 2 GiB is refused as a configuration
+// error before anything is drawn.
+TEST(ProgramScreenshots, AScreenTooLargeToDrawIsAConfigurationErrorWithStatus255) {
+    test::ContainerTempFolder copy;
+    const fs::path bin = DUSKMARCH_BIN_DIR;
+    fs::copy_file(bin / "duskmarch", copy.Root() / "duskmarch");
+    fs::copy(bin / "data", copy.Root() / "data", fs::copy_options::recursive);
+    fs::create_directory(copy.Root() / "dmdata");
+    // 4096 x 2340 cells of 8 x 14 pixels: a window of 32768 x 32760, each side allowed, but
+    // 4 GiB a frame.
+    WriteText(copy.Path("dmdata/graphics.txt"), "width 4096\nheight 2340\n");
+    WriteText(copy.Path("script.txt"), "screenshot shot.png\nframe 1\nend\n");
+    const std::string line = "ASAN_OPTIONS=detect_leaks=0 timeout 60 " +
+                             Quoted(copy.Path("duskmarch")) + " --replay " +
+                             Quoted(copy.Path("script.txt")) + " 2>" + Quoted(copy.Path("err.txt"));
+    const int raw = std::system(line.c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 255);
+    EXPECT_EQ(FileText(copy.Path("err.txt")),
+              "Unusable display size in dmdata\\graphics.txt: 4096 x 2340 cells at scale 1; cells "
+              "must be 1 to 4096 across and down, scale at least 1, and the window at most 32768 "
+              "pixels wide and 536870911 pixels in all\n");
+    EXPECT_FALSE(fs::exists(copy.Path("shot.png")));
+}
+
+// The program started with posix_spawn, its output going to files.
+class SpawnedProgram {
+  public:
+    SpawnedProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& extra,
+                   const std::string& out, const std::string& err) {
+        std::vector<std::string> environment = extra;
+        for (char** variable = environ; *variable != nullptr; ++variable) {
+            environment.emplace_back(*variable);
+        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        std::vector<char*> argv = Pointers(arguments);
+        std::vector<char*> envp = Pointers(environment);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
+            pid_ = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~SpawnedProgram() {
+        if (pid_ > 0 && !ended_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    SpawnedProgram(const SpawnedProgram&) = delete;
+    SpawnedProgram& operator=(const SpawnedProgram&) = delete;
+
+    pid_t Pid() const { return pid_; }
+
+    // The exit status once it has ended, -1 when it is still running or died of a signal.
+    int Status() {
+        int raw = 0;
+        if (!ended_ && pid_ > 0 && waitpid(pid_, &raw, WNOHANG) == pid_) {
+            ended_ = true;
+            status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        }
+        return ended_ ? status_ : -1;
+    }
+    bool Ended() {
+        Status();
+        return ended_;
+    }
+
+    // Its address space in bytes, as /proc shows it, or 0.
+    int64_t AddressSpace() const {
+        std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.starts_with("VmSize:")) {
+                return std::stoll(line.substr(7)) * 1024;
+            }
+        }
+        return 0;
+    }
+
+  private:
+    static std::vector<char*> Pointers(const std::vector<std::string>& texts) {
+        std::vector<char*> pointers;
+        for (const std::string& text : texts) {
+            pointers.push_back(const_cast<char*>(text.c_str()));
+        }
+        pointers.push_back(nullptr);
+        return pointers;
+    }
+
+    pid_t pid_ = -1;
+    bool ended_ = false;
+    int status_ = -1;
+};
+
+using Clock = std::chrono::steady_clock;
+
+// Waits for the condition for up to a minute.
+bool Within60Seconds(const std::function<bool()>& condition) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(60);
+    while (!condition()) {
+        if (Clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// The screen the editor shows while its memory message is up, in its second frame, drawn here.
+std::shared_ptr<TPixmap> ExpectedMemoryMessage(const std::string& folder) {
+    Display display;
+    const fs::path previous = fs::current_path();
+    fs::current_path(DUSKMARCH_BIN_DIR);
+    OpenDisplay(display, kDisplayConfigPath, kUseDefaultTitle, [](const WindowRequest&) {});
+    fs::current_path(previous);
+    const std::string picture = folder + "/expected.png";
+    test::HeadlessWindow window(display.windowWidth, display.windowHeight,
+                                "frame 1\nscreenshot " + picture + "\nframe 2\npress 13\n");
+    window.Driver().RunPastEnd();
+    ShowMessage(display, "Error!", "Not enough memory to fill the region.");
+    return LoadPixmap(picture);
+}
+
+bool SamePixels(const TPixmap& a, const TPixmap& b) {
+    if (a.width != b.width || a.height != b.height) {
+        return false;
+    }
+    for (int y = 0; y < a.height; ++y) {
+        for (int x = 0; x < a.width; ++x) {
+            if (a.ReadPixel(x, y) != b.ReadPixel(x, y)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The editor runs with two large canvases open under a limit on its address space (what
+// `ulimit -v` sets) that leaves less room than the undo copy a fill of the second one takes: the
+// fill fails with its message and changes nothing, and once the first canvas is closed the second
+// saves byte for byte as it was opened. The limit is measured from what the program holds while
+// it is held writing a screenshot into a pipe.
+TEST(ProgramMemory, AFillWithoutMemoryIsReportedAndTheCanvasesStayIntactAndSave) {
+    if (!test::AddressSpaceLimitsWork()) {
+        GTEST_SKIP() << "address space limits cannot be tested here";
+    }
+    const std::string folder = test::FreshFolder("memory_limit");
+    const std::string a = folder + "/a.dtm";
+    const std::string b = folder + "/b.dtm";
+    auto first = tilemap::Create(4096, 4096);
+    first->Fill('a', 1, 2, 1);
+    ASSERT_EQ(Save(*first, a), 1);
+    first.reset();
+    auto second = tilemap::Create(2048, 2048);
+    second->Fill('b', 3, 4, 1);
+    second->SetTile(5, 7, 'x', 5, 6, 1);
+    ASSERT_EQ(Save(*second, b), 1);
+    second.reset();
+    const std::vector<uint8_t> opened = test::ReadFileBytes(b);
+
+    const std::string pipe = folder + "/pipe.png";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    // A page is less than the screenshot, so its writer waits for the pipe to be read.
+    const int capacity = fcntl(reader, F_SETPIPE_SZ, 4096);
+    ASSERT_GT(capacity, 0);
+    // Open the second map and take the screenshot that holds the program; fill; close the memory
+    // message, go to the first canvas and close it, save the second and close "Saved!".
+    const std::string script = folder + "/script.txt";
+    WriteText(script, "frame 1\npress 79\nanswer " + b + "\nframe 2\nscreenshot " + pipe +
+                          "\nframe 4\n" + test::OverCanvas(10, 10) +
+                          "button down 3\nframe 5\nbutton up 3\nframe 6\nscreenshot " + folder +
+                          "/shot.png\nframe 7\npress 13\nframe 10\npress 9\nframe 12\n"
+                          "key down 160\npress 88\nframe 13\nkey up 160\nframe 15\npress 13\n"
+                          "frame 18\npress 83\nanswer " +
+                          folder + "/saved.dtm\nframe 19\npress 13\nframe 21\nend\n");
+    // Large blocks each get their own mapping and give it back when freed, so the address space
+    // follows what is held.
+    SpawnedProgram editor({kProgram, "--replay", script, a},
+                          {"MALLOC_MMAP_THRESHOLD_=131072", "MALLOC_TRIM_THRESHOLD_=131072"},
+                          folder + "/stdout.txt", folder + "/stderr.txt");
+    ASSERT_GT(editor.Pid(), 0);
+    ASSERT_TRUE(Within60Seconds([&] {
+        int waiting = 0;
+        return editor.Ended() || (ioctl(reader, FIONREAD, &waiting) == 0 && waiting >= capacity);
+    }));
+    ASSERT_FALSE(editor.Ended()) << FileText(folder + "/stderr.txt");
+    // Half the 12 MiB undo copy of the second canvas; the first one's 48 MiB make room to save.
+    const auto limit = static_cast<rlim_t>(editor.AddressSpace() + (int64_t{6} << 20));
+    const rlimit bound{limit, limit};
+    ASSERT_EQ(prlimit(editor.Pid(), RLIMIT_AS, &bound, nullptr), 0);
+
+    std::vector<uint8_t> piped;
+    ASSERT_TRUE(Within60Seconds([&] {
+        uint8_t buffer[65536];
+        const ssize_t got = read(reader, buffer, sizeof buffer);
+        if (got > 0) {
+            piped.insert(piped.end(), buffer, buffer + got);
+        }
+        return got == 0;
+    }));
+    close(reader);
+    ASSERT_TRUE(Within60Seconds([&] { return editor.Ended(); }));
+    EXPECT_EQ(editor.Status(), 0) << FileText(folder + "/stderr.txt");
+    EXPECT_EQ(FileText(folder + "/stderr.txt"), "");
+
+    const std::shared_ptr<TPixmap> shown = LoadPixmap(folder + "/shot.png");
+    const std::shared_ptr<TPixmap> expected = ExpectedMemoryMessage(folder);
+    ASSERT_TRUE(shown && expected);
+    EXPECT_TRUE(SamePixels(*shown, *expected));
+    EXPECT_GT(piped.size(), size_t{4096});
+    EXPECT_TRUE(test::ReadFileBytes(folder + "/saved.dtm") == opened);
+}
+
+} // namespace
+} // namespace dm
