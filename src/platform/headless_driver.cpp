@@ -56,6 +56,7 @@ bool HeadlessDriver::OpenWindow(const std::string&, int width, int height, std::
     height_ = height;
     presented_.commands.clear();
     drawn_.reset();
+    exposed_ = true;
     return true;
 }
 
@@ -100,6 +101,9 @@ void HeadlessDriver::Deliver(const ReplayStep& step) {
     case ReplayAction::FocusGained:
         EmitEvent({EventId::AppResume});
         break;
+    case ReplayAction::Expose:
+        exposed_ = true;
+        break;
     case ReplayAction::Answer:
         answers_.push_back(step.text);
         break;
@@ -119,8 +123,7 @@ void HeadlessDriver::Delay(int milliseconds) {
 void HeadlessDriver::Present(const FrameList& frame, int) {
     // Steps of this frame that nobody polled for still happen before it is shown.
     Poll();
-    presented_ = frame;
-    drawn_.reset();
+    Draw(frame);
     for (const ReplayStep& step : script_.steps) {
         if (step.frame == frame_ && step.action == ReplayAction::Screenshot) {
             SaveScreenshot(step.text);
@@ -134,8 +137,19 @@ void HeadlessDriver::Present(const FrameList& frame, int) {
 }
 
 void HeadlessDriver::PresentInterim(const FrameList& frame) {
-    presented_ = frame;
-    drawn_.reset();
+    Draw(frame);
+}
+
+void HeadlessDriver::Draw(const FrameList& frame) {
+    if (!exposed_ && frame == presented_) {
+        return;
+    }
+    if (frame != presented_) {
+        presented_ = frame;
+        drawn_.reset();
+    }
+    exposed_ = false;
+    ++framesDrawn_;
 }
 
 void HeadlessDriver::NoteProgress(const std::string& title) {
