@@ -108,23 +108,68 @@ std::vector<PixelRect> DamageGrid::Rectangles() const {
     return rects;
 }
 
+namespace {
+
+// How far ahead a change is looked past for the place where the lists agree again, and over how
+// many commands they must agree there.
+constexpr size_t kLookAhead = 16;
+constexpr size_t kAgreeing = 3;
+
+bool AgreeFrom(const std::vector<DrawCommand>& old, size_t i, const std::vector<DrawCommand>& now,
+               size_t j) {
+    for (size_t k = 0; k < kAgreeing; ++k, ++i, ++j) {
+        if (i >= old.size() || j >= now.size()) {
+            return i >= old.size() && j >= now.size();
+        }
+        if (!(old[i] == now[j])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+// Equal commands are paired in order and the rest marked. Any such pairing is sound: a pixel
+// outside every unpaired command's bounds is touched by the same commands in the same order in
+// both lists. Commands put in or taken out shift the rest of a list, so after a difference the
+// pairing looks a little ahead for where the lists agree again.
 DamageGrid FrameDamage(const FrameList& before, const FrameList& after, int width, int height) {
     DamageGrid damage(width, height);
     const std::vector<DrawCommand>& old = before.commands;
     const std::vector<DrawCommand>& now = after.commands;
-    const size_t common = std::min(old.size(), now.size());
-    for (size_t i = 0; i < common && !damage.IsFull(); ++i) {
-        if (!(old[i] == now[i])) {
-            damage.Mark(CommandBounds(old[i], width, height));
-            damage.Mark(CommandBounds(now[i], width, height));
+    const auto mark = [&](const std::vector<DrawCommand>& list, size_t from, size_t to) {
+        for (size_t k = from; k < to && !damage.IsFull(); ++k) {
+            damage.Mark(CommandBounds(list[k], width, height));
         }
+    };
+    size_t i = 0, j = 0;
+    while (i < old.size() && j < now.size() && !damage.IsFull()) {
+        if (old[i] == now[j]) {
+            ++i;
+            ++j;
+            continue;
+        }
+        size_t skipOld = 1, skipNow = 1; // changed in place unless found put in or taken out
+        for (size_t d = 1; d <= kLookAhead; ++d) {
+            if (j + d < now.size() && AgreeFrom(old, i, now, j + d)) {
+                skipOld = 0;
+                skipNow = d;
+                break;
+            }
+            if (i + d < old.size() && AgreeFrom(old, i + d, now, j)) {
+                skipOld = d;
+                skipNow = 0;
+                break;
+            }
+        }
+        mark(old, i, i + skipOld);
+        mark(now, j, j + skipNow);
+        i += skipOld;
+        j += skipNow;
     }
-    for (size_t i = common; i < old.size() && !damage.IsFull(); ++i) {
-        damage.Mark(CommandBounds(old[i], width, height));
-    }
-    for (size_t i = common; i < now.size() && !damage.IsFull(); ++i) {
-        damage.Mark(CommandBounds(now[i], width, height));
-    }
+    mark(old, i, old.size());
+    mark(now, j, now.size());
     return damage;
 }
 

@@ -62,8 +62,8 @@ class DamageGrid {
 };
 
 // Where drawing `after` in place of `before`, each from a black window of width x height, can
-// give different pixels: the bounds of every command that differs between the two lists at the
-// same place in them, and of every command that only one of them has.
+// give different pixels: the bounds of the commands changed, put in or taken out, found by
+// pairing the commands the two lists have in common in order.
 DamageGrid FrameDamage(const FrameList& before, const FrameList& after, int width, int height);
 
 } // namespace dm

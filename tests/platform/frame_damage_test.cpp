@@ -114,6 +114,14 @@ TEST(FrameDamage, OnlyCommandsThatDifferOrAreAddedOrRemovedMarkTheirTiles) {
     removed.commands.pop_back();
     EXPECT_EQ(rectangles(removed), (std::vector<PixelRect>{{32, 0, 16, 16}}));
 
+    // Put in or taken out in the middle, the commands after it, though moved, are unchanged.
+    FrameList putIn = before;
+    putIn.commands.insert(putIn.commands.begin() + 2, Command(DrawKind::Rect, 20, 50, 30, 60));
+    EXPECT_EQ(rectangles(putIn), (std::vector<PixelRect>{{16, 48, 16, 16}}));
+    FrameList takenOut = before;
+    takenOut.commands.erase(takenOut.commands.begin() + 1);
+    EXPECT_EQ(rectangles(takenOut), (std::vector<PixelRect>{{0, 0, 16, 16}}));
+
     FrameList cleared = before;
     cleared.commands[0].blue = 9;
     EXPECT_TRUE(FrameDamage(before, cleared, 64, 64).IsFull());
