@@ -141,10 +141,11 @@ void HeadlessDriver::PresentInterim(const FrameList& frame) {
 }
 
 void HeadlessDriver::Draw(const FrameList& frame) {
-    if (!exposed_ && frame == presented_) {
+    const bool changed = !(frame == presented_);
+    if (!changed && !exposed_) {
         return;
     }
-    if (frame != presented_) {
+    if (changed) {
         presented_ = frame;
         drawn_.reset();
     }

@@ -346,10 +346,11 @@ void SdlDriver::Present(const FrameList& frame, int syncInterval) {
     }
     // Comparing costs a small part of drawing, and a resting editor presents the same frame
     // sixty times a second.
-    if (!exposed_ && frame == shown_) {
+    const bool changed = !(frame == shown_);
+    if (!changed && !exposed_) {
         return;
     }
-    if (frame != shown_) {
+    if (changed) {
         shown_ = frame;
     }
     exposed_ = false;
