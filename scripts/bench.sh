@@ -30,8 +30,10 @@ figure() {
         current == name && $1 == key { print $2; found = 1; exit }
         END { if (!found) print "?" }' "$out/$1.json"
 }
-ms() { printf '%.2f ms' "$(figure "$@" real_time)"; }
-number() { printf "%.${4:-2}f" "$(figure "$1" "$2" "$3")"; }
+# A figure the run did not produce shows as "?", not as a made-up 0.
+rounded() { if [ "$1" = "?" ]; then printf '?'; else printf "%.${2}f" "$1"; fi; }
+ms() { printf '%s ms' "$(rounded "$(figure "$@" real_time)" 2)"; }
+number() { rounded "$(figure "$1" "$2" "$3")" "${4:-2}"; }
 
 echo "Running every benchmark, then the editor idle for 25 seconds on each path."
 export LIBGL_ALWAYS_SOFTWARE=1
@@ -95,6 +97,6 @@ row() { echo "| $1 | $2 |"; }
     row "scrambled encode of 1024 x 1024" "$(ms bench_codec BM_EncodeScrambled)"
     row "scrambled decode of 1024 x 1024" "$(ms bench_codec BM_DecodeScrambled)"
     row "export of 256 x 256 cells (2048 x 3584 pixels)" \
-        "$(ms bench_export BM_ExportPNG/manual_time)"
+        "$(ms bench_export BM_ExportPNG/256/manual_time)"
 } >"$root/bench/RESULTS.md"
 cat "$root/bench/RESULTS.md"
