@@ -1,5 +1,6 @@
 #include "editor/canvas_commands.h"
 #include "editor/editor.h"
+#include "editor/editor_state.h"
 #include "model/tilemap.h"
 #include "platform/graphics.h"
 #include "platform/headless_driver.h"
@@ -10,12 +11,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <random>
 #include <sstream>
+#include <vector>
 
 // Frames of the editor's size, recorded, drawn in software and submitted to OpenGL: a made-up scene
 // and the editor's own fullest frame.
@@ -101,29 +104,51 @@ void BM_SoftwareSubmit(benchmark::State& state) {
 }
 BENCHMARK(BM_SoftwareSubmit)->Unit(benchmark::kMillisecond);
 
-// Presents the frame in a real window without pacing, so that its rate is the frames per second
-// the OpenGL driver manages. Needs a display (run under xvfb-run); skipped without one. One driver
-// serves every benchmark: SDL's X11 video does not always start again in the same process.
-void PresentInWindow(benchmark::State& state, const dm::FrameList& frame, int width, int height) {
+// The driver of every benchmark that presents in a real window: SDL's X11 video does not always
+// start again in the same process. Null, with the benchmark skipped, without a display (run under
+// xvfb-run) or when the window cannot be opened on the path asked for.
+std::shared_ptr<dm::SdlDriver> OpenWindow(benchmark::State& state, dm::RendererRequest request,
+                                          int width, int height) {
     if (!std::getenv("DISPLAY")) {
         state.SkipWithError("no display: run under xvfb-run");
-        return;
+        return nullptr;
     }
     static const auto driver = std::make_shared<dm::SdlDriver>();
     dm::SetSystemDriver(driver);
+    driver->RequestRenderer(request);
     std::string whyNot;
     if (!dm::OpenGraphics(width, height, 0, 60, 0, &whyNot)) {
         state.SkipWithError(whyNot.c_str());
+        return nullptr;
+    }
+    return driver;
+}
+
+void CloseWindow() {
+    dm::CloseGraphics();
+    dm::SetSystemDriver(nullptr);
+}
+
+// Presents the frame in a real window without pacing, so that its rate is the frames per second
+// the path manages. It alternates with a copy whose clear colour is one step off, so that every
+// present draws the whole frame again instead of finding it unchanged.
+void PresentInWindow(benchmark::State& state, const dm::FrameList& frame, int width, int height,
+                     dm::RendererRequest request = dm::RendererRequest::OpenGl) {
+    const std::shared_ptr<dm::SdlDriver> driver = OpenWindow(state, request, width, height);
+    if (!driver) {
         return;
     }
+    dm::FrameList offByOne = frame;
+    offByOne.commands.front().blue ^= 1;
+    bool odd = false;
     for (auto _ : state) {
-        driver->Present(frame, 0);
+        driver->Present(odd ? offByOne : frame, 0);
+        odd = !odd;
     }
     state.counters["draw_calls"] = driver->DrawCalls();
     state.counters["fps"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-    dm::CloseGraphics();
-    dm::SetSystemDriver(nullptr);
+    CloseWindow();
 }
 
 void BM_OpenGlSubmit(benchmark::State& state) {
@@ -192,5 +217,98 @@ void BM_EditorOpenGlSubmit(benchmark::State& state) {
     PresentInWindow(state, frame, display.windowWidth, display.windowHeight);
 }
 BENCHMARK(BM_EditorOpenGlSubmit)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same frame drawn whole by the software rasteriser and shown through SDL.
+void BM_EditorSoftwarePresent(benchmark::State& state) {
+    dm::FrameList frame;
+    dm::Display display;
+    {
+        HeadlessEditor editor;
+        frame = editor.driver->PresentedFrame();
+        display = editor.state->display;
+    }
+    PresentInWindow(state, frame, display.windowWidth, display.windowHeight,
+                    dm::RendererRequest::Software);
+}
+BENCHMARK(BM_EditorSoftwarePresent)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The editor's frames while a stroke is drawn across a 64 x 64 canvas: the left button held and
+// the mouse moving one cell down and to the right a frame, so that each frame changes one cell of
+// the canvas and the cursor's place on the status line. Recorded on the headless driver.
+struct Stroke {
+    static constexpr int kCells = 64;
+    std::shared_ptr<dm::HeadlessDriver> driver;
+    std::unique_ptr<dm::EditorState> state;
+    std::vector<dm::FrameList> frames;
+
+    Stroke() {
+        dm::ReplayScript script;
+        for (int i = 0; i < kCells; ++i) {
+            // The centre of a cell of the shipped 8 x 14 tileset.
+            const int x = (dm::kCanvasLeft + i) * 8 + 4, y = (dm::kCanvasTop + i) * 14 + 7;
+            script.steps.push_back({i + 1, dm::ReplayAction::Move, x, y, ""});
+            if (i == 0) {
+                script.steps.push_back({1, dm::ReplayAction::ButtonDown, 1, 0, ""});
+            }
+        }
+        driver = std::make_shared<dm::HeadlessDriver>(script, quietLog);
+        fs::current_path(fs::read_symlink("/proc/self/exe").parent_path());
+        driver->RunPastEnd();
+        dm::SetSystemDriver(driver);
+        state = dm::StartEditor({});
+        dm::AddCanvas(*state, dm::CanvasFromFile(dm::tilemap::Create(kCells, kCells), "bench.dtm"));
+        dm::RunFrame(*state);
+        for (int i = 0; i < kCells; ++i) {
+            dm::RunFrame(*state);
+            frames.push_back(driver->PresentedFrame());
+        }
+    }
+    ~Stroke() {
+        state.reset();
+        dm::CloseGraphics();
+        dm::SetSystemDriver(nullptr);
+    }
+    Stroke(const Stroke&) = delete;
+    Stroke& operator=(const Stroke&) = delete;
+};
+
+// The time to present each frame of the stroke, in order; the return from the stroke's end to its
+// start, which changes every cell of it at once, is presented between the timed frames.
+void PresentStroke(benchmark::State& state, dm::RendererRequest request) {
+    Stroke stroke; // its images must live while its frames are drawn
+    const int width = stroke.state->display.windowWidth;
+    const int height = stroke.state->display.windowHeight;
+    const std::vector<dm::FrameList> frames = stroke.frames;
+    const std::shared_ptr<dm::SdlDriver> driver = OpenWindow(state, request, width, height);
+    if (!driver) {
+        return;
+    }
+    size_t next = 0;
+    double pixels = 0;
+    for (auto _ : state) {
+        if (next == 0) {
+            driver->Present(frames[0], 0);
+            next = 1;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        driver->Present(frames[next], 0);
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        pixels += static_cast<double>(driver->PixelsRedrawn());
+        next = (next + 1) % frames.size();
+    }
+    state.counters["pixels_redrawn"] = pixels / static_cast<double>(state.iterations());
+    CloseWindow();
+}
+
+void BM_StrokeOpenGl(benchmark::State& state) {
+    PresentStroke(state, dm::RendererRequest::OpenGl);
+}
+BENCHMARK(BM_StrokeOpenGl)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+void BM_StrokeSoftware(benchmark::State& state) {
+    PresentStroke(state, dm::RendererRequest::Software);
+}
+BENCHMARK(BM_StrokeSoftware)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 } // namespace

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the project, runs every benchmark program and measures the editor's processor use while
 # idle, all under Xvfb with Mesa's software OpenGL, and writes the main figures as one table to
-# bench/RESULTS.md.
-# usage: scripts/bench.sh [BUILD_FOLDER]      (default: build)
+# bench/RESULTS.md. With BENCH_BASELINE set to the duskmarch program of an earlier build (kept
+# with its data/ and dmdata/ beside it), its idle processor use is measured too, for comparison.
+# usage: [BENCH_BASELINE=OLD/duskmarch] scripts/bench.sh [BUILD_FOLDER]      (default: build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$root/build}")
@@ -29,7 +30,10 @@ figure() {
         current == name && $1 == key { print $2; found = 1; exit }
         END { if (!found) print "?" }' "$out/$1.json"
 }
-ms() { printf '%.2f ms' "$(figure "$@" real_time)"; }
+# A figure the run did not produce shows as "?", not as a made-up 0.
+rounded() { if [ "$1" = "?" ]; then printf '?'; else printf "%.${2}f" "$1"; fi; }
+ms() { printf '%s ms' "$(rounded "$(figure "$@" real_time)" 2)"; }
+number() { rounded "$(figure "$1" "$2" "$3")" "${4:-2}"; }
 # export_name CELLS KIND PLAIN names an export benchmark (kind 0 drawing, 1 random cells;
 # plain 1 when the plain libpng encode is measured too).
 export_name() {
@@ -37,14 +41,28 @@ export_name() {
     [ "$1" -ge 1024 ] && iterations=1
     echo "BM_ExportPNG/kind:$2/cells:$1/plain:$3/iterations:$iterations/manual_time"
 }
-number() { printf "%.${4:-2}f" "$(figure "$1" "$2" "$3")"; }
 
-echo "Running every benchmark, then the editor idle for 25 seconds."
+echo "Running every benchmark, then the editor idle for 25 seconds on each path."
 export LIBGL_ALWAYS_SOFTWARE=1
 for program in "$bin"/bench_*; do
     run "$(basename "$program")" xvfb-run -a -s "-screen 0 1920x1080x24" "$program"
 done
 idle=$(bash "$root/scripts/idle_cpu.sh" "$bin/duskmarch" 10)
+idle_gl=$(DUSKMARCH_RENDERER=opengl bash "$root/scripts/idle_cpu.sh" "$bin/duskmarch" 10)
+baseline=""
+if [ -n "${BENCH_BASELINE:-}" ]; then
+    baseline=$(bash "$root/scripts/idle_cpu.sh" "$BENCH_BASELINE" 10)
+fi
+# idle_row WHERE TITLE: the idle figures at WHERE (canvas or away) of each run.
+idle_row() {
+    local after before=""
+    after="$(awk -v at="$1" '$1 == at { print $2 }' <<<"$idle") % of one core"
+    after+=" (OpenGL path $(awk -v at="$1" '$1 == at { print $2 }' <<<"$idle_gl") %)"
+    if [ -n "$baseline" ]; then
+        before="; the earlier build: $(awk -v at="$1" '$1 == at { print $2 }' <<<"$baseline") %"
+    fi
+    row "$2" "$after$before"
+}
 
 frame=bench_frame gl=BM_EditorOpenGlSubmit/real_time container=bench_container
 build_type=$(awk -F= '/^CMAKE_BUILD_TYPE:/ { print $2 }' "$build/CMakeCache.txt")
@@ -64,10 +82,15 @@ row() { echo "| $1 | $2 |"; }
     row "same frame drawn by the software rasteriser" "$(ms $frame BM_EditorSoftwareSubmit)"
     row "same frame submitted to OpenGL and shown" \
         "$(ms $frame $gl); draw calls per frame: $(number $frame $gl draw_calls 0)"
-    row "editor idle, mouse over the canvas (paced at 60 Hz)" \
-        "$(awk '/^canvas/ { print $2 }' <<<"$idle") % of one core"
-    row "editor idle, mouse away from every active region (50 ms sleep a frame)" \
-        "$(awk '/^away/ { print $2 }' <<<"$idle") % of one core"
+    row "same frame drawn whole by the software rasteriser and shown through SDL" \
+        "$(ms $frame BM_EditorSoftwarePresent/real_time)"
+    row "stroke across a 64 x 64 canvas, one cell a frame: present, OpenGL path" \
+        "$(ms $frame BM_StrokeOpenGl/manual_time) a frame"
+    row "same stroke, software path (only the changed tiles redrawn and uploaded)" \
+        "$(ms $frame BM_StrokeSoftware/manual_time) a frame; $(number $frame \
+            BM_StrokeSoftware/manual_time pixels_redrawn 0) pixels redrawn a frame"
+    idle_row canvas "editor idle, mouse over the canvas (paced at 60 Hz)"
+    idle_row away "editor idle, mouse away from every active region (50 ms sleep a frame)"
     row "flood fill of 1024 x 1024" "$(ms bench_model BM_FloodFillWholeMap)"
     row "flood fill of a 32 x 32 region of a 4096 x 4096 map" \
         "$(ms bench_model BM_FloodFillSmallRegionOfLargestMap)"
@@ -87,11 +110,7 @@ row() { echo "| $1 | $2 |"; }
     row "shuffling the 1048576 positions of a scrambled 1024 x 1024 picture" \
         "$(codec BM_MixVectorList)"
     # exported KEY DIGITS: one figure of the export benchmark $name, or ? when it did not run.
-    exported() {
-        local value
-        value=$(figure bench_export "$name" "$1")
-        if [ "$value" = "?" ]; then echo "?"; else printf "%.${2}f" "$value"; fi
-    }
+    exported() { rounded "$(figure bench_export "$name" "$1")" "$2"; }
     peak=0
     for cells in 256 512 1024; do
         for kind in 0 1; do
@@ -111,7 +130,7 @@ row() { echo "| $1 | $2 |"; }
     name=$(export_name 4096 0 0)
     row "export of 4096 x 4096 cells (32768 x 57344 pixels), drawing" \
         "$(ms bench_export "$name"), processor $(exported cpu_ms 0) ms"
-    row "most memory an export above added (goal: under 64 MB)" "$(printf '%.1f' "$peak") MiB"
+    row "most memory an export above added (goal: under 64 MB)" "$(rounded "$peak" 1) MiB"
     for set in 0:all 1:blocks 2:ascii; do
         art=BM_PictureArt/glyphs:${set%%:*}
         figures="$(ms bench_art "$art/threads:0/real_time") on every core,"

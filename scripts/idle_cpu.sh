@@ -2,8 +2,9 @@
 # Prints the editor's own processor use while nobody touches it, in percent of one core, from the
 # process's processor time in /proc over SECONDS (default 10): first with the mouse over a canvas,
 # where the loop runs paced at 60 frames a second, then away from every active region, where each
-# frame also sleeps 50 ms. The editor runs in a virtual X server of its own.
-# usage: idle_cpu.sh DUSKMARCH [SECONDS]
+# frame also sleeps 50 ms. The editor runs in a virtual X server of its own with Mesa's software
+# OpenGL; DUSKMARCH_RENDERER in the environment picks how it presents its frames.
+# usage: [DUSKMARCH_RENDERER=opengl|software] idle_cpu.sh DUSKMARCH [SECONDS]
 set -euo pipefail
 
 if [ "${1:-}" != --inside ]; then

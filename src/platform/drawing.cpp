@@ -113,6 +113,7 @@ void DrawFrame(const TImage& image, float x, float y, int frame) {
     const float hy = -image.handle_y;
     DrawCommand& command = Record(*graphics, DrawKind::Frame);
     command.image = &image;
+    command.imageId = image.Id();
     command.frame = frame;
     SetCorners(command, Transform(context, x, y, hx, hy),
                Transform(context, x, y, hx + static_cast<float>(image.width),

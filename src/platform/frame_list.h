@@ -28,11 +28,19 @@ struct DrawCommand {
     float y1 = 0;
     // Not owned: images are drawn only while they live, and a frame list lives one frame.
     const TImage* image = nullptr;
+    // The image's own number, which a later image never reuses as it may reuse the address, so
+    // that a frame kept after its images went still compares without touching them.
+    uint64_t imageId = 0;
+
+    bool operator==(const DrawCommand&) const = default;
 };
 
 // The drawing of one frame, in order, as the drawing calls recorded it.
 struct FrameList {
     std::vector<DrawCommand> commands;
+
+    // Equal lists draw equal pictures.
+    bool operator==(const FrameList&) const = default;
 };
 
 } // namespace dm

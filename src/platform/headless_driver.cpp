@@ -65,6 +65,7 @@ bool HeadlessDriver::OpenWindow(const std::string&, int width, int height, std::
     height_ = height;
     presented_.commands.clear();
     drawn_.reset();
+    exposed_ = true;
     return true;
 }
 
@@ -109,6 +110,9 @@ void HeadlessDriver::Deliver(const ReplayStep& step) {
     case ReplayAction::FocusGained:
         EmitEvent({EventId::AppResume});
         break;
+    case ReplayAction::Expose:
+        exposed_ = true;
+        break;
     case ReplayAction::Answer:
         answers_.push_back(step.text);
         break;
@@ -128,8 +132,7 @@ void HeadlessDriver::Delay(int milliseconds) {
 void HeadlessDriver::Present(const FrameList& frame, int) {
     // Steps of this frame that nobody polled for still happen before it is shown.
     Poll();
-    presented_ = frame;
-    drawn_.reset();
+    Draw(frame);
     for (const ReplayStep& step : script_.steps) {
         if (step.frame == frame_ && step.action == ReplayAction::Screenshot) {
             SaveScreenshot(step.text);
@@ -143,8 +146,20 @@ void HeadlessDriver::Present(const FrameList& frame, int) {
 }
 
 void HeadlessDriver::PresentInterim(const FrameList& frame) {
-    presented_ = frame;
-    drawn_.reset();
+    Draw(frame);
+}
+
+void HeadlessDriver::Draw(const FrameList& frame) {
+    const bool changed = !(frame == presented_);
+    if (!changed && !exposed_) {
+        return;
+    }
+    if (changed) {
+        presented_ = frame;
+        drawn_.reset();
+    }
+    exposed_ = false;
+    ++framesDrawn_;
 }
 
 void HeadlessDriver::NoteProgress(const std::string& title) {

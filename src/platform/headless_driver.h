@@ -24,7 +24,9 @@ class ReplayFinished : public std::runtime_error {
 // A system driver without a display: events come from a script keyed by frame number, time is a
 // virtual clock that sleeping advances at once, frames are drawn by the software rasteriser, and
 // message boxes and file requesters are answered from the script and written to the log, one line
-// each, as are the program's own popups when they open.
+// each, as are the program's own popups when they open. Like the desktop driver it draws a frame
+// only when it differs from the one shown or the window was exposed, yet every frame presented
+// counts, so scripts keep their frame numbers.
 class HeadlessDriver : public SystemDriver {
   public:
     HeadlessDriver(ReplayScript script, std::ostream& log);
@@ -44,6 +46,10 @@ class HeadlessDriver : public SystemDriver {
     // Frames presented so far; the number of the frame being made.
     int64_t FrameNumber() const { return frame_; }
 
+    // Frames drawn so far, those shown in the midst of long work included: a frame that shows
+    // the same as the last one drawn is drawn again only after the window was exposed.
+    int64_t FramesDrawn() const { return framesDrawn_; }
+
     // The drawing of the last frame presented, as recorded.
     const FrameList& PresentedFrame() const { return presented_; }
 
@@ -57,6 +63,7 @@ class HeadlessDriver : public SystemDriver {
 
   private:
     void Deliver(const ReplayStep& step);
+    void Draw(const FrameList& frame);
     // A screenshot that cannot be written is logged as "screenshot failed: REASON"; the run goes
     // on.
     void SaveScreenshot(const std::string& path);
@@ -66,6 +73,8 @@ class HeadlessDriver : public SystemDriver {
     std::ostream& log_;
     size_t next_ = 0;
     int64_t frame_ = 0;
+    int64_t framesDrawn_ = 0;
+    bool exposed_ = false; // the window lost what it showed
     int64_t clock_ = 0;
     int64_t lastFrame_ = -1; // the frame after which the run stops; -1 never
     bool runPastEnd_ = false;

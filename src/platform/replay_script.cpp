@@ -79,8 +79,10 @@ class LineParser {
         if (command == "choose") {
             return Numbers(step, ReplayAction::Choose, {{-1, 2}});
         }
-        if (command == "close" || command == "end") {
-            step.action = command == "close" ? ReplayAction::Close : ReplayAction::End;
+        if (command == "close" || command == "end" || command == "expose") {
+            step.action = command == "close"    ? ReplayAction::Close
+                          : command == "expose" ? ReplayAction::Expose
+                                                : ReplayAction::End;
             return words_.size() == 1 ? "" : "'" + command + "' takes nothing after it";
         }
         if (command == "focus") {

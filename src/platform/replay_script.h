@@ -22,6 +22,7 @@ enum class ReplayAction {
     Close,       // the window's close request
     FocusLost,   //
     FocusGained, //
+    Expose,      // the window lost what it showed and must be drawn again
     Answer,      // text: the next file requester's answer, "" to cancel
     Choose,      // value: the next message box's button index
     Screenshot,  // text: where to save the frame presented at this frame

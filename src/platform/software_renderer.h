@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/frame_damage.h"
 #include "platform/frame_list.h"
 #include "platform/pixmap.h"
 
@@ -11,5 +12,9 @@ namespace dm {
 // channels are multiplied by the drawing colour as (texel x colour + 127) / 255. Images are
 // sampled by nearest texel whatever their flags.
 void RasterizeFrame(const FrameList& frame, TPixmap& target);
+
+// Draws again only the tiles that damage marks, each exactly as RasterizeFrame draws it over a
+// black window; every other pixel keeps what it holds. The damage must be of the target's size.
+void RasterizeDamage(const FrameList& frame, const DamageGrid& damage, TPixmap& target);
 
 } // namespace dm

@@ -6,11 +6,14 @@
 #include "platform/polled_input.h"
 #include "platform/sdl/gl_renderer.h"
 #include "platform/sdl/sdl_key_codes.h"
+#include "platform/sdl/software_presenter.h"
 #include "platform/terminal_text.h"
 #include "platform/utf8.h"
 
+#include <GL/gl.h>
 #include <SDL2/SDL.h>
 
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -151,6 +154,24 @@ void Translate(const SDL_Event& event, int& buttonsHeld) {
     }
 }
 
+// The window events after which the window no longer shows the last frame drawn.
+bool LosesPicture(const SDL_Event& event) {
+    if (event.type != SDL_WINDOWEVENT) {
+        return false;
+    }
+    switch (event.window.event) {
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_RESIZED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_RESTORED:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Without a display SDL falls back to drivers that show nothing ("offscreen", "dummy"), and the
 // editor would run on unseen. Unless a driver is asked for by name, only those that show a window
 // are tried, so that no display means no window and SDL's reason for it.
@@ -179,6 +200,7 @@ SdlDriver::~SdlDriver() {
 
 void SdlDriver::CloseWindow() {
     renderer_.reset();
+    software_.reset();
     if (context_) {
         SDL_GL_DeleteContext(context_);
         context_ = nullptr;
@@ -189,14 +211,7 @@ void SdlDriver::CloseWindow() {
     }
 }
 
-bool SdlDriver::OpenWindow(const std::string& title, int width, int height, std::string& whyNot) {
-    CloseWindow();
-    // A click that brings the window forward is a click like any other.
-    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    if (InitVideo() != 0) {
-        whyNot = SDL_GetError();
-        return false;
-    }
+Expected<std::string> SdlDriver::OpenGlWindow(const std::string& title, int width, int height) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
@@ -207,27 +222,94 @@ bool SdlDriver::OpenWindow(const std::string& title, int width, int height, std:
         context_ = SDL_GL_CreateContext(window_);
     }
     if (!window_ || !context_) {
+        const std::string why = SDL_GetError();
+        CloseWindow();
+        return Failure{why};
+    }
+    SDL_GL_MakeCurrent(window_, context_);
+    const auto* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    return std::string(name ? name : "");
+}
+
+Outcome SdlDriver::OpenSoftwareWindow(const std::string& title, int width, int height) {
+    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                               height, SDL_WINDOW_HIDDEN);
+    if (!window_) {
+        return Failure{SDL_GetError()};
+    }
+    Expected<std::unique_ptr<SoftwarePresenter>> presenter =
+        SoftwarePresenter::Create(window_, width, height);
+    if (!presenter) {
+        CloseWindow();
+        return presenter.Error();
+    }
+    software_ = std::move(presenter).Value();
+    // The picture starts black before the window shows.
+    software_->Render(FrameList{{DrawCommand{}}});
+    return {};
+}
+
+bool SdlDriver::OpenWindow(const std::string& title, int width, int height, std::string& whyNot) {
+    CloseWindow();
+    // A click that brings the window forward is a click like any other.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    if (InitVideo() != 0) {
         whyNot = SDL_GetError();
+        return false;
+    }
+    const Expected<RendererRequest> request =
+        request_ ? Expected<RendererRequest>(*request_)
+                 : ParseRendererRequest(std::getenv(kRendererVariable));
+    if (!request) {
+        whyNot = request.Why();
+        return false;
+    }
+    // OpenGL is started even where it may not be used: only its renderer's name tells whether it
+    // draws on a graphics card.
+    std::optional<std::string> glRenderer;
+    std::string glFailure;
+    if (*request != RendererRequest::Software) {
+        Expected<std::string> name = OpenGlWindow(title, width, height);
+        if (name) {
+            glRenderer = *name;
+        } else {
+            glFailure = name.Why();
+        }
+    }
+    const Expected<PresentPath> path = ChoosePresentPath(*request, glRenderer, glFailure);
+    if (!path) {
+        whyNot = path.Why();
         CloseWindow();
         return false;
     }
-    SDL_GL_MakeCurrent(window_, context_);
-    SDL_GL_SetSwapInterval(0);
-    swapInterval_ = 0;
-    renderer_ = std::make_unique<GlRenderer>(width, height);
-    // Both buffers start black before the window shows.
-    for (int i = 0; i < 2; ++i) {
-        renderer_->Render(FrameList{{DrawCommand{}}});
-        SDL_GL_SwapWindow(window_);
+    path_ = *path;
+    if (path_ == PresentPath::Software) {
+        CloseWindow();
+        if (const Outcome opened = OpenSoftwareWindow(title, width, height); !opened) {
+            whyNot = opened.Why();
+            return false;
+        }
+    } else {
+        SDL_GL_SetSwapInterval(0);
+        swapInterval_ = 0;
+        renderer_ = std::make_unique<GlRenderer>(width, height);
+        // Both buffers start black before the window shows.
+        for (int i = 0; i < 2; ++i) {
+            renderer_->Render(FrameList{{DrawCommand{}}});
+            SDL_GL_SwapWindow(window_);
+        }
     }
     SDL_ShowWindow(window_);
     SDL_StartTextInput();
+    shown_.commands.clear();
+    exposed_ = true;
     return true;
 }
 
 void SdlDriver::Poll() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
+        exposed_ = exposed_ || LosesPicture(event);
         Translate(event, buttonsHeld_);
     }
 }
@@ -243,23 +325,40 @@ void SdlDriver::Delay(int milliseconds) {
 }
 
 void SdlDriver::Present(const FrameList& frame, int syncInterval) {
-    if (!renderer_) {
+    if (!renderer_ && !software_) {
         return;
     }
-    if (syncInterval != swapInterval_) {
+    if (renderer_ && syncInterval != swapInterval_) {
         SDL_GL_SetSwapInterval(syncInterval);
         swapInterval_ = syncInterval;
     }
-    shown_ = frame;
-    Show(frame);
+    // Comparing costs a small part of drawing, and a resting editor presents the same frame
+    // sixty times a second.
+    const bool changed = !(frame == shown_);
+    if (!changed && !exposed_) {
+        return;
+    }
+    if (changed) {
+        shown_ = frame;
+    }
+    exposed_ = false;
+    Show(shown_);
 }
 
 void SdlDriver::Show(const FrameList& frame) {
-    renderer_->Render(frame);
-    if (capture_) {
-        lastFrame_ = renderer_->ReadBack();
+    if (software_) {
+        software_->Render(frame);
+        if (capture_) {
+            lastFrame_ = software_->ReadBack();
+        }
+        software_->Show();
+    } else {
+        renderer_->Render(frame);
+        if (capture_) {
+            lastFrame_ = renderer_->ReadBack();
+        }
+        SDL_GL_SwapWindow(window_);
     }
-    SDL_GL_SwapWindow(window_);
     ++framesShown_;
 }
 
@@ -268,13 +367,17 @@ void SdlDriver::KeepAnswering() {
     // the chooser or came while the editor could not take them. Window events stay queued.
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_KEYDOWN, SDL_MOUSEWHEEL);
-    if (renderer_) {
+    if (renderer_ || software_) {
         Show(shown_);
     }
 }
 
 int SdlDriver::DrawCalls() const {
     return renderer_ ? renderer_->DrawCalls() : 0;
+}
+
+int64_t SdlDriver::PixelsRedrawn() const {
+    return software_ ? software_->PixelsRedrawn() : 0;
 }
 
 int SdlDriver::ShowMessageBox(MessageBoxKind kind, const std::string& caption,
