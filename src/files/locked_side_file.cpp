@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
+#include <random>
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -118,6 +120,71 @@ Failure SystemFailure() {
     return Failure{std::strerror(errno)};
 }
 
+// A file made in a folder, open for writing, and the path it was given.
+struct NamedFile {
+    int descriptor;
+    std::string path;
+};
+
+std::string UniqueChars() {
+    static constexpr std::string_view kChars =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<size_t> pick(0, kChars.size() - 1);
+    std::string chars(kUniqueChars, ' ');
+    for (char& c : chars) {
+        c = kChars[pick(random)];
+    }
+    return chars;
+}
+
+// Locks the file and marks it with its name; a file that cannot be held or marked is written all
+// the same, and kept if the save is killed.
+void HoldAndMark(int descriptor, const std::string& name) {
+    if (LockBriefly(descriptor)) {
+        ::fsetxattr(descriptor, LockedSideFile::kSideFileMark, name.data(), name.size(), 0);
+    }
+}
+
+// Where the file system allows it, the file is made without a name, held and marked, and only
+// then linked under its name, so that a save killed at any moment leaves no side file unmarked.
+std::optional<NamedFile> CreateUnnamedThenLink(const fs::path& folder, const std::string& prefix) {
+    const Descriptor unnamed(::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (unnamed.Get() < 0) {
+        return std::nullopt;
+    }
+    const std::string procPath = "/proc/self/fd/" + std::to_string(unnamed.Get());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = prefix + UniqueChars();
+        HoldAndMark(unnamed.Get(), name);
+        const std::string path = (folder / name).string();
+        if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            return NamedFile{::dup(unnamed.Get()), path};
+        }
+        if (errno != EEXIST) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+Expected<NamedFile> CreateMarked(const fs::path& folder, const std::string& prefix) {
+    if (std::optional<NamedFile> linked = CreateUnnamedThenLink(folder, prefix);
+        linked && linked->descriptor >= 0) {
+        return std::move(*linked);
+    }
+    std::string pattern = (folder / (prefix + std::string(kUniqueChars, 'X'))).string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    const int descriptor = ::mkostemp(buffer.data(), O_CLOEXEC);
+    if (descriptor < 0) {
+        return SystemFailure();
+    }
+    std::string path(buffer.data());
+    HoldAndMark(descriptor, fs::path(path).filename().string());
+    return NamedFile{descriptor, std::move(path)};
+}
+
 } // namespace
 
 Expected<std::unique_ptr<LockedSideFile>>
@@ -136,20 +203,12 @@ LockedSideFile::Create(const fs::path& destination, mode_t permissions,
         RemoveStaleSideFiles(folderLock.Get(), folder, prefix);
     }
 
-    std::string pattern = (folder / (prefix + std::string(kUniqueChars, 'X'))).string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const int descriptor = ::mkostemp(buffer.data(), O_CLOEXEC);
-    if (descriptor < 0) {
-        return SystemFailure();
+    Expected<NamedFile> created = CreateMarked(folder, prefix);
+    if (!created) {
+        return created.Error();
     }
-    std::string path(buffer.data());
-    // Marked only while held, so that no one takes it for a leftover while it is written. A file
-    // that cannot be held or marked is written all the same, and kept if the save is killed.
-    if (LockBriefly(descriptor)) {
-        const std::string name = fs::path(path).filename().string();
-        ::fsetxattr(descriptor, kSideFileMark, name.data(), name.size(), 0);
-    }
+    const int descriptor = created->descriptor;
+    std::string path = std::move(created->path);
     if (owner) {
         TakeOwner(descriptor, *owner);
     }

@@ -24,9 +24,12 @@ struct FileOwner {
 // certain are the program's own: a file of exactly that name, that nobody holds, with one link,
 // and carrying an extended attribute (kSideFileMark) whose value is that very name. The mark is
 // set only while the writer holds its lock, so a marked file that can be locked has no writer
-// left. Anything in doubt is kept: a user's ".castle.dtm.backup", the side files of earlier
-// versions (named "." + the destination's name + "." + six letters or digits), a file someone
-// else holds, and every side file on a file system without extended attributes or locks.
+// left. Where the file system makes files without a name (O_TMPFILE), a side file is held and
+// marked before it is linked under its name, so even a save killed at its first instruction
+// leaves nothing unmarked behind. Anything in doubt is kept: a user's ".castle.dtm.backup", the
+// side files of earlier versions (named "." + the destination's name + "." + six letters or
+// digits), a file someone else holds, and every side file on a file system without extended
+// attributes or locks.
 //
 // No lock is ever waited for: when another process holds the folder or a side file, Create tries
 // again for a moment and then goes on without the clean-up.
