@@ -30,6 +30,8 @@ class SdlDriver : public SystemDriver {
     int ShowMessageBox(MessageBoxKind kind, const std::string& caption, const std::string& text,
                        bool serious) override;
     std::string RequestFile(const FileRequest& request) override;
+    Outcome SetClipboardText(const std::string& text) override;
+    std::string GetClipboardText() override;
 
     // Keeps a copy of each presented frame, read back from the window, for LastFrame.
     void CaptureFrames(bool enabled) { capture_ = enabled; }
