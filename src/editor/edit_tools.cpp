@@ -36,6 +36,8 @@ bool EditableCellUnderMouse(const EditorState& state) {
     return !state.typing && CanvasTakesMouse(state) && CursorOnImage(state);
 }
 
+// The shape from the anchor to (endx, endy) in the cells of map, whose cell (0, 0) is the canvas's
+// cell (shiftx, shifty).
 std::vector<ShapePiece> ShapeOf(const ShapeDrag& drag, int32_t endx, int32_t endy,
                                 const tilemap& map, int32_t shiftx, int32_t shifty) {
     const int32_t x0 = drag.anchorx - shiftx, y0 = drag.anchory - shifty;
