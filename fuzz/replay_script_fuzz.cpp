@@ -29,6 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             __builtin_trap();
         if (step.action == dm::ReplayAction::Screenshot && step.text.front() != '/')
             __builtin_trap();
+        // Every escape stands for one byte and is longer than it.
+        if (step.action == dm::ReplayAction::Clipboard && step.text.size() > size)
+            __builtin_trap();
     }
     return 0;
 }

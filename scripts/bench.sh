@@ -131,6 +131,13 @@ row() { echo "| $1 | $2 |"; }
     row "export of 4096 x 4096 cells (32768 x 57344 pixels), drawing" \
         "$(ms bench_export "$name"), processor $(exported cpu_ms 0) ms"
     row "most memory an export above added (goal: under 64 MB)" "$(rounded "$peak" 1) MiB"
+    fills=BM_HundredFullCanvasFills/iterations:3
+    row "undo history of 100 fills of a whole 1024 x 1024 canvas, the first over noise" \
+        "$(number bench_undo $fills history_MiB 1) MiB (goal: within 64), $(number bench_undo \
+        $fills steps 0) steps kept; $(ms bench_undo $fills) to note them"
+    row "undo and redo of that first fill" "$(ms bench_undo BM_UndoRedoFullCanvasStep)"
+    row "the history's look at an unchanged 1024 x 1024 canvas, every frame" \
+        "$(ms bench_undo BM_NoteUnchangedLargestCanvas)"
     for set in 0:all 1:blocks 2:ascii; do
         art=BM_PictureArt/glyphs:${set%%:*}
         figures="$(ms bench_art "$art/threads:0/real_time") on every core,"

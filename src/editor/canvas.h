@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/undo_history.h"
 #include "model/tilemap.h"
 
 #include <cstdint>
@@ -26,6 +27,8 @@ class canvas {
     std::string filePath;
     // The image as it was last saved or loaded; none for a canvas never read or written.
     std::shared_ptr<const tilemap> savedImage;
+    // The steps of the image to undo and redo, beside the single undo copy.
+    UndoHistory history;
 };
 
 // The canvas was just saved to or loaded from filePath with its image as it is now.

@@ -31,6 +31,8 @@ std::shared_ptr<canvas> CanvasFromFile(std::shared_ptr<tilemap> map, const std::
 }
 
 void AddCanvas(EditorState& state, std::shared_ptr<canvas> added) {
+    // The history starts from the image as it comes, before anything in this frame changes it.
+    added->history.Note(*added->img);
     state.canvases.push_back(added);
     state.activecanvas = std::move(added);
     RedrawImageList(state);

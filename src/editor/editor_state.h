@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/canvas.h"
+#include "editor/edit_tools_state.h"
 #include "model/tilemap.h"
 #include "platform/graphics.h"
 #include "render/display.h"
@@ -59,6 +60,8 @@ struct EditorState {
     std::shared_ptr<gadget> typelabel;
 
     bool shiftdown = false;
+
+    EditToolsState edittools;
 };
 
 } // namespace dm

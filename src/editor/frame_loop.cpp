@@ -1,4 +1,5 @@
 #include "editor/canvas_commands.h"
+#include "editor/edit_tools.h"
 #include "editor/editor.h"
 #include "editor/file_commands.h"
 #include "editor/memory_report.h"
@@ -91,8 +92,10 @@ void DrawEditorScreen(EditorState& state) {
     if (state.activecanvas) {
         canvas& active = *state.activecanvas;
         Draw(*state.checkermap, display, kCanvasLeft, kCanvasTop, 0, 0, active.w, active.h);
-        Draw(*active.img, display, kCanvasLeft, kCanvasTop, active.viewx, active.viewy, kViewSize,
-             kViewSize);
+        if (!DrawEditPreview(state)) {
+            Draw(*active.img, display, kCanvasLeft, kCanvasTop, active.viewx, active.viewy,
+                 kViewSize, kViewSize);
+        }
         if (state.selecting) {
             DrawSelectionPreview(state);
             state.selecting = false;
@@ -143,13 +146,13 @@ FrameResult RunFrame(EditorState& state) {
     if (!HandleMouse(state)) {
         SleepMs(kIdleSleepMs);
     }
-    if (!state.typing && TakeKeyHits('Z') != 0) {
-        UndoActiveCanvas(state);
-    }
+    RunEditingKeys(state);
     StartOrContinueTyping(state);
     if (state.activecanvas) {
         ScrollActiveCanvas(state);
     }
+    ScrollWithWheel(state);
+    NoteEditsAndPreview(state);
     DrawEditorScreen(state);
     state.diagbox->draw(*state.screenmap, 0, 0);
     state.bleedbox->draw(*state.screenmap, 0, 0);

@@ -1,5 +1,6 @@
 #include "editor/mouse_tools.h"
 
+#include "editor/edit_tools.h"
 #include "editor/memory_report.h"
 #include "editor/screen_layout.h"
 #include "platform/graphics.h"
@@ -128,18 +129,6 @@ void UseEyedropper(EditorState& state) {
     RefreshSelectionIndicators(state);
 }
 
-bool CursorOnImage(const EditorState& state) {
-    const tilemap& image = *state.activecanvas->img;
-    return state.cursorx >= 0 && state.cursory >= 0 && state.cursorx < image.tmapw &&
-           state.cursory < image.tmaph;
-}
-
-// The undo copy is the image just before a tool changes it.
-void TakeUndoCopy(canvas& active) {
-    active.undo = active.img->Copy();
-    active.canundo = 1;
-}
-
 // Only a cell that changes can change whether the canvas is saved.
 void DrawSelectedTile(EditorState& state) {
     canvas& active = *state.activecanvas;
@@ -219,6 +208,17 @@ void RefreshSelectionIndicators(EditorState& state) {
     state.screenmap->SetTile(14, 34, 0, 0, state.selbg, 0);
 }
 
+bool CursorOnImage(const EditorState& state) {
+    const tilemap& image = *state.activecanvas->img;
+    return state.cursorx >= 0 && state.cursory >= 0 && state.cursorx < image.tmapw &&
+           state.cursory < image.tmaph;
+}
+
+void TakeUndoCopy(canvas& active) {
+    active.undo = active.img->Copy();
+    active.canundo = 1;
+}
+
 bool MouseOverCanvas(const EditorState& state) {
     const canvas& active = *state.activecanvas;
     return MouseInRect(kCanvasLeft, kCanvasTop, std::min(active.w + 1, kViewSize),
@@ -229,6 +229,9 @@ bool HandleMouse(EditorState& state) {
     // Left presses are counted off in every frame, wherever the mouse is, so that a press made
     // elsewhere is never taken later for one over the canvas.
     const bool pressed = TakeMouseHits(1) != 0;
+    if (HandleEditToolsMouse(state, pressed)) {
+        return true;
+    }
     if (MouseInRect(0, kGlyphPickerTop, kPickerSize, kPickerSize)) {
         PickGlyph(state);
         return true;

@@ -20,4 +20,10 @@ void DrawSelectionPreview(EditorState& state);
 // Whether the mouse is over the active canvas or the column and row beyond it, within the view.
 bool MouseOverCanvas(const EditorState& state);
 
+// Whether the cursor is on a cell of the active canvas's image, where the tools act.
+bool CursorOnImage(const EditorState& state);
+
+// The undo copy is the image just before a tool changes it.
+void TakeUndoCopy(canvas& active);
+
 } // namespace dm

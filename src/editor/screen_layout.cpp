@@ -11,7 +11,7 @@ namespace {
 constexpr int32_t kTablesWidth = 98;
 constexpr int32_t kTablesHeight = 66;
 constexpr int32_t kHelpWidth = 64;
-constexpr int32_t kHelpHeight = 26;
+constexpr int32_t kHelpHeight = 33;
 const std::string kTenSpaces(10, ' ');
 // "Canvas size: 1024x1024" and the ten spaces after it.
 constexpr int32_t kLongestSizeLine = 32;
@@ -39,7 +39,7 @@ std::shared_ptr<tilemap> MakeTablesMap() {
 std::string HelpText() {
     const std::string arrows =
         std::string("[") + '\x18' + "][" + '\x19' + "][" + '\x1B' + "][" + '\x1A' + "]";
-    const std::array<std::string, 26> lines = {
+    const std::array<std::string, kHelpHeight> lines = {
         "   == MOUSE CONTROLS GUIDE ==  ",
         "Left click on the character pallet to select a tile to draw",
         "with. Left click the color pallet to select a foreground color,",
@@ -58,14 +58,21 @@ std::string HelpText() {
         "[Shift+i] import an encoded PNG",
         "[Shift+r] resize the active image canvas",
         "[Shift+x] close the active image",
-        "[Shift+c] copy selection data",
+        "[Shift+c] copy the copied selection to the clipboard as text",
         "[z] single level undo",
-        "[V] paste data to the canvas at the cursor *FEATURE INCOMPLETE*",
+        "[V] paste data to the canvas at the cursor on release",
         "[Shift+f] fill the entire canvas with the selected tile",
         "[Shift+t] enter text mode to type characters onto the canvas",
         "[Tab] cycle through images to switch which is active",
         "[Shift+b] toggle display of character and pallet tables",
         arrows + " scroll the canvas",
+        "",
+        "Hold [V] to see where the paste goes; it is made on release.",
+        "[Shift+v] paste the clipboard's text in the selected colours",
+        "[Ctrl+z] undo a step; [Ctrl+y] or [Ctrl+Shift+z] redo it",
+        "[Ctrl+left drag] draw a line, with Shift a box; box lines join",
+        "[Ctrl+middle click] replace every tile like the clicked one",
+        "[Wheel] scroll the canvas up and down, with Shift sideways",
     };
     std::string text;
     for (const std::string& line : lines) {

@@ -5,6 +5,7 @@
 #include "platform/png_codec.h"
 #include "platform/polled_input.h"
 #include "platform/software_renderer.h"
+#include "platform/terminal_text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -119,6 +120,9 @@ void HeadlessDriver::Deliver(const ReplayStep& step) {
     case ReplayAction::Choose:
         choices_.push_back(step.value);
         break;
+    case ReplayAction::Clipboard:
+        clipboard_ = step.text;
+        break;
     case ReplayAction::Screenshot:
     case ReplayAction::End:
         break; // taken when the frame is presented
@@ -168,6 +172,17 @@ void HeadlessDriver::NoteProgress(const std::string& title) {
 
 void HeadlessDriver::NotePopup(const std::string& title, const std::string& text) {
     log_ << "popup " << title << ": " << text << std::endl;
+}
+
+Outcome HeadlessDriver::SetClipboardText(const std::string& text) {
+    clipboard_ = text;
+    log_ << "clipboard " << EscapeForTerminal(text) << std::endl;
+    return {};
+}
+
+std::string HeadlessDriver::GetClipboardText() {
+    Poll();
+    return clipboard_;
 }
 
 std::shared_ptr<TPixmap> HeadlessDriver::LastFrame() {

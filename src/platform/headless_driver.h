@@ -24,9 +24,9 @@ class ReplayFinished : public std::runtime_error {
 // A system driver without a display: events come from a script keyed by frame number, time is a
 // virtual clock that sleeping advances at once, frames are drawn by the software rasteriser, and
 // message boxes and file requesters are answered from the script and written to the log, one line
-// each, as are the program's own popups when they open. Like the desktop driver it draws a frame
-// only when it differs from the one shown or the window was exposed, yet every frame presented
-// counts, so scripts keep their frame numbers.
+// each, as are the program's own popups when they open and the text it puts on the clipboard.
+// Like the desktop driver it draws a frame only when it differs from the one shown or the window
+// was exposed, yet every frame presented counts, so scripts keep their frame numbers.
 class HeadlessDriver : public SystemDriver {
   public:
     HeadlessDriver(ReplayScript script, std::ostream& log);
@@ -42,6 +42,11 @@ class HeadlessDriver : public SystemDriver {
     int ShowMessageBox(MessageBoxKind kind, const std::string& caption, const std::string& text,
                        bool serious) override;
     std::string RequestFile(const FileRequest& request) override;
+    // The run's own clipboard: the script sets it (reading it takes the script's lines of the
+    // frame first), and the program's text is logged as "clipboard TEXT", escaped like a
+    // terminal's text (EscapeForTerminal).
+    Outcome SetClipboardText(const std::string& text) override;
+    std::string GetClipboardText() override;
 
     // Frames presented so far; the number of the frame being made.
     int64_t FrameNumber() const { return frame_; }
@@ -84,6 +89,7 @@ class HeadlessDriver : public SystemDriver {
     std::shared_ptr<TPixmap> drawn_;
     std::deque<std::string> answers_;
     std::deque<int> choices_;
+    std::string clipboard_;
 };
 
 } // namespace dm

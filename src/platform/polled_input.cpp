@@ -26,6 +26,7 @@ struct InputState {
     int mouseX = 0;
     int mouseY = 0;
     int mouseZ = 0;
+    int wheelNotches = 0; // turned since they were last taken
     bool suspended = false;
     bool terminateRequest = false;
     bool autoPoll = true;
@@ -61,6 +62,7 @@ void ClearMouse(InputState& state) {
     state.mouseStates.fill(0);
     state.mouseHits.fill(0);
     state.mouseZ = 0;
+    state.wheelNotches = 0;
 }
 
 // A held key's second down (an auto-repeat the host did not mark) adds no hit.
@@ -130,6 +132,7 @@ void EmitEvent(const Event& event) {
         break;
     case EventId::MouseWheel:
         state.mouseZ += event.data;
+        state.wheelNotches += event.data;
         break;
     case EventId::AppSuspend:
     case EventId::AppResume:
@@ -208,6 +211,13 @@ int MouseYPos() {
 int MouseWheelPos() {
     AutoPoll();
     return State().mouseZ;
+}
+
+int TakeWheelNotches() {
+    AutoPoll();
+    const int notches = State().wheelNotches;
+    State().wheelNotches = 0;
+    return notches;
 }
 
 void FlushMouseState() {

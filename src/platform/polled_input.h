@@ -31,6 +31,9 @@ int IsMouseDown(int button);
 int MouseXPos();
 int MouseYPos();
 int MouseWheelPos();
+// The wheel notches turned since the last call, positive away from the user. Unlike the wheel
+// position they are never taken twice, and flushes and focus changes forget them too.
+int TakeWheelNotches();
 // Polls, then forgets every button state and hit, and sets the wheel position to 0.
 void FlushMouseState();
 

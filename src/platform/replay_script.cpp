@@ -49,6 +49,49 @@ std::string_view TextAfter(std::string_view line, std::string_view command) {
     return line;
 }
 
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// The text with its escapes "\n", "\r", "\t", "\\" and "\xNN" turned into the bytes they stand
+// for, or "" with why set.
+std::string Unescape(std::string_view text, std::string& why) {
+    constexpr std::string_view kNamed = "nrt\\";
+    constexpr std::string_view kMeant = "\n\r\t\\";
+    std::string plain;
+    for (size_t at = 0; at < text.size(); ++at) {
+        if (text[at] != '\\') {
+            plain += text[at];
+            continue;
+        }
+        const size_t named = at + 1 < text.size() ? kNamed.find(text[at + 1]) : kNamed.npos;
+        if (named != kNamed.npos) {
+            plain += kMeant[named];
+            ++at;
+            continue;
+        }
+        const bool hex = at + 3 < text.size() && text[at + 1] == 'x';
+        const int high = hex ? HexDigit(text[at + 2]) : -1;
+        const int low = high >= 0 ? HexDigit(text[at + 3]) : -1;
+        if (low < 0) {
+            why = "'\\' starts no escape of \\n, \\r, \\t, \\\\ or \\xNN";
+            return "";
+        }
+        plain += static_cast<char>(high * 16 + low);
+        at += 3;
+    }
+    return plain;
+}
+
 class LineParser {
   public:
     LineParser(std::string_view line, const std::string& baseFolder)
@@ -93,6 +136,12 @@ class LineParser {
             const std::string_view text = TextAfter(line_, command);
             step.text = text.empty() ? "" : Absolute(std::string(text), baseFolder_);
             return "";
+        }
+        if (command == "clipboard") {
+            step.action = ReplayAction::Clipboard;
+            std::string why;
+            step.text = Unescape(TextAfter(line_, command), why);
+            return why;
         }
         if (command == "screenshot") {
             step.action = ReplayAction::Screenshot;

@@ -1,5 +1,7 @@
 #include "platform/system_driver.h"
 
+#include "platform/expected.h"
+
 #include <utility>
 
 namespace dm {
@@ -12,6 +14,11 @@ std::shared_ptr<SystemDriver>& Current() {
 }
 
 } // namespace
+
+Outcome SystemDriver::SetClipboardText(const std::string& text) {
+    static_cast<void>(text);
+    return Failure{"there is no clipboard"};
+}
 
 void SetSystemDriver(std::shared_ptr<SystemDriver> driver) {
     Current() = std::move(driver);

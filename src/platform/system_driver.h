@@ -7,6 +7,9 @@
 namespace dm {
 
 struct FrameList;
+template <class T>
+class Expected;
+using Outcome = Expected<void>;
 
 // The buttons of a message box, in the order their indices count: Notify shows OK; Confirm OK and
 // Cancel; Proceed Yes, No and Cancel.
@@ -63,6 +66,10 @@ class SystemDriver {
 
     // Asks for a file; the path chosen, or "" when cancelled.
     virtual std::string RequestFile(const FileRequest& request) = 0;
+
+    // The desktop clipboard, as UTF-8 text; a driver without one keeps nothing.
+    virtual Outcome SetClipboardText(const std::string& text);
+    virtual std::string GetClipboardText() { return ""; }
 };
 
 // The driver every platform call goes through; none until the program sets one.

@@ -1,5 +1,6 @@
 #include "platform/headless_driver.h"
 
+#include "platform/clipboard.h"
 #include "platform/graphics.h"
 #include "platform/png_codec.h"
 #include "scratch_dir.h"
@@ -42,6 +43,26 @@ TEST(HeadlessScreenshots, FailuresAreLoggedWithTheReasonAndTheRunGoesOn) {
     EXPECT_EQ(first->ReadPixel(3, 2), 0xFF0AC81Eu);
     EXPECT_EQ(first->ReadPixel(1, 1), 0xFF000000u);
     EXPECT_EQ(second->ReadPixel(3, 2), 0xFF000000u);
+}
+
+// The script sets the run's clipboard; what the program puts there is logged, escaped, and can be
+// read back.
+TEST(HeadlessClipboard, TheScriptSetsItAndWhatTheProgramSetsIsLogged) {
+    test::HeadlessWindow window(4, 4, "clipboard one\\ntwo\nframe 1\nclipboard\nframe 2\nend\n");
+    EXPECT_EQ(GetClipboardText(), "one\ntwo");
+    EXPECT_TRUE(SetClipboardText("\u2554\x1b[2J\n"));
+    EXPECT_EQ(GetClipboardText(), "\u2554\x1b[2J\n");
+    Flip(0);
+    EXPECT_EQ(GetClipboardText(), "");
+    EXPECT_EQ(window.Log(), "clipboard \u2554\\x1b[2J\\x0a\n");
+}
+
+// Without a driver there is no clipboard.
+TEST(HeadlessClipboard, WithoutADriverSettingFailsAndNothingIsRead) {
+    const Outcome set = SetClipboardText("x");
+    ASSERT_FALSE(set);
+    EXPECT_EQ(set.Why(), "there is no clipboard");
+    EXPECT_EQ(GetClipboardText(), "");
 }
 
 // Every frame is drawn into one picture of four bytes a pixel, which must stay within 2 GiB.

@@ -15,6 +15,8 @@
 namespace dm {
 namespace {
 
+using namespace std::string_literals;
+
 TEST(ReplayScript, LinesBecomeStepsAtTheirFrames) {
     const ReplayParseResult parsed =
         ParseReplayScript("# a session\npress 78\n\nframe 3\r\n  move -4 12\nanswer maps/a b.dtm\n"
@@ -59,6 +61,30 @@ TEST(ReplayScript, TheFirstBadLineRefusesTheScript) {
         const ReplayParseResult parsed = ParseReplayScript(text, "/");
         EXPECT_FALSE(parsed.script) << text;
         EXPECT_EQ(parsed.error, error);
+    }
+}
+
+TEST(ReplayScript, ClipboardLinesTakeTheRestOfTheLineWithItsEscapes) {
+    const std::pair<const char*, std::string> read[] = {
+        {"clipboard a b\\nc", "a b\nc"},
+        {"clipboard", ""},
+        {"clipboard  two spaces", " two spaces"},
+        {"clipboard \\x41\\\\x\\t\\r\\xc3\\xA9\\x00", "A\\x\t\r\xC3\xA9\0"s},
+        {"clipboard \u2554\u2550", "\u2554\u2550"},
+    };
+    for (const auto& [line, text] : read) {
+        const ReplayParseResult parsed = ParseReplayScript(line, "/");
+        ASSERT_TRUE(parsed.script) << line << ": " << parsed.error;
+        ASSERT_EQ(parsed.script->steps.size(), 1u) << line;
+        EXPECT_EQ(parsed.script->steps[0].action, ReplayAction::Clipboard) << line;
+        EXPECT_EQ(parsed.script->steps[0].text, text) << line;
+    }
+    const std::string refused = "line 1: '\\' starts no escape of \\n, \\r, \\t, \\\\ or \\xNN";
+    for (const char* line :
+         {"clipboard a\\", "clipboard \\q", "clipboard \\x4", "clipboard \\xG1"}) {
+        const ReplayParseResult parsed = ParseReplayScript(line, "/");
+        EXPECT_FALSE(parsed.script) << line;
+        EXPECT_EQ(parsed.error, refused) << line;
     }
 }
 
@@ -234,6 +260,23 @@ TEST(PolledInput, MouseButtonsPositionsAndTheWheel) {
     FlushMouseState();
     EXPECT_EQ(IsMouseDown(kMouseMiddle) + TakeMouseHits(kMouseMiddle) + MouseWheelPos(), 0);
     EXPECT_EQ(MouseXPos(), -5);
+}
+
+TEST(PolledInput, WheelNotchesAreTakenOnceAndFlushesAndFocusChangesForgetThem) {
+    test::HeadlessWindow window(
+        64, 64,
+        "wheel 3\nwheel -1\nframe 1\nwheel -4\nframe 2\nwheel 2\nfocus lost\n"
+        "frame 3\nwheel 5\n");
+    EXPECT_EQ(TakeWheelNotches(), 2);
+    EXPECT_EQ(TakeWheelNotches(), 0);
+    EXPECT_EQ(MouseWheelPos(), 2);
+    Flip(0);
+    EXPECT_EQ(TakeWheelNotches(), -4);
+    Flip(0);
+    EXPECT_EQ(TakeWheelNotches(), 0);
+    Flip(0);
+    FlushMouseState();
+    EXPECT_EQ(TakeWheelNotches(), 0);
 }
 
 TEST(PolledInput, CloseRequestIsTakenOnceAndFocusChangesForgetEverything) {

@@ -1,6 +1,7 @@
 #include "platform/sdl/sdl_driver.h"
 
 #include "platform/desktop_chooser.h"
+#include "platform/expected.h"
 #include "platform/file_requester.h"
 #include "platform/input_event.h"
 #include "platform/polled_input.h"
@@ -423,6 +424,20 @@ int SdlDriver::ShowMessageBox(MessageBoxKind kind, const std::string& caption,
 std::string SdlDriver::RequestFile(const FileRequest& request) {
     const ChooserOutcome outcome = RunDesktopChooser(request, [this] { KeepAnswering(); });
     return outcome.shown ? outcome.path : RequestFileThroughFallback(request, outcome.why);
+}
+
+Outcome SdlDriver::SetClipboardText(const std::string& text) {
+    if (SDL_SetClipboardText(text.c_str()) != 0) {
+        return Failure{SDL_GetError()};
+    }
+    return {};
+}
+
+std::string SdlDriver::GetClipboardText() {
+    char* text = SDL_GetClipboardText();
+    std::string copied = text ? text : "";
+    SDL_free(text);
+    return copied;
 }
 
 } // namespace dm

@@ -36,6 +36,8 @@ class SdlDriver : public SystemDriver {
     int ShowMessageBox(MessageBoxKind kind, const std::string& caption, const std::string& text,
                        bool serious) override;
     std::string RequestFile(const FileRequest& request) override;
+    Outcome SetClipboardText(const std::string& text) override;
+    std::string GetClipboardText() override;
 
     // The path the next window takes instead of the one DUSKMARCH_RENDERER asks for.
     void RequestRenderer(RendererRequest request) { request_ = request; }
