@@ -103,8 +103,12 @@ class EditorSession {
     bool RunOn(const std::string& script, const std::vector<std::string>& mapPaths,
                Extra&&... extra) {
         ReplayParseResult parsed = ParseReplayScript(script, "/");
+        // A script that does not parse would leave the editor running without end.
         EXPECT_TRUE(parsed.script) << parsed.error;
-        driver_ = std::make_shared<Driver>(parsed.script.value_or(ReplayScript{}), log_,
+        if (!parsed.script) {
+            return false;
+        }
+        driver_ = std::make_shared<Driver>(std::move(*parsed.script), log_,
                                            std::forward<Extra>(extra)...);
         SetSystemDriver(driver_);
         try {
