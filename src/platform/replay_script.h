@@ -25,6 +25,7 @@ enum class ReplayAction {
     Answer,      // text: the next file requester's answer, "" to cancel
     Choose,      // value: the next message box's button index
     Screenshot,  // text: where to save the frame presented at this frame
+    Drop,        // text: a file dropped on the window
     End,         // stop after this frame
 };
 
@@ -49,8 +50,8 @@ struct ReplayParseResult {
 // Reads a script: one happening per line, blank lines and lines starting with "#" ignored, numbers
 // decimal. "frame N" makes the following lines happen at frame N (frames count presented frames
 // from 0 and never go back). "press CODE" is a key down and up in one frame. Relative paths of
-// "screenshot" and "answer" are taken against baseFolder. The first line that does not parse
-// refuses the whole script.
+// "screenshot", "answer" and "drop" are taken against baseFolder. The first line that does not
+// parse refuses the whole script.
 ReplayParseResult ParseReplayScript(std::string_view text, const std::string& baseFolder);
 
 // Reads and parses the script file at path for a run of the program. Besides a file that cannot

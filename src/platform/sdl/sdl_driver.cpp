@@ -1,6 +1,7 @@
 #include "platform/sdl/sdl_driver.h"
 
 #include "platform/desktop_chooser.h"
+#include "platform/dropped_files.h"
 #include "platform/file_requester.h"
 #include "platform/input_event.h"
 #include "platform/polled_input.h"
@@ -124,6 +125,13 @@ void Translate(const SDL_Event& event, int& buttonsHeld) {
     case SDL_QUIT:
         Emit(EventId::AppTerminate, 0);
         break;
+    case SDL_DROPFILE:
+        QueueDroppedFile(event.drop.file);
+        SDL_free(event.drop.file);
+        break;
+    case SDL_DROPTEXT:
+        SDL_free(event.drop.file);
+        break;
     case SDL_WINDOWEVENT:
         switch (event.window.event) {
         case SDL_WINDOWEVENT_FOCUS_GAINED:
@@ -222,6 +230,7 @@ bool SdlDriver::OpenWindow(const std::string& title, int width, int height, std:
     }
     SDL_ShowWindow(window_);
     SDL_StartTextInput();
+    SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
     return true;
 }
 
