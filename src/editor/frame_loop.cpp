@@ -138,6 +138,7 @@ FrameResult RunFrame(EditorState& state) {
     state.shiftdown = IsKeyDown(kKeyLeftShift) != 0 || IsKeyDown(kKeyRightShift) != 0;
     if (!state.typing) {
         RunKeyCommands(state);
+        OpenDroppedFiles(state);
     }
     UpdateCursor(state);
     if (!HandleMouse(state)) {
