@@ -26,6 +26,9 @@ class canvas {
     std::string filePath;
     // The image as it was last saved or loaded; none for a canvas never read or written.
     std::shared_ptr<const tilemap> savedImage;
+    // Counts every change of the image and every save or load, so that work done beside the
+    // editing (autosave) can tell whether the canvas changed since it last looked.
+    uint64_t changes = 0;
 };
 
 // The canvas was just saved to or loaded from filePath with its image as it is now.

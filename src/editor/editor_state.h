@@ -13,6 +13,8 @@
 
 namespace dm {
 
+class Autosaver;
+
 // At most this many canvases are open at once.
 inline constexpr size_t kMaxCanvases = 8;
 
@@ -59,6 +61,9 @@ struct EditorState {
     std::shared_ptr<gadget> typelabel;
 
     bool shiftdown = false;
+
+    // Keeps recovery files of unsaved work; none until recovery is started.
+    std::shared_ptr<Autosaver> autosaver;
 };
 
 } // namespace dm

@@ -1,3 +1,4 @@
+#include "editor/autosave.h"
 #include "editor/canvas_commands.h"
 #include "editor/editor.h"
 #include "editor/file_commands.h"
@@ -140,6 +141,7 @@ FrameResult RunFrame(EditorState& state) {
         RunKeyCommands(state);
         OpenDroppedFiles(state);
     }
+    AutosaveStep(state);
     UpdateCursor(state);
     if (!HandleMouse(state)) {
         SleepMs(kIdleSleepMs);
@@ -155,6 +157,7 @@ FrameResult RunFrame(EditorState& state) {
     state.diagbox->draw(*state.screenmap, 0, 0);
     state.bleedbox->draw(*state.screenmap, 0, 0);
     if (QuitRequested(state)) {
+        ForgetRecovery(state);
         return FrameResult::Quit;
     }
     Flip(-1);

@@ -71,8 +71,11 @@ Expected<RecoveryRecord> DecodeChecked(TMemoryStream& in, int64_t bodyEnd) {
     if (!filePath || !IsMapSizeAllowed(width, height)) {
         return Failure{kDamaged};
     }
+    // Nor can fewer than two bytes per 256 cells cover them: such a body is refused before the
+    // map is allocated.
     const int32_t runBytes = in.ReadInt();
-    if (runBytes != bodyEnd - in.Pos()) {
+    if (runBytes != bodyEnd - in.Pos() ||
+        runBytes < (int64_t{width} * height * 3 + 255) / 256 * 2) {
         return Failure{kDamaged};
     }
     std::shared_ptr<tilemap> image = tilemap::Create(width, height);
