@@ -114,14 +114,16 @@ void Autosaver::Write(const std::shared_ptr<canvas>& changed, Tracked* tracked) 
         // Tried again at the next interval.
         return;
     }
+    job.file = tracked ? tracked->file : session_->NewFilePath();
+    const std::string file = job.file;
+    // Handed over first, so that a hand-over that fails leaves the canvas to the next interval.
+    Hand(std::move(job));
     if (!tracked) {
-        tracked_.push_back({changed, session_->NewFilePath(), 0, false});
+        tracked_.push_back({changed, file, 0, false});
         tracked = &tracked_.back();
     }
-    job.file = tracked->file;
     tracked->autosaved = changed->changes;
     tracked->written = true;
-    Hand(std::move(job));
 }
 
 void Autosaver::ForgetAll() {
@@ -211,7 +213,11 @@ void AutosaveStep(EditorState& state) {
         return;
     }
     SystemDriver* driver = CurrentSystemDriver();
-    state.autosaver->Tick(state.canvases, driver ? driver->Millisecs() : 0);
+    try {
+        state.autosaver->Tick(state.canvases, driver ? driver->Millisecs() : 0);
+    } catch (const std::bad_alloc&) {
+        // What could not be handed over is handed over at a later frame.
+    }
     if (const std::optional<std::string> failure = state.autosaver->TakeFailure()) {
         ShowMessage(state.display, "Error!", *failure);
     }

@@ -3,6 +3,7 @@
 #include "editor/autosave.h"
 #include "editor/canvas_commands.h"
 #include "editor/file_commands.h"
+#include "editor/memory_report.h"
 #include "files/recovery_file.h"
 #include "files/recovery_store.h"
 #include "platform/paths.h"
@@ -22,11 +23,11 @@ namespace fs = std::filesystem;
 
 constexpr int64_t kMillisecondsPerSecond = 1000;
 
-// A whole recovery file of an earlier session.
+// A whole recovery file of an earlier session. Only one map is held at a time: each file is read
+// to check it, and read again when it is opened.
 struct Recoverable {
     std::string file;
     std::string movedName; // its name once moved out of its session's folder
-    RecoveryRecord record;
 };
 
 std::string Beside(const std::string& recoveryFolder, const char* name) {
@@ -41,9 +42,14 @@ std::vector<Recoverable> ReadRecoverable(EditorState& state, const std::string& 
     for (const std::unique_ptr<DeadSession>& session : dead) {
         for (const std::string& file : session->Files()) {
             const std::string movedName = session->Name() + "-" + PathFileName(file);
-            Expected<RecoveryRecord> read = ReadRecoveryFile(file);
+            const Expected<RecoveryRecord> read = ReadRecoveryFile(file);
             if (read) {
-                found.push_back({file, movedName, std::move(*read)});
+                found.push_back({file, movedName});
+                continue;
+            }
+            // A file that only memory was short for stays, for the next start.
+            if (read.Why() == kNoMemoryToRead) {
+                ShowLackOfMemory(state, "read the recovery file " + PathFileName(file));
                 continue;
             }
             const std::string refused = Beside(recoveryFolder, kRefusedFolder);
@@ -67,14 +73,20 @@ std::shared_ptr<canvas> RecoveredCanvas(RecoveryRecord record) {
     return recovered;
 }
 
-void OpenRecovered(EditorState& state, std::vector<Recoverable>& found) {
+void OpenRecovered(EditorState& state, const std::vector<Recoverable>& found) {
     const size_t before = state.canvases.size();
-    for (Recoverable& each : found) {
+    for (const Recoverable& each : found) {
         if (state.canvases.size() >= kMaxCanvases) {
             ShowMessage(state.display, "Error!", kTooManyToOpen);
             break;
         }
-        std::shared_ptr<canvas> recovered = RecoveredCanvas(std::move(each.record));
+        Expected<RecoveryRecord> read = ReadRecoveryFile(each.file);
+        if (!read) {
+            ShowMessage(state.display, "Error!",
+                        "Unable to recover " + PathFileName(each.file) + ": " + read.Why() + ".");
+            continue;
+        }
+        std::shared_ptr<canvas> recovered = RecoveredCanvas(std::move(*read));
         AddCanvas(state, recovered);
         state.autosaver->Adopt(recovered, each.file);
     }
@@ -108,7 +120,7 @@ void StartRecovery(EditorState& state, const std::string& recoveryFolder) {
         return;
     }
     const std::vector<std::unique_ptr<DeadSession>> dead = TakeDeadSessions(recoveryFolder);
-    std::vector<Recoverable> found = ReadRecoverable(state, recoveryFolder, dead);
+    const std::vector<Recoverable> found = ReadRecoverable(state, recoveryFolder, dead);
     if (!found.empty()) {
         const std::string question =
             "Recover " + std::to_string(found.size()) + " unsaved maps from an earlier session?";

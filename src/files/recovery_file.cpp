@@ -127,7 +127,7 @@ Expected<RecoveryRecord> DecodeRecovery(std::vector<uint8_t> bytes) {
     } catch (const TStreamReadException&) {
         return Failure{kDamaged};
     } catch (const std::bad_alloc&) {
-        return Failure{"not enough memory to read it"};
+        return Failure{kNoMemoryToRead};
     }
 }
 
@@ -176,7 +176,7 @@ Expected<RecoveryRecord> ReadRecoveryFile(const std::string& path) {
         in->Close();
         return DecodeRecovery(std::move(bytes));
     } catch (const std::bad_alloc&) {
-        return Failure{"not enough memory to read it"};
+        return Failure{kNoMemoryToRead};
     } catch (const TStreamException&) {
         return Failure{kDamaged};
     }

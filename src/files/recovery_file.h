@@ -22,6 +22,8 @@ inline constexpr const char* kRecoveryMagic = "DMRECOVR";
 inline constexpr int32_t kRecoveryVersion = 1;
 // The longest path either text may hold; longer ones mark a damaged file.
 inline constexpr int32_t kMaxRecoveryText = 65536;
+// Why a file was not read when memory ran short, which says nothing about the file.
+inline constexpr const char* kNoMemoryToRead = "not enough memory to read it";
 
 struct RecoveryRecord {
     std::string path;
@@ -33,7 +35,7 @@ struct RecoveryRecord {
 std::vector<uint8_t> EncodeRecovery(const RecoveryRecord& record);
 
 // The record a file's bytes hold, or why they are refused: "not a recovery file", or a damaged,
-// cut short or newer one.
+// cut short or newer one, or kNoMemoryToRead.
 Expected<RecoveryRecord> DecodeRecovery(std::vector<uint8_t> bytes);
 
 // Writes the record at destination through the side-file writer, so that the path holds the
