@@ -126,7 +126,9 @@ void Translate(const SDL_Event& event, int& buttonsHeld) {
         Emit(EventId::AppTerminate, 0);
         break;
     case SDL_DROPFILE:
-        QueueDroppedFile(event.drop.file);
+        if (event.drop.file) {
+            QueueDroppedFile(event.drop.file);
+        }
         SDL_free(event.drop.file);
         break;
     case SDL_DROPTEXT:
