@@ -1,6 +1,7 @@
 #include "seeds.h"
 
 #include "files/png_body.h"
+#include "files/recovery_file.h"
 #include "files/rle_body.h"
 #include "files/xp_format.h"
 #include "platform/memory_stream.h"
@@ -92,6 +93,17 @@ std::vector<Seed> XpSeeds() {
         seeds.push_back({std::string(shape.name) + ".xp", packed.TakeBytes()});
     }
     seeds.push_back({"block_two_layers.bin", InflatedXp(*PatternMap(kShapes[3]), 2)});
+    return seeds;
+}
+
+std::vector<Seed> RecoverySeeds() {
+    std::vector<Seed> seeds;
+    for (const Shape& shape : kShapes) {
+        const std::string name = shape.name;
+        const std::string file = shape.width > 5 ? "/maps/" + name + ".dtm" : "";
+        seeds.push_back({name + ".dmrecovery", EncodeRecovery({file.empty() ? "Untitled" : file,
+                                                               file, PatternMap(shape)})});
+    }
     return seeds;
 }
 

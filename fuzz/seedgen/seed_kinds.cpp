@@ -8,6 +8,7 @@ const std::vector<SeedKind>& SeedKinds() {
         {"cell_png", CellPictureSeeds},
         {"dtm", MapFileSeeds},
         {"xp", XpSeeds},
+        {"recovery", RecoverySeeds},
         {"display_config", DisplayConfigSeeds},
         {"config_line", ConfigLineSeeds},
         {"insert_string", InsertStringSeeds},

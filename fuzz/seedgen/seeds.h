@@ -27,6 +27,9 @@ std::vector<Seed> MapFileSeeds();
 // .xp images written by the program, and one of two layers as bytes to be packed.
 std::vector<Seed> XpSeeds();
 
+// Recovery files of maps of those shapes, with names and without.
+std::vector<Seed> RecoverySeeds();
+
 // Whole display configuration files: every keyword, comments, quotes, tabs and CR LF endings.
 std::vector<Seed> DisplayConfigSeeds();
 

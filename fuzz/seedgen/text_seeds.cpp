@@ -22,7 +22,8 @@ std::vector<Seed> DisplayConfigSeeds() {
                               "tileset data/image/curses.png\n"
                               "pallet data/image/pallet.png\n"
                               "title Duskmarch\n"
-                              "scale 1\n")},
+                              "scale 1\n"
+                              "autosave 60\n")},
         {"mixed_case_crlf.txt", Bytes("WIDTH 80\r\nHeight 25\r\nScale 2\r\nTITLE Dusk\r\n")},
         {"quoted.txt", Bytes("title \"Dusk, march // not a comment\"\n"
                              "tileset \"data\\image\\curses.png\"\n"
@@ -32,7 +33,7 @@ std::vector<Seed> DisplayConfigSeeds() {
                                         "// scale 9\n"
                                         "ab\n"
                                         "scale +3")},
-        {"numbers.txt", Bytes("width -2147483648\nheight 99999999999\nscale 0x10\n")},
+        {"numbers.txt", Bytes("width -2147483648\nheight 99999999999\nscale 0x10\nautosave $3C\n")},
     };
 }
 
@@ -64,7 +65,7 @@ std::vector<Seed> ReplaySeeds() {
         {"session.txt", Bytes("# a session\nmove 200 100\npress 78\nframe 2\nkey down 160\n"
                               "button down 1\nframe 3\nbutton up 1\nkey up 160\nwheel -2\n")},
         {"answers.txt", Bytes("frame 1\r\npress 83\r\nanswer maps/town.dtm\r\nchoose 0\r\n"
-                              "answer\r\nscreenshot shot.png\r\nend\r\n")},
+                              "answer\r\nscreenshot shot.png\r\ndrop maps/cave.xp\r\nend\r\n")},
         {"focus.txt", Bytes("  char 72\nchar 105\nfocus lost\nfocus gained\nclose\n")},
     };
 }

@@ -29,6 +29,9 @@ class canvas {
     std::shared_ptr<const tilemap> savedImage;
     // The steps of the image to undo and redo, beside the single undo copy.
     UndoHistory history;
+    // Counts every change of the image and every save or load, so that work done beside the
+    // editing (autosave) can tell whether the canvas changed since it last looked.
+    uint64_t changes = 0;
 };
 
 // The canvas was just saved to or loaded from filePath with its image as it is now.

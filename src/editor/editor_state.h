@@ -14,6 +14,8 @@
 
 namespace dm {
 
+class Autosaver;
+
 // At most this many canvases are open at once.
 inline constexpr size_t kMaxCanvases = 8;
 
@@ -62,6 +64,8 @@ struct EditorState {
     bool shiftdown = false;
 
     EditToolsState edittools;
+    // Keeps recovery files of unsaved work; none until recovery is started.
+    std::shared_ptr<Autosaver> autosaver;
 };
 
 } // namespace dm

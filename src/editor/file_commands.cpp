@@ -6,8 +6,11 @@
 #include "files/image_export.h"
 #include "files/png_body.h"
 #include "files/tilemap_file.h"
+#include "files/xp_format.h"
+#include "platform/dropped_files.h"
 #include "platform/file_requester.h"
 #include "platform/file_system.h"
+#include "platform/open_stream.h"
 #include "platform/paths.h"
 #include "platform/polled_input.h"
 #include "render/export_look.h"
@@ -20,10 +23,10 @@ namespace dm {
 namespace {
 
 const char* const kMapFilter = "Duskmarch Tilemaps:dtm;All Files:*";
+const char* const kOpenFilter = "Duskmarch Tilemaps:dtm;XP Images:xp;All Files:*";
+const char* const kXpExtension = ".xp";
+const char* const kMapExtension = ".dtm";
 const char* const kPictureFilter = "PNG Image:png;All Files:*";
-const char* const kTooManyToOpen =
-    "Too many canvases; you cannot open another. If you wish to open another canvas, try saving "
-    "and closing some of the ones you currently have open.";
 
 // Ends every command, whatever happened in it.
 struct FlushKeysAtEnd {
@@ -86,10 +89,17 @@ void OpenMapFile(EditorState& state, const std::string& path) {
         ShowError(state, "Failed to open tilemap.");
         return;
     }
-    std::shared_ptr<tilemap> map =
-        Read(path, [&state](const std::string& title, const std::string& text) {
-            ShowMessage(state.display, title, text);
-        });
+    const MessageCallback report = [&state](const std::string& title, const std::string& text) {
+        ShowMessage(state.display, title, text);
+    };
+    std::shared_ptr<tilemap> map;
+    if (LowerExtension(path) == kXpExtension) {
+        if (const std::shared_ptr<TStream> stream = OpenReadStream(path)) {
+            map = ReadXp(*stream, state.display.palette.planes, kXpAllLayers, report);
+        }
+    } else {
+        map = Read(path, report);
+    }
     if (!map) {
         ShowError(state, "Unable to read tilemap file.");
         return;
@@ -98,6 +108,7 @@ void OpenMapFile(EditorState& state, const std::string& path) {
 }
 
 void OpenMapFiles(EditorState& state, const std::vector<std::string>& paths) {
+    const size_t before = state.canvases.size();
     for (const std::string& path : paths) {
         if (state.canvases.size() >= kMaxCanvases) {
             ShowError(state, kTooManyToOpen);
@@ -106,22 +117,36 @@ void OpenMapFiles(EditorState& state, const std::vector<std::string>& paths) {
         RunReportingMemory(state, "open a tilemap",
                            [&path](EditorState& opening) { OpenMapFile(opening, path); });
     }
-    if (!state.canvases.empty()) {
-        state.activecanvas = state.canvases.front();
+    if (state.canvases.size() > before) {
+        state.activecanvas = state.canvases[before];
         RedrawImageList(state);
+    }
+}
+
+void OpenDroppedFiles(EditorState& state) {
+    const std::vector<std::string> dropped = TakeDroppedFiles();
+    if (!dropped.empty()) {
+        OpenMapFiles(state, dropped);
     }
 }
 
 void SaveActiveCanvas(EditorState& state) {
     FlushKeysAtEnd flush;
     canvas& active = *state.activecanvas;
-    // A canvas read from or written to a file is offered that file again, where it is.
+    // A canvas read from or written to a file is offered that file again, where it is; one
+    // read from an .xp image is offered a map file beside it.
     const std::string& offered = active.filePath.empty() ? active.path : active.filePath;
-    const std::string answer =
-        RequestFile("Save Tilemap As", kMapFilter, true, PathNoExtension(offered));
-    if (answer.empty()) {
+    const bool fromXp = LowerExtension(offered) == kXpExtension;
+    const std::string request =
+        RequestFile("Save Tilemap As", kMapFilter, true,
+                    PathNoExtension(offered) + (fromXp ? kMapExtension : ""));
+    if (request.empty()) {
         return;
     }
+    // A tilemap written under an .xp name would take the place of an image that reads as none.
+    const std::string answer = LowerExtension(request) == kXpExtension
+                                   ? PathNoExtension(request) + kMapExtension
+                                   : request;
     if (Save(*active.img, answer) == 0) {
         ShowError(state, "Failed to save tilemap image!");
         return;
@@ -138,7 +163,7 @@ void OpenCanvas(EditorState& state) {
         ShowError(state, kTooManyToOpen);
         return;
     }
-    OpenMapFile(state, RequestFile("Open Tilemap", kMapFilter, false, OpenFolder(state)));
+    OpenMapFile(state, RequestFile("Open Tilemap", kOpenFilter, false, OpenFolder(state)));
 }
 
 void ImportCanvas(EditorState& state) {

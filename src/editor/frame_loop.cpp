@@ -1,3 +1,4 @@
+#include "editor/autosave.h"
 #include "editor/canvas_commands.h"
 #include "editor/edit_tools.h"
 #include "editor/editor.h"
@@ -141,7 +142,9 @@ FrameResult RunFrame(EditorState& state) {
     state.shiftdown = IsKeyDown(kKeyLeftShift) != 0 || IsKeyDown(kKeyRightShift) != 0;
     if (!state.typing) {
         RunKeyCommands(state);
+        OpenDroppedFiles(state);
     }
+    AutosaveStep(state);
     UpdateCursor(state);
     if (!HandleMouse(state)) {
         SleepMs(kIdleSleepMs);
@@ -157,6 +160,7 @@ FrameResult RunFrame(EditorState& state) {
     state.diagbox->draw(*state.screenmap, 0, 0);
     state.bleedbox->draw(*state.screenmap, 0, 0);
     if (QuitRequested(state)) {
+        ForgetRecovery(state);
         return FrameResult::Quit;
     }
     Flip(-1);

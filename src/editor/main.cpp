@@ -1,5 +1,8 @@
+#include "editor/autosave.h"
 #include "editor/editor.h"
 #include "editor/program_arguments.h"
+#include "editor/recovery.h"
+#include "files/recovery_store.h"
 #include "platform/fatal_error.h"
 #include "platform/file_requester.h"
 #include "platform/headless_driver.h"
@@ -78,10 +81,16 @@ int main(int argc, char** argv) {
     EnterProgramFolder();
     dm::SetSystemDriver(driver);
     const int status = dm::RunReportingFatal([&arguments] {
+        std::unique_ptr<dm::EditorState> state;
         try {
-            const std::unique_ptr<dm::EditorState> state = dm::StartEditor(arguments.mapPaths);
+            state = dm::StartEditor(arguments.mapPaths);
+            dm::StartRecovery(*state, dm::RecoveryFolderFromEnvironment());
             dm::RunEditor(*state);
         } catch (const dm::ReplayFinished&) {
+            // A script that ran to its end leaves no work behind to recover.
+            if (state) {
+                dm::ForgetRecovery(*state);
+            }
         }
         return 0;
     });

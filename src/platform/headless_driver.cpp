@@ -1,6 +1,7 @@
 #include "platform/headless_driver.h"
 
 #include "platform/c_stream.h"
+#include "platform/dropped_files.h"
 #include "platform/key_codes.h"
 #include "platform/png_codec.h"
 #include "platform/polled_input.h"
@@ -122,6 +123,9 @@ void HeadlessDriver::Deliver(const ReplayStep& step) {
         break;
     case ReplayAction::Clipboard:
         clipboard_ = step.text;
+        break;
+    case ReplayAction::Drop:
+        QueueDroppedFile(step.text);
         break;
     case ReplayAction::Screenshot:
     case ReplayAction::End:

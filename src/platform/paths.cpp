@@ -68,6 +68,15 @@ std::string PathBaseName(std::string_view path) {
     return PathFileName(PathNoExtension(path));
 }
 
+std::string LowerExtension(std::string_view path) {
+    const std::string name = PathFileName(path);
+    std::string extension = name.substr(PathNoExtension(name).size());
+    std::transform(extension.begin(), extension.end(), extension.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return extension;
+}
+
 std::string PathDirectory(std::string_view path) {
     const std::string normal = NormalizePath(path);
     if (IsRoot(normal) || IsDotName(normal)) {

@@ -28,6 +28,9 @@ std::string PathFileName(std::string_view path);
 // The file name without its extension.
 std::string PathBaseName(std::string_view path);
 
+// The extension of the path's last name in lower case with its dot (".xp"), or "".
+std::string LowerExtension(std::string_view path);
+
 // The part before the last slash, keeping that slash when the part is a root; "" without a
 // slash. A root and the names "." and ".." come back unchanged.
 std::string PathDirectory(std::string_view path);

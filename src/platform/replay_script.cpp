@@ -143,11 +143,11 @@ class LineParser {
             step.text = Unescape(TextAfter(line_, command), why);
             return why;
         }
-        if (command == "screenshot") {
-            step.action = ReplayAction::Screenshot;
+        if (command == "screenshot" || command == "drop") {
+            step.action = command == "drop" ? ReplayAction::Drop : ReplayAction::Screenshot;
             const std::string_view text = TextAfter(line_, command);
             step.text = Absolute(std::string(text), baseFolder_);
-            return text.empty() ? "'screenshot' needs a path" : "";
+            return text.empty() ? "'" + command + "' needs a path" : "";
         }
         return "unknown command '" + command + "'";
     }

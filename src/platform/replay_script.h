@@ -27,6 +27,7 @@ enum class ReplayAction {
     Choose,      // value: the next message box's button index
     Screenshot,  // text: where to save the frame presented at this frame
     Clipboard,   // text: what the desktop clipboard holds from now on
+    Drop,        // text: a file dropped on the window
     End,         // stop after this frame
 };
 
@@ -51,11 +52,11 @@ struct ReplayParseResult {
 // Reads a script: one happening per line, blank lines and lines starting with "#" ignored, numbers
 // decimal. "frame N" makes the following lines happen at frame N (frames count presented frames
 // from 0 and never go back). "press CODE" is a key down and up in one frame. Relative paths of
-// "screenshot" and "answer" are taken against baseFolder. "clipboard TEXT" puts the text after
-// the word (and the one space after it) on the clipboard, where "\n" stands for a line feed, "\r"
-// for a carriage return, "\t" for a tab, "\\" for a backslash and "\xNN" for the byte of two
-// hexadecimal digits (the way the log's clipboard line shows control bytes); "clipboard" alone
-// empties it. The first line that does not parse refuses the whole script.
+// "screenshot", "answer" and "drop" are taken against baseFolder. "clipboard TEXT" puts the text
+// after the word (and the one space after it) on the clipboard, where "\n" stands for a line
+// feed, "\r" for a carriage return, "\t" for a tab, "\\" for a backslash and "\xNN" for the byte
+// of two hexadecimal digits (the way the log's clipboard line shows control bytes); "clipboard"
+// alone empties it. The first line that does not parse refuses the whole script.
 ReplayParseResult ParseReplayScript(std::string_view text, const std::string& baseFolder);
 
 // Reads and parses the script file at path for a run of the program. Besides a file that cannot

@@ -36,6 +36,8 @@ void ProcessLine(const std::string& line, const std::string& where, DisplayConfi
         config.title = value;
     } else if (key == "scale") {
         config.scale = StringToInt(value);
+    } else if (key == "autosave") {
+        config.autosave = StringToInt(value);
     } else {
         throw FatalError("Unrecognized keyword '" + keyword + "' " + where);
     }

@@ -18,7 +18,8 @@ struct DisplayConfig {
     std::string pallet = "data\\image\\pallet.png";  // "pallet": the palette image
     std::string title = "Duskmarch";                 // "title": window title
     int32_t scale = 1;                               // "scale": magnification of every glyph
-    bool loaded = false;                             // a configuration file was read to its end
+    int32_t autosave = 60; // "autosave": seconds between autosaves of unsaved work; 0 or less: none
+    bool loaded = false;   // a configuration file was read to its end
 };
 
 // Reads the configuration file at path (a configuration path, see above) into config and sets

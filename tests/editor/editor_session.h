@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/editor.h"
+#include "editor/recovery.h"
 #include "files/tilemap_file.h"
 #include "platform/headless_driver.h"
 #include "platform/polled_input.h"
@@ -98,6 +99,10 @@ class EditorSession {
         return Run(script, OneMap(mapPath));
     }
 
+    // Runs start recovery from the folder given, as the program does from the user's state
+    // folder.
+    void RecoverFrom(const std::string& recoveryFolder) { recoveryFolder_ = recoveryFolder; }
+
     // Run on a headless driver of type Driver, made from the script, the log and `extra`.
     template <class Driver, class... Extra>
     bool RunOn(const std::string& script, const std::vector<std::string>& mapPaths,
@@ -113,6 +118,9 @@ class EditorSession {
         SetSystemDriver(driver_);
         try {
             state_ = StartEditor(mapPaths);
+            if (!recoveryFolder_.empty()) {
+                StartRecovery(*state_, recoveryFolder_);
+            }
             while (RunFrame(*state_) == FrameResult::Continue) {
             }
             return true;
@@ -132,6 +140,7 @@ class EditorSession {
 
   private:
     std::filesystem::path previousFolder_;
+    std::string recoveryFolder_;
     std::ostringstream log_;
     std::shared_ptr<HeadlessDriver> driver_;
     std::unique_ptr<EditorState> state_;

@@ -27,6 +27,7 @@ namespace fs = std::filesystem;
 
 const std::string kMaps = "[Duskmarch Tilemaps:dtm;All Files:*] ";
 const std::string kPictures = "[PNG Image:png;All Files:*] ";
+const std::string kOpenMaps = "[Duskmarch Tilemaps:dtm;XP Images:xp;All Files:*] ";
 
 std::string Answer(const std::string& path) {
     return "answer " + path + "\n";
@@ -87,7 +88,7 @@ TEST(FileCommands, SaveOpenExportEncodeAndImportRoundTrip) {
     EXPECT_EQ(imported->Log(),
               "requester save Save Tilemap As " + kMaps + "Untitled\n" +
                   "popup Saved!: castle was saved successfully!\n" +
-                  "requester open Open Tilemap " + kMaps + folder + "/\n" +
+                  "requester open Open Tilemap " + kOpenMaps + folder + "/\n" +
                   "requester save Export Tilemap " + kPictures + "castle\n" +
                   "popup Saved!: castle was exported successfully as castle.png.\n" +
                   "requester save Encode Tilemap " + kPictures + "castle\n" +

@@ -3,6 +3,8 @@
 #include "editor_session.h"
 
 #include "files/container_test_support.h"
+#include "files/recovery_file.h"
+#include "files/recovery_store.h"
 #include "files/tilemap_file.h"
 #include "platform/png_codec.h"
 #include "render/display.h"
@@ -337,6 +339,143 @@ TEST(ProgramMemory, AFillWithoutMemoryIsReportedAndTheCanvasesStayIntactAndSave)
     EXPECT_TRUE(SamePixels(*shown, *expected));
     EXPECT_GT(piped.size(), size_t{4096});
     EXPECT_TRUE(test::ReadFileBytes(folder + "/saved.dtm") == opened);
+}
+
+// The program copied with its art and a configuration that autosaves every two seconds, run with
+// its state folder (and so its recovery files) in the copy.
+class AutosavingProgram {
+  public:
+    AutosavingProgram() {
+        const fs::path bin = DUSKMARCH_BIN_DIR;
+        fs::copy_file(bin / "duskmarch", copy_.Root() / "duskmarch");
+        fs::copy(bin / "data", copy_.Root() / "data", fs::copy_options::recursive);
+        fs::create_directory(copy_.Root() / "dmdata");
+        WriteText(copy_.Path("dmdata/graphics.txt"),
+                  FileText((bin / "dmdata/graphics.txt").string()) + "\nautosave 2\n");
+    }
+
+    std::string Path(const std::string& name) const { return copy_.Path(name); }
+    std::string Recovery() const { return Path("state/duskmarch/recovery"); }
+
+    // The editor started on the script; its output goes to NAME.out and NAME.err.
+    std::unique_ptr<SpawnedProgram> Start(const std::string& name, const std::string& script) {
+        WriteText(Path(name + ".txt"), script);
+        return std::make_unique<SpawnedProgram>(
+            std::vector<std::string>{Path("duskmarch"), "--replay", Path(name + ".txt")},
+            std::vector<std::string>{"XDG_STATE_HOME=" + Path("state")}, Path(name + ".out"),
+            Path(name + ".err"));
+    }
+
+    // Every recovery file under the state folder.
+    std::vector<std::string> RecoveryFiles() const {
+        std::vector<std::string> files;
+        std::error_code error;
+        for (fs::recursive_directory_iterator next(Path("state"), error), end;
+             !error && next != end; next.increment(error)) {
+            if (next->path().extension() == kRecoveryExtension) {
+                files.push_back(next->path().string());
+            }
+        }
+        return files;
+    }
+
+  private:
+    test::ContainerTempFolder copy_;
+};
+
+// Draws glyph 64 at three cells of a new canvas, then glyph 65 taken from the picker at a fourth,
+// and stays away from the canvas until it is stopped.
+std::string DrawingScript() {
+    test::Script script;
+    script.Shifted('N');
+    for (const auto& [x, y] : {std::pair(1, 1), std::pair(2, 1), std::pair(3, 2)}) {
+        script.Click(test::OverCanvas(x, y));
+    }
+    script.Click(1, 20).Click(test::OverCanvas(5, 5)).Then(test::kAway);
+    return script.Wait(100000000).End();
+}
+
+std::shared_ptr<tilemap> DrawnByScript() {
+    auto drawn = tilemap::Create(16, 16);
+    for (const auto& [x, y] : {std::pair(1, 1), std::pair(2, 1), std::pair(3, 2)}) {
+        drawn->SetTile(x, y, 64, 0, 9, 1);
+    }
+    drawn->SetTile(5, 5, 65, 0, 9, 1);
+    return drawn;
+}
+
+bool Finished(SpawnedProgram& program) {
+    return Within60Seconds([&program] { return program.Ended(); });
+}
+
+// The editor is killed after an autosave; started again, it offers the map, which saves cell for
+// cell as drawn, and its clean quit leaves no recovery file behind.
+TEST(ProgramRecovery, AKilledEditorsDrawingComesBackAndACleanQuitLeavesNoRecoveryFile) {
+    AutosavingProgram program;
+    const std::unique_ptr<SpawnedProgram> killed = program.Start("killed", DrawingScript());
+    ASSERT_TRUE(Within60Seconds([&] { return !program.RecoveryFiles().empty(); }))
+        << FileText(program.Path("killed.err"));
+    ASSERT_EQ(kill(killed->Pid(), SIGKILL), 0);
+    ASSERT_TRUE(Finished(*killed));
+    const std::vector<std::string> left = program.RecoveryFiles();
+    ASSERT_EQ(left.size(), 1u);
+    const Expected<RecoveryRecord> autosaved = ReadRecoveryFile(left[0]);
+    ASSERT_TRUE(autosaved) << autosaved.Why();
+    EXPECT_EQ(autosaved->image->tmap, DrawnByScript()->tmap);
+
+    const std::string saved = program.Path("recovered.dtm");
+    test::Script again;
+    again.Then("press 13\n").Wait(1).Then("press 83\nanswer " + saved + "\n");
+    const std::unique_ptr<SpawnedProgram> recovering =
+        program.Start("again", again.Then("press 13\n").Wait(1).Then("key down 27\n").End());
+    ASSERT_TRUE(Finished(*recovering));
+    EXPECT_EQ(recovering->Status(), 0) << FileText(program.Path("again.err"));
+    const std::string out = FileText(program.Path("again.out"));
+    EXPECT_TRUE(out.starts_with("popup Confirm!: Recover 1 unsaved maps from an earlier session?\n"
+                                "requester save Save Tilemap As [Duskmarch Tilemaps:dtm;All "
+                                "Files:*] Untitled\n"))
+        << out;
+    const std::shared_ptr<tilemap> reread = Read(saved, nullptr);
+    ASSERT_TRUE(reread);
+    EXPECT_EQ(reread->tmap, DrawnByScript()->tmap);
+    EXPECT_EQ(program.RecoveryFiles(), std::vector<std::string>{});
+    EXPECT_EQ(test::ContainerTempFolder::NamesIn(program.Recovery()), std::vector<std::string>{});
+}
+
+// While one editor runs, another starts, autosaves its own work and quits without saving: it
+// neither offers nor touches the first one's file, and removes its own. Once the first is killed,
+// the next start offers its map alone.
+TEST(ProgramRecovery, TwoEditorsAtOnceNeverTakeEachOthersFiles) {
+    AutosavingProgram program;
+    const std::unique_ptr<SpawnedProgram> first = program.Start("first", DrawingScript());
+    ASSERT_TRUE(Within60Seconds([&] { return !program.RecoveryFiles().empty(); }));
+    const std::vector<std::string> firstFiles = program.RecoveryFiles();
+    ASSERT_EQ(firstFiles.size(), 1u);
+    const std::vector<uint8_t> firstBytes = test::ReadFileBytes(firstFiles[0]);
+
+    test::Script second;
+    // Long enough away (a second or more of real time) to be seen.
+    second.Shifted('N').Click(test::OverCanvas(7, 7)).Then(test::kAway).Wait(5000);
+    const std::unique_ptr<SpawnedProgram> other = program.Start(
+        "second", second.Then("key down 27\n").Then("key up 27\npress 13\n").Wait(2).End());
+    // Its own autosave shows beside the first one's while it waits away from the canvas.
+    ASSERT_TRUE(Within60Seconds([&] { return program.RecoveryFiles().size() == 2; }));
+    ASSERT_TRUE(Finished(*other));
+    EXPECT_EQ(other->Status(), 0);
+    EXPECT_EQ(FileText(program.Path("second.out")), "popup Confirm!: Exit without saving?\n");
+    EXPECT_EQ(program.RecoveryFiles(), firstFiles);
+    EXPECT_EQ(test::ReadFileBytes(firstFiles[0]), firstBytes);
+    EXPECT_EQ(test::ContainerTempFolder::NamesIn(program.Recovery()).size(), 1u);
+
+    ASSERT_EQ(kill(first->Pid(), SIGKILL), 0);
+    ASSERT_TRUE(Finished(*first));
+    const std::unique_ptr<SpawnedProgram> third =
+        program.Start("third", test::Script().Then("press 13\n").Wait(2).End());
+    ASSERT_TRUE(Finished(*third));
+    EXPECT_EQ(FileText(program.Path("third.out")),
+              "popup Confirm!: Recover 1 unsaved maps from an earlier session?\n");
+    // Its script ran to the end: nothing is left to recover.
+    EXPECT_EQ(program.RecoveryFiles(), std::vector<std::string>{});
 }
 
 } // namespace

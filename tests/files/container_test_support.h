@@ -39,9 +39,11 @@ class ContainerTempFolder {
     const std::filesystem::path& Root() const { return path_; }
 
     // The names of everything in the folder, to spot files left behind.
-    std::vector<std::string> Names() const {
+    std::vector<std::string> Names() const { return NamesIn(path_); }
+
+    static std::vector<std::string> NamesIn(const std::filesystem::path& folder) {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
             names.push_back(entry.path().filename().string());
         }
         std::sort(names.begin(), names.end());

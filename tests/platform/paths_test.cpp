@@ -53,6 +53,23 @@ TEST(PathsTest, PathFileNameAndBaseName) {
     EXPECT_EQ(PathBaseName("town"), "town");
 }
 
+TEST(PathsTest, LowerExtension) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"maps/cave.XP", ".xp"},
+        {"maps//cave.Xp", ".xp"},
+        {"cave.dtm", ".dtm"},
+        {"old.maps/cave", ""},
+        {"cave", ""},
+        {"maps/..", ""},
+        {".hidden", ".hidden"},
+        {"a.b.TAR", ".tar"},
+        {"", ""},
+    };
+    for (const auto& [path, extension] : cases) {
+        EXPECT_EQ(LowerExtension(path), extension) << path;
+    }
+}
+
 TEST(PathsTest, PathDirectory) {
     EXPECT_EQ(PathDirectory("maps/town.dtm"), "maps");
     EXPECT_EQ(PathDirectory("maps/sub/town.dtm"), "maps/sub");

@@ -20,7 +20,8 @@ using namespace std::string_literals;
 TEST(ReplayScript, LinesBecomeStepsAtTheirFrames) {
     const ReplayParseResult parsed =
         ParseReplayScript("# a session\npress 78\n\nframe 3\r\n  move -4 12\nanswer maps/a b.dtm\n"
-                          "answer\nanswer /abs\nframe 3\nscreenshot shot.png\nchoose 1\nend\n",
+                          "answer\nanswer /abs\nframe 3\nscreenshot shot.png\nchoose 1\n"
+                          "drop maps/cave.xp\ndrop /x y.dtm\nend\n",
                           "/home/user");
     ASSERT_TRUE(parsed.script) << parsed.error;
     const std::vector<ReplayStep>& steps = parsed.script->steps;
@@ -38,6 +39,8 @@ TEST(ReplayScript, LinesBecomeStepsAtTheirFrames) {
                                        {3, A::Answer, "/abs"},
                                        {3, A::Screenshot, "/home/user/shot.png"},
                                        {3, A::Choose, ""},
+                                       {3, A::Drop, "/home/user/maps/cave.xp"},
+                                       {3, A::Drop, "/x y.dtm"},
                                        {3, A::End, ""}}));
     EXPECT_EQ(std::tuple(steps[1].value, steps[2].value, steps[2].value2, steps[7].value),
               std::tuple(78, -4, 12, 1));
@@ -55,6 +58,7 @@ TEST(ReplayScript, TheFirstBadLineRefusesTheScript) {
         {"wiggle\n", "line 1: unknown command 'wiggle'"},
         {"end now\n", "line 1: 'end' takes nothing after it"},
         {"screenshot\n", "line 1: 'screenshot' needs a path"},
+        {"drop\n", "line 1: 'drop' needs a path"},
         {"focus\n", "line 1: 'focus' needs 'lost' or 'gained'"},
     };
     for (const auto& [text, error] : cases) {

@@ -42,6 +42,7 @@ TEST_F(DisplayConfigFile, KeywordLinesSetFieldsAndTheRestKeepDefaults) {
         EXPECT_EQ(config_.pallet, "data\\image\\pallet.png");
         EXPECT_EQ(config_.title, "Duskmarch");
         EXPECT_EQ(config_.scale, 1);
+        EXPECT_EQ(config_.autosave, 60);
         EXPECT_TRUE(config_.loaded);
     }
 
@@ -69,7 +70,11 @@ TEST_F(DisplayConfigFile, KeywordLinesSetFieldsAndTheRestKeepDefaults) {
                    {"width 80 90", &DisplayConfig::width, 80},
                    {"width %101", &DisplayConfig::width, 5},
                    {"height -7", &DisplayConfig::height, -7},
-                   {"scale none", &DisplayConfig::scale, 0}};
+                   {"scale none", &DisplayConfig::scale, 0},
+                   {"AutoSave 5", &DisplayConfig::autosave, 5},
+                   {"autosave 0 // off", &DisplayConfig::autosave, 0},
+                   {"autosave $10", &DisplayConfig::autosave, 16},
+                   {"autosave -3", &DisplayConfig::autosave, -3}};
     for (const auto& number : numbers) {
         Load(number.text);
         EXPECT_EQ(config_.*number.field, number.value) << number.text;
@@ -82,6 +87,8 @@ TEST_F(DisplayConfigFile, BadLinesAreFatalWithTheirLineNumber) {
         std::string message;
     } cases[] = {
         {"width", "Incorrect number of arguments on line 1"},
+        {"scale 1\nautosave\n", "Incorrect number of arguments on line 2"},
+        {"autosave 30,60", "Incorrect number of arguments on line 1"},
         {"abc\n\ntitle Hello, world\n", "Incorrect number of arguments on line 3"},
         {"title   \n", "Incorrect number of arguments on line 1"},
         {"width 1,2,3,4,5,6,7,8,9,10", "Incorrect number of arguments on line 1"},

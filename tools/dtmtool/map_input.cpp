@@ -5,17 +5,7 @@
 #include "platform/open_stream.h"
 #include "platform/paths.h"
 
-#include <algorithm>
-
 namespace dm::dtmtool {
-
-std::string LowerExtension(const std::string& path) {
-    std::string extension = path.substr(PathNoExtension(path).size());
-    std::transform(extension.begin(), extension.end(), extension.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return extension;
-}
 
 std::shared_ptr<tilemap> ReadMapOrReport(const std::string& path, ToolPalette& palette, int layer) {
     if (LowerExtension(path) != ".xp") {

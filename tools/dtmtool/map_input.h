@@ -4,14 +4,12 @@
 
 #include "files/xp_format.h"
 #include "model/tilemap.h"
+#include "platform/paths.h"
 
 #include <memory>
 #include <string>
 
 namespace dm::dtmtool {
-
-// The extension of the path's file name in lower case with its dot (".xp"), or "".
-std::string LowerExtension(const std::string& path);
 
 // Reads an .xp image (`layer` of it, or kXpAllLayers for all of them flattened) with the
 // palette, or a map file of any other name as the editor does. Null, after printing why on

@@ -1,6 +1,7 @@
 #include "platform/sdl/sdl_driver.h"
 
 #include "platform/desktop_chooser.h"
+#include "platform/dropped_files.h"
 #include "platform/expected.h"
 #include "platform/file_requester.h"
 #include "platform/input_event.h"
@@ -127,6 +128,15 @@ void Translate(const SDL_Event& event, int& buttonsHeld) {
     }
     case SDL_QUIT:
         Emit(EventId::AppTerminate, 0);
+        break;
+    case SDL_DROPFILE:
+        if (event.drop.file) {
+            QueueDroppedFile(event.drop.file);
+        }
+        SDL_free(event.drop.file);
+        break;
+    case SDL_DROPTEXT:
+        SDL_free(event.drop.file);
         break;
     case SDL_WINDOWEVENT:
         switch (event.window.event) {
@@ -304,6 +314,7 @@ bool SdlDriver::OpenWindow(const std::string& title, int width, int height, std:
     SDL_StartTextInput();
     shown_.commands.clear();
     exposed_ = true;
+    SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
     return true;
 }
 
