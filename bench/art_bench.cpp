@@ -1,7 +1,7 @@
 #include "sample_picture.h"
 
 #include "picture_art/picture_art.h"
-#include "platform/png_codec.h"
+#include "platform/pictures/png_codec.h"
 #include "render/display_config.h"
 #include "render/palette.h"
 

@@ -7,8 +7,8 @@
 
 #include "files/image_export.h"
 #include "files/parallel_png_writer.h"
-#include "platform/c_stream.h"
-#include "platform/png_codec.h"
+#include "platform/io/c_stream.h"
+#include "platform/pictures/png_codec.h"
 #include "support/peak_memory.h"
 
 #include <benchmark/benchmark.h>

@@ -3,9 +3,9 @@
 // container operation's time over that floor.
 
 #include "files/tilemap_file.h"
-#include "platform/memory_stream.h"
-#include "platform/pixmap.h"
-#include "platform/png_codec.h"
+#include "platform/io/memory_stream.h"
+#include "platform/pictures/pixmap.h"
+#include "platform/pictures/png_codec.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,10 +2,10 @@
 #include "editor/editor.h"
 #include "editor/editor_state.h"
 #include "model/tilemap.h"
-#include "platform/graphics.h"
-#include "platform/headless_driver.h"
+#include "platform/drawing/graphics.h"
+#include "platform/drawing/software_renderer.h"
+#include "platform/drivers/headless_driver.h"
 #include "platform/sdl/sdl_driver.h"
-#include "platform/software_renderer.h"
 #include "render/display.h"
 #include "render/map_draw.h"
 

@@ -1,7 +1,7 @@
-#include "platform/memory_stream.h"
-#include "platform/pixmap.h"
-#include "platform/png_codec.h"
-#include "platform/png_test_files.h"
+#include "platform/io/memory_stream.h"
+#include "platform/pictures/pixmap.h"
+#include "platform/pictures/png_codec.h"
+#include "platform/pictures/png_test_files.h"
 
 #include <benchmark/benchmark.h>
 

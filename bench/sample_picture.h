@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/pixmap.h"
+#include "platform/pictures/pixmap.h"
 
 #include <memory>
 

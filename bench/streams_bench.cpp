@@ -5,8 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "platform/c_stream.h"
-#include "platform/memory_stream.h"
+#include "platform/io/c_stream.h"
+#include "platform/io/memory_stream.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/notify.h"
+#include "platform/requesters/notify.h"
 #include "render/config_tokenizer.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 #include "input_file.h"
 
 #include "platform/fatal_error.h"
-#include "platform/notify.h"
+#include "platform/requesters/notify.h"
 #include "render/display_config.h"
 
 #include <cstddef>

@@ -4,7 +4,7 @@
 #include "files/map_limits.h"
 #include "files/rle_body.h"
 #include "files/tilemap_file.h"
-#include "platform/memory_stream.h"
+#include "platform/io/memory_stream.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "png_chunk_features.h"
 
 #include "files/png_body.h"
-#include "platform/memory_stream.h"
-#include "platform/png_codec.h"
+#include "platform/io/memory_stream.h"
+#include "platform/pictures/png_codec.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "png_chunk_features.h"
 
-#include "platform/memory_stream.h"
-#include "platform/png_codec.h"
+#include "platform/io/memory_stream.h"
+#include "platform/pictures/png_codec.h"
 
 #include <cstddef>
 #include <cstdint>

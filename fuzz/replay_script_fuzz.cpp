@@ -1,4 +1,4 @@
-#include "platform/replay_script.h"
+#include "platform/drivers/replay_script.h"
 
 #include <cstddef>
 #include <cstdint>

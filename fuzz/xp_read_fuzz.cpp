@@ -1,7 +1,7 @@
 #include "files/gzip_stream.h"
 #include "files/map_limits.h"
 #include "files/xp_format.h"
-#include "platform/memory_stream.h"
+#include "platform/io/memory_stream.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include "files/recovery_file.h"
 #include "files/rle_body.h"
 #include "files/xp_format.h"
-#include "platform/memory_stream.h"
+#include "platform/io/memory_stream.h"
 
 namespace dm::seeds {
 

@@ -1,8 +1,8 @@
-#include "png_test_files.h"
+#include "platform/pictures/png_test_files.h"
 #include "seeds.h"
 
-#include "platform/memory_stream.h"
-#include "platform/png_codec.h"
+#include "platform/io/memory_stream.h"
+#include "platform/pictures/png_codec.h"
 
 namespace dm::seeds {
 

@@ -3,8 +3,8 @@
 #include "editor/canvas_commands.h"
 #include "editor/editor_state.h"
 #include "files/recovery_file.h"
-#include "platform/file_system.h"
-#include "platform/system_driver.h"
+#include "platform/drivers/system_driver.h"
+#include "platform/io/file_system.h"
 #include "ui/popup.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "editor/canvas_commands.h"
 #include "editor/screen_layout.h"
-#include "platform/key_codes.h"
-#include "platform/polled_input.h"
-#include "platform/string_to_int.h"
+#include "platform/input/key_codes.h"
+#include "platform/input/polled_input.h"
+#include "platform/text/string_to_int.h"
 #include "ui/popup.h"
 #include "ui/prompt.h"
 

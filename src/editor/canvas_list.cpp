@@ -1,6 +1,6 @@
 #include "editor/canvas_commands.h"
 #include "editor/screen_layout.h"
-#include "platform/paths.h"
+#include "platform/io/paths.h"
 #include "ui/interface_text.h"
 #include "ui/popup.h"
 

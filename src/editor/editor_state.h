@@ -3,7 +3,7 @@
 #include "editor/canvas.h"
 #include "editor/edit_tools_state.h"
 #include "model/tilemap.h"
-#include "platform/graphics.h"
+#include "platform/drawing/graphics.h"
 #include "render/display.h"
 #include "ui/gadget.h"
 

@@ -1,8 +1,8 @@
 #include "editor/long_work.h"
 
 #include "editor/editor.h"
-#include "platform/graphics.h"
-#include "platform/system_driver.h"
+#include "platform/drawing/graphics.h"
+#include "platform/drivers/system_driver.h"
 #include "ui/interface_text.h"
 
 #include <atomic>

@@ -3,11 +3,11 @@
 #include "editor/program_arguments.h"
 #include "editor/recovery.h"
 #include "files/recovery_store.h"
+#include "platform/drivers/headless_driver.h"
 #include "platform/fatal_error.h"
-#include "platform/file_requester.h"
-#include "platform/headless_driver.h"
+#include "platform/io/write_failure_signals.h"
+#include "platform/requesters/file_requester.h"
 #include "platform/sdl/sdl_driver.h"
-#include "platform/write_failure_signals.h"
 
 #include <filesystem>
 #include <iostream>

@@ -1,8 +1,8 @@
 #include "editor/map_edits.h"
 
 #include "files/map_text.h"
-#include "platform/cp437_unicode.h"
-#include "platform/utf8.h"
+#include "platform/text/cp437_unicode.h"
+#include "platform/text/utf8.h"
 
 namespace dm {
 

@@ -3,8 +3,8 @@
 #include "editor/edit_tools.h"
 #include "editor/memory_report.h"
 #include "editor/screen_layout.h"
-#include "platform/graphics.h"
-#include "platform/polled_input.h"
+#include "platform/drawing/graphics.h"
+#include "platform/input/polled_input.h"
 #include "render/palette.h"
 #include "ui/mouse_state.h"
 

@@ -6,8 +6,8 @@
 #include "editor/memory_report.h"
 #include "files/recovery_file.h"
 #include "files/recovery_store.h"
-#include "platform/paths.h"
-#include "platform/system_driver.h"
+#include "platform/drivers/system_driver.h"
+#include "platform/io/paths.h"
 #include "ui/popup.h"
 
 #include <chrono>

@@ -4,7 +4,7 @@
 #include "editor/mouse_tools.h"
 #include "editor/screen_layout.h"
 #include "platform/fatal_error.h"
-#include "platform/file_requester.h"
+#include "platform/requesters/file_requester.h"
 #include "ui/interface_text.h"
 #include "ui/path_prompt.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/tilemap.h"
-#include "platform/pixmap.h"
+#include "platform/pictures/pixmap.h"
 
 namespace dm {
 

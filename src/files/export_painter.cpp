@@ -1,8 +1,8 @@
 #include "files/export_painter.h"
 
-#include "platform/paths.h"
-#include "platform/pixmap.h"
-#include "platform/png_codec.h"
+#include "platform/io/paths.h"
+#include "platform/pictures/pixmap.h"
+#include "platform/pictures/png_codec.h"
 
 #include <cstring>
 

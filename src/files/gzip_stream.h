@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/stream.h"
+#include "platform/io/stream.h"
 
 #include <cstdint>
 #include <memory>

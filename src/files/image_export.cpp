@@ -2,7 +2,7 @@
 
 #include "files/parallel_png_writer.h"
 #include "files/side_file_writer.h"
-#include "platform/png_codec.h"
+#include "platform/pictures/png_codec.h"
 
 #include <memory>
 

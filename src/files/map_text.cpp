@@ -1,6 +1,6 @@
 #include "files/map_text.h"
 
-#include "platform/cp437_unicode.h"
+#include "platform/text/cp437_unicode.h"
 
 #include <optional>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/expected.h"
-#include "platform/png_codec.h"
-#include "platform/stream.h"
+#include "platform/io/stream.h"
+#include "platform/pictures/png_codec.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -6,9 +6,9 @@
 #include "files/random.h"
 #include "files/side_file_writer.h"
 #include "files/vector_list.h"
-#include "platform/memory_stream.h"
-#include "platform/open_stream.h"
-#include "platform/png_codec.h"
+#include "platform/io/memory_stream.h"
+#include "platform/io/open_stream.h"
+#include "platform/pictures/png_codec.h"
 
 #include <algorithm>
 #include <array>

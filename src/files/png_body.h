@@ -3,8 +3,8 @@
 #include "files/work_progress.h"
 #include "model/tilemap.h"
 #include "platform/expected.h"
-#include "platform/pixmap.h"
-#include "platform/stream.h"
+#include "platform/io/stream.h"
+#include "platform/pictures/pixmap.h"
 
 #include <cstdint>
 #include <memory>

@@ -3,8 +3,8 @@
 #include "files/map_limits.h"
 #include "files/rle_body.h"
 #include "files/side_file_writer.h"
-#include "platform/c_stream.h"
-#include "platform/memory_stream.h"
+#include "platform/io/c_stream.h"
+#include "platform/io/memory_stream.h"
 
 #include <zlib.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/tilemap.h"
-#include "platform/stream.h"
+#include "platform/io/stream.h"
 
 #include <cstdint>
 #include <vector>

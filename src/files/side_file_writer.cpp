@@ -1,5 +1,5 @@
 #include "files/side_file_writer.h"
-#include "platform/paths.h"
+#include "platform/io/paths.h"
 
 #include <cerrno>
 #include <cstdio>

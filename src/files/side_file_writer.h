@@ -1,7 +1,7 @@
 #pragma once
 
 #include "files/locked_side_file.h"
-#include "platform/c_stream.h"
+#include "platform/io/c_stream.h"
 
 #include <memory>
 #include <string>

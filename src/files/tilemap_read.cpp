@@ -3,8 +3,8 @@
 #include "files/png_dimensions.h"
 #include "files/rle_body.h"
 #include "files/tilemap_file.h"
-#include "platform/memory_stream.h"
-#include "platform/open_stream.h"
+#include "platform/io/memory_stream.h"
+#include "platform/io/open_stream.h"
 
 #include <algorithm>
 #include <cmath>

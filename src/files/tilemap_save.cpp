@@ -3,7 +3,7 @@
 #include "files/rle_body.h"
 #include "files/side_file_writer.h"
 #include "files/tilemap_file.h"
-#include "platform/print_line.h"
+#include "platform/io/print_line.h"
 
 #include <exception>
 #include <new>

@@ -3,7 +3,7 @@
 #include "files/color_match.h"
 #include "files/tilemap_file.h"
 #include "model/tilemap.h"
-#include "platform/stream.h"
+#include "platform/io/stream.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "model/tilemap.h"
 
-#include "platform/string_to_int.h"
+#include "platform/text/string_to_int.h"
 
 namespace dm {
 

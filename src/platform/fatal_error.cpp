@@ -1,6 +1,6 @@
 #include "platform/fatal_error.h"
 
-#include "platform/terminal_text.h"
+#include "platform/text/terminal_text.h"
 
 #include <iostream>
 

@@ -1,6 +1,6 @@
 #include "render/config_tokenizer.h"
 
-#include "platform/notify.h"
+#include "platform/requesters/notify.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #include "render/display.h"
 
+#include "platform/drawing/graphics.h"
 #include "platform/fatal_error.h"
-#include "platform/file_system.h"
-#include "platform/graphics.h"
-#include "platform/paths.h"
+#include "platform/io/file_system.h"
+#include "platform/io/paths.h"
 
 #include <cstdint>
 

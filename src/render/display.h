@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/pixmap.h"
+#include "platform/pictures/pixmap.h"
 #include "render/display_config.h"
 #include "render/palette.h"
 #include "render/tileset.h"

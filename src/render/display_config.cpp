@@ -1,9 +1,9 @@
 #include "render/display_config.h"
 
 #include "platform/fatal_error.h"
-#include "platform/open_stream.h"
-#include "platform/paths.h"
-#include "platform/string_to_int.h"
+#include "platform/io/open_stream.h"
+#include "platform/io/paths.h"
+#include "platform/text/string_to_int.h"
 #include "render/config_tokenizer.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "render/export_look.h"
 
-#include "platform/paths.h"
+#include "platform/io/paths.h"
 
 namespace dm {
 

@@ -1,7 +1,7 @@
 #include "render/map_draw.h"
 
-#include "platform/graphics.h"
-#include "platform/timage.h"
+#include "platform/drawing/graphics.h"
+#include "platform/drawing/timage.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,10 @@
 #include "render/palette.h"
 
+#include "platform/drawing/graphics.h"
 #include "platform/fatal_error.h"
-#include "platform/graphics.h"
-#include "platform/paths.h"
-#include "platform/pixmap.h"
-#include "platform/png_codec.h"
+#include "platform/io/paths.h"
+#include "platform/pictures/pixmap.h"
+#include "platform/pictures/png_codec.h"
 
 namespace dm {
 

@@ -1,10 +1,10 @@
 #include "render/tileset.h"
 
+#include "platform/drawing/timage.h"
 #include "platform/fatal_error.h"
-#include "platform/paths.h"
-#include "platform/pixmap.h"
-#include "platform/png_codec.h"
-#include "platform/timage.h"
+#include "platform/io/paths.h"
+#include "platform/pictures/pixmap.h"
+#include "platform/pictures/png_codec.h"
 
 namespace dm {
 

@@ -1,6 +1,6 @@
 #include "ui/mouse_state.h"
 
-#include "platform/polled_input.h"
+#include "platform/input/polled_input.h"
 
 namespace dm {
 

@@ -1,9 +1,9 @@
 #include "ui/path_prompt.h"
 
 #include "model/tilemap.h"
-#include "platform/graphics.h"
-#include "platform/key_codes.h"
-#include "platform/polled_input.h"
+#include "platform/drawing/graphics.h"
+#include "platform/input/key_codes.h"
+#include "platform/input/polled_input.h"
 #include "render/map_draw.h"
 #include "ui/interface_text.h"
 #include "ui/mouse_state.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/system_driver.h"
+#include "platform/drivers/system_driver.h"
 #include "render/display.h"
 
 #include <string>

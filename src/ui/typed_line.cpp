@@ -1,7 +1,7 @@
 #include "ui/typed_line.h"
 
-#include "platform/key_codes.h"
-#include "platform/polled_input.h"
+#include "platform/input/key_codes.h"
+#include "platform/input/polled_input.h"
 
 namespace dm {
 

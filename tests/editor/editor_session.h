@@ -3,9 +3,9 @@
 #include "editor/editor.h"
 #include "editor/recovery.h"
 #include "files/tilemap_file.h"
-#include "platform/headless_driver.h"
-#include "platform/polled_input.h"
-#include "platform/system_driver.h"
+#include "platform/drivers/headless_driver.h"
+#include "platform/drivers/system_driver.h"
+#include "platform/input/polled_input.h"
 #include "support/drawn_cells.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "files/recovery_file.h"
 #include "files/recovery_store.h"
 #include "files/tilemap_file.h"
-#include "platform/png_codec.h"
+#include "platform/pictures/png_codec.h"
 #include "render/display.h"
 #include "support/headless_window.h"
 #include "support/memory_limit.h"

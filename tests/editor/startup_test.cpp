@@ -5,8 +5,8 @@
 #include "editor/screen_layout.h"
 #include "files/container_test_support.h"
 #include "files/tilemap_file.h"
-#include "platform/png_codec.h"
-#include "platform/software_renderer.h"
+#include "platform/drawing/software_renderer.h"
+#include "platform/pictures/png_codec.h"
 #include "support/memory_limit.h"
 
 #include <gtest/gtest.h>

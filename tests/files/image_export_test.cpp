@@ -2,7 +2,7 @@
 
 #include "container_test_support.h"
 #include "files/parallel_png_writer.h"
-#include "platform/png_codec.h"
+#include "platform/pictures/png_codec.h"
 #include "support/peak_memory.h"
 
 #include <gtest/gtest.h>

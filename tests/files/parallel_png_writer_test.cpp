@@ -1,6 +1,6 @@
 #include "files/parallel_png_writer.h"
 
-#include "platform/memory_stream.h"
+#include "platform/io/memory_stream.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

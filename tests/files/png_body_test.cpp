@@ -4,8 +4,8 @@
 #include "files/map_limits.h"
 #include "files/random.h"
 #include "files/vector_list.h"
-#include "platform/memory_stream.h"
-#include "platform/png_codec.h"
+#include "platform/io/memory_stream.h"
+#include "platform/pictures/png_codec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "files/rle_body.h"
 
-#include "platform/memory_stream.h"
+#include "platform/io/memory_stream.h"
 
 #include <gtest/gtest.h>
 

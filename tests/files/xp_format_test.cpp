@@ -4,7 +4,7 @@
 #include "files/map_limits.h"
 #include "files/map_text.h"
 #include "files/xp_format.h"
-#include "platform/memory_stream.h"
+#include "platform/io/memory_stream.h"
 
 #include <gtest/gtest.h>
 

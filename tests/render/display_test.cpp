@@ -1,7 +1,7 @@
 #include "render/display.h"
 
 #include "platform/fatal_error.h"
-#include "platform/pixmap.h"
+#include "platform/pictures/pixmap.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
 

@@ -1,7 +1,7 @@
 #include "render/export_look.h"
 
-#include "platform/pixmap.h"
-#include "platform/png_codec.h"
+#include "platform/pictures/pixmap.h"
+#include "platform/pictures/png_codec.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
 

@@ -1,5 +1,5 @@
 #include "platform/fatal_error.h"
-#include "platform/notify.h"
+#include "platform/requesters/notify.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "support/headless_window.h"
 
 #include "platform/fatal_error.h"
-#include "platform/pixmap.h"
+#include "platform/pictures/pixmap.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
 

@@ -1,5 +1,5 @@
-#include "platform/pixmap.h"
-#include "platform/png_codec.h"
+#include "platform/pictures/pixmap.h"
+#include "platform/pictures/png_codec.h"
 #include "render/display_config.h"
 #include "render/palette.h"
 #include "render/tileset.h"

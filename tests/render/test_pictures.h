@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/pixmap.h"
-#include "platform/png_codec.h"
+#include "platform/pictures/pixmap.h"
+#include "platform/pictures/png_codec.h"
 
 #include <cstdint>
 #include <functional>

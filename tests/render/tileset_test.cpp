@@ -1,8 +1,8 @@
 #include "render/tileset.h"
 
+#include "platform/drawing/timage.h"
 #include "platform/fatal_error.h"
-#include "platform/pixmap.h"
-#include "platform/timage.h"
+#include "platform/pictures/pixmap.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/frame_list.h"
+#include "platform/drawing/frame_list.h"
 
 #include <cstdint>
 #include <string>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/graphics.h"
-#include "platform/headless_driver.h"
-#include "platform/pixmap.h"
-#include "platform/replay_script.h"
-#include "platform/system_driver.h"
+#include "platform/drawing/graphics.h"
+#include "platform/drivers/headless_driver.h"
+#include "platform/drivers/replay_script.h"
+#include "platform/drivers/system_driver.h"
+#include "platform/pictures/pixmap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/pixmap.h"
-#include "platform/timage.h"
+#include "platform/drawing/timage.h"
+#include "platform/pictures/pixmap.h"
 #include "render/display.h"
 
 #include <cstdint>

@@ -1,11 +1,11 @@
 #include "files/container_test_support.h"
-#include "platform/png_test_files.h"
+#include "platform/pictures/png_test_files.h"
 #include "tool_run.h"
 
 #include "files/tilemap_file.h"
 #include "picture_art/glyph_masks.h"
-#include "platform/pixmap.h"
-#include "platform/png_codec.h"
+#include "platform/pictures/pixmap.h"
+#include "platform/pictures/png_codec.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "tool_run.h"
 
 #include "files/tilemap_file.h"
-#include "platform/pixmap.h"
-#include "platform/png_codec.h"
+#include "platform/pictures/pixmap.h"
+#include "platform/pictures/png_codec.h"
 
 #include <gtest/gtest.h>
 

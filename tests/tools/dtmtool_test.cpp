@@ -4,8 +4,8 @@
 #include "files/png_body.h"
 #include "files/rle_body.h"
 #include "files/tilemap_file.h"
-#include "platform/pixmap.h"
-#include "platform/png_codec.h"
+#include "platform/pictures/pixmap.h"
+#include "platform/pictures/png_codec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "ui/popup.h"
 
-#include "platform/polled_input.h"
+#include "platform/input/polled_input.h"
 #include "support/drawn_cells.h"
 #include "support/headless_window.h"
 #include "support/test_display.h"

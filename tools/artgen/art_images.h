@@ -1,7 +1,7 @@
 #pragma once
 
 #include "palette_design.h"
-#include "platform/pixmap.h"
+#include "platform/pictures/pixmap.h"
 #include "tileset_glyphs.h"
 
 #include <memory>

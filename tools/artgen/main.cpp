@@ -1,7 +1,7 @@
 // Writes the default tileset sheets and palette: artgen FONT.psf.gz OUTPUT_FOLDER
 #include "art_images.h"
 #include "palette_design.h"
-#include "platform/png_codec.h"
+#include "platform/pictures/png_codec.h"
 #include "psf_font.h"
 #include "tileset_glyphs.h"
 

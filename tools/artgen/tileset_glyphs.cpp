@@ -3,7 +3,7 @@
 #include "drawn_glyphs.h"
 #include "supplement_glyphs.h"
 
-#include "platform/cp437_unicode.h"
+#include "platform/text/cp437_unicode.h"
 
 #include <cstdio>
 

@@ -9,8 +9,8 @@
 #include "files/map_limits.h"
 #include "picture_art/picture_art.h"
 #include "platform/fatal_error.h"
-#include "platform/paths.h"
-#include "platform/png_codec.h"
+#include "platform/io/paths.h"
+#include "platform/pictures/png_codec.h"
 #include "render/tileset.h"
 
 #include <charconv>

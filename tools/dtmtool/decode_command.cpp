@@ -4,7 +4,7 @@
 
 #include "files/png_body.h"
 #include "files/tilemap_file.h"
-#include "platform/file_system.h"
+#include "platform/io/file_system.h"
 
 namespace dm::dtmtool {
 namespace {

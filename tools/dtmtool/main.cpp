@@ -1,7 +1,7 @@
 #include "command.h"
 #include "tool_output.h"
 
-#include "platform/write_failure_signals.h"
+#include "platform/io/write_failure_signals.h"
 
 #include <exception>
 #include <iomanip>

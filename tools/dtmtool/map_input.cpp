@@ -2,8 +2,8 @@
 
 #include "tool_output.h"
 
-#include "platform/open_stream.h"
-#include "platform/paths.h"
+#include "platform/io/open_stream.h"
+#include "platform/io/paths.h"
 
 namespace dm::dtmtool {
 

@@ -4,7 +4,7 @@
 
 #include "files/xp_format.h"
 #include "model/tilemap.h"
-#include "platform/paths.h"
+#include "platform/io/paths.h"
 
 #include <memory>
 #include <string>

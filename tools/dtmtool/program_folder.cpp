@@ -1,6 +1,6 @@
 #include "program_folder.h"
 
-#include "platform/paths.h"
+#include "platform/io/paths.h"
 
 #include <system_error>
 

@@ -1,6 +1,6 @@
 #include "tool_output.h"
 
-#include "platform/terminal_text.h"
+#include "platform/text/terminal_text.h"
 
 #include <iostream>
 

@@ -2,7 +2,7 @@
 
 #include "program_folder.h"
 
-#include "platform/paths.h"
+#include "platform/io/paths.h"
 #include "render/display_config.h"
 #include "render/palette.h"
 

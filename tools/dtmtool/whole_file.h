@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/expected.h"
-#include "platform/stream.h"
+#include "platform/io/stream.h"
 
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
 #include "picture_art/glyph_masks.h"
 
-#include "platform/png_codec.h"
+#include "platform/pictures/png_codec.h"
 
 namespace dm {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/expected.h"
-#include "platform/pixmap.h"
+#include "platform/pictures/pixmap.h"
 
 #include <cstdint>
 #include <string>

@@ -8,7 +8,7 @@
 #include "files/work_progress.h"
 #include "model/tilemap.h"
 #include "platform/expected.h"
-#include "platform/pixmap.h"
+#include "platform/pictures/pixmap.h"
 
 #include <cstdint>
 #include <memory>

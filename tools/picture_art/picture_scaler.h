@@ -2,7 +2,7 @@
 
 #include "picture_art/linear_light.h"
 
-#include "platform/pixmap.h"
+#include "platform/pictures/pixmap.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "platform/sdl/gl_renderer.h"
 
-#include "platform/timage.h"
+#include "platform/drawing/timage.h"
 
 #include <GL/gl.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/frame_list.h"
-#include "platform/pixmap.h"
+#include "platform/drawing/frame_list.h"
+#include "platform/pictures/pixmap.h"
 #include "platform/sdl/texture_atlas.h"
 
 #include <cstdint>

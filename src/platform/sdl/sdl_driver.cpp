@@ -1,16 +1,16 @@
 #include "platform/sdl/sdl_driver.h"
 
-#include "platform/desktop_chooser.h"
-#include "platform/dropped_files.h"
 #include "platform/expected.h"
-#include "platform/file_requester.h"
-#include "platform/input_event.h"
-#include "platform/polled_input.h"
+#include "platform/input/dropped_files.h"
+#include "platform/input/input_event.h"
+#include "platform/input/polled_input.h"
+#include "platform/requesters/desktop_chooser.h"
+#include "platform/requesters/file_requester.h"
 #include "platform/sdl/gl_renderer.h"
 #include "platform/sdl/sdl_key_codes.h"
 #include "platform/sdl/software_presenter.h"
-#include "platform/terminal_text.h"
-#include "platform/utf8.h"
+#include "platform/text/terminal_text.h"
+#include "platform/text/utf8.h"
 
 #include <GL/gl.h>
 #include <SDL2/SDL.h>

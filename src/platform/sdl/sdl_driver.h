@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/frame_list.h"
-#include "platform/pixmap.h"
-#include "platform/renderer_choice.h"
-#include "platform/system_driver.h"
+#include "platform/drawing/frame_list.h"
+#include "platform/drawing/renderer_choice.h"
+#include "platform/drivers/system_driver.h"
+#include "platform/pictures/pixmap.h"
 
 #include <memory>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "platform/sdl/software_presenter.h"
 
-#include "platform/frame_damage.h"
-#include "platform/software_renderer.h"
+#include "platform/drawing/frame_damage.h"
+#include "platform/drawing/software_renderer.h"
 
 #include <SDL2/SDL.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/drawing/frame_list.h"
 #include "platform/expected.h"
-#include "platform/frame_list.h"
-#include "platform/pixmap.h"
+#include "platform/pictures/pixmap.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "platform/sdl/texture_atlas.h"
 
-#include "platform/timage.h"
+#include "platform/drawing/timage.h"
 
 #include <algorithm>
 #include <cstring>

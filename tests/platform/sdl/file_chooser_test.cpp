@@ -1,8 +1,8 @@
-#include "platform/file_requester.h"
-#include "platform/graphics.h"
-#include "platform/polled_input.h"
+#include "platform/drawing/graphics.h"
+#include "platform/input/polled_input.h"
+#include "platform/requesters/file_requester.h"
+#include "platform/scratch_dir.h"
 #include "platform/sdl/sdl_driver.h"
-#include "scratch_dir.h"
 
 #include <gtest/gtest.h>
 

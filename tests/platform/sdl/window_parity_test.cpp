@@ -1,8 +1,8 @@
 #include "model/tilemap.h"
-#include "platform/graphics.h"
-#include "platform/png_codec.h"
+#include "platform/drawing/graphics.h"
+#include "platform/drawing/software_renderer.h"
+#include "platform/pictures/png_codec.h"
 #include "platform/sdl/sdl_driver.h"
-#include "platform/software_renderer.h"
 #include "render/display.h"
 #include "render/map_draw.h"
 

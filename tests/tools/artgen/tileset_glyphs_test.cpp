@@ -5,7 +5,7 @@
 #include "psf_test_font.h"
 #include "supplement_glyphs.h"
 
-#include "platform/cp437_unicode.h"
+#include "platform/text/cp437_unicode.h"
 
 #include <gtest/gtest.h>
 
