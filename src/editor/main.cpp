@@ -5,6 +5,7 @@
 #include "platform/file_size_signal.h"
 #include "platform/headless_driver.h"
 #include "platform/sdl/sdl_driver.h"
+#include "platform/version.h"
 
 #include <filesystem>
 #include <fstream>
@@ -48,6 +49,10 @@ int main(int argc, char** argv) {
         dm::ParseProgramArguments(std::vector<std::string>(argv + 1, argv + argc), startFolder);
     if (arguments.error == "help") {
         std::cout << dm::kProgramUsage;
+        return 0;
+    }
+    if (arguments.error == "version") {
+        std::cout << "duskmarch " << dm::kDuskmarchVersion << "\n";
         return 0;
     }
     if (!arguments.error.empty()) {

@@ -18,9 +18,10 @@ ProgramArguments ParseProgramArguments(const std::vector<std::string>& args,
                                        const std::string& startFolder);
 
 inline constexpr const char* kProgramUsage =
-    "usage: duskmarch [--replay SCRIPT] [MAP.dtm]\n\n"
+    "usage: duskmarch [--replay SCRIPT] [MAP.dtm]\n"
+    "       duskmarch --help | --version\n\n"
     "Opens the editor, with MAP.dtm as the first canvas when given. --replay runs the editor\n"
     "without a window on the events of SCRIPT, one per line, and prints every message box and\n"
-    "file requester it opens.\n";
+    "file requester it opens. --version prints the program's version.\n";
 
 } // namespace dm

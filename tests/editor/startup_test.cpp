@@ -37,6 +37,9 @@ TEST(ProgramArguments, RelativePathsAreTakenFromTheStartFolder) {
     EXPECT_EQ(ParseProgramArguments({"a", "b"}, "/").error, "expected at most one map file, got 2");
     EXPECT_EQ(ParseProgramArguments({"--replay"}, "/").error, "--replay needs a script");
     EXPECT_TRUE(ParseProgramArguments({}, "/").mapPath.empty());
+    // Help and version win over whatever else the line holds.
+    EXPECT_EQ(ParseProgramArguments({"a", "--version", "b"}, "/").error, "version");
+    EXPECT_EQ(ParseProgramArguments({"--replay", "s", "-h", "--version"}, "/").error, "help");
 }
 
 TEST(CommandLineOpen, AFileBecomesTheFirstCanvasAndADirectoryIsRefused) {

@@ -6,11 +6,13 @@
 #include "files/tilemap_file.h"
 #include "platform/pixmap.h"
 #include "platform/png_codec.h"
+#include "platform/version.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 namespace dm {
 namespace {
@@ -236,6 +238,10 @@ TEST_F(Dtmtool, FailuresAndUsageErrorsGiveTheirStatusAndMessage) {
         EXPECT_TRUE(help.out.starts_with(std::string("usage: dtmtool ") + name + " ")) << name;
         EXPECT_EQ(help.err, "");
     }
+
+    run = Dtm({"--version"});
+    EXPECT_EQ(std::tuple(run.status, run.out, run.err),
+              std::tuple(0, "dtmtool " + std::string(kDuskmarchVersion) + "\n", std::string()));
 }
 
 // A 2 x 2 map: "AB" in 200 on 40, then a light shade with no foreground on 7 and a full block

@@ -2,6 +2,7 @@
 #include "tool_output.h"
 
 #include "platform/file_size_signal.h"
+#include "platform/version.h"
 
 #include <exception>
 #include <iomanip>
@@ -12,7 +13,8 @@
 namespace {
 
 void PrintOverview(std::ostream& out) {
-    out << "usage: dtmtool COMMAND [ARGUMENTS] [--help]\n\n"
+    out << "usage: dtmtool COMMAND [ARGUMENTS] [--help]\n"
+           "       dtmtool --help | --version\n\n"
            "Reads, checks, converts, shows and compares Duskmarch maps.\n\n"
            "commands:\n";
     for (const dm::dtmtool::Command& command : dm::dtmtool::AllCommands()) {
@@ -33,6 +35,10 @@ int main(int argc, char** argv) {
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         PrintOverview(std::cout);
+        return kExitSuccess;
+    }
+    if (args[0] == "--version") {
+        std::cout << "dtmtool " << dm::kDuskmarchVersion << std::endl;
         return kExitSuccess;
     }
     for (const Command& command : AllCommands()) {
