@@ -7,13 +7,14 @@
 
 namespace dm {
 
-// Where the display configuration is read from, relative to the program's folder.
+// The display configuration installed beside the program, relative to the program's folder.
 inline constexpr const char* kDisplayConfigPath = "dmdata\\graphics.txt";
 
-// Opens the display and builds the editor's screen, then opens mapPath when it is not empty.
-// Throws FatalError when the configuration, the tileset or the palette cannot be loaded or no
-// window can be opened.
-std::unique_ptr<EditorState> StartEditor(const std::string& mapPath);
+// Opens the display with the configuration at configPath and builds the editor's screen, then
+// opens mapPath when it is not empty. Throws FatalError when the configuration, the tileset or
+// the palette cannot be loaded or no window can be opened.
+std::unique_ptr<EditorState> StartEditor(const std::string& mapPath,
+                                         const std::string& configPath = kDisplayConfigPath);
 
 enum class FrameResult { Continue, Quit };
 

@@ -6,6 +6,7 @@
 #include "platform/headless_driver.h"
 #include "platform/sdl/sdl_driver.h"
 #include "platform/version.h"
+#include "render/config_location.h"
 
 #include <filesystem>
 #include <fstream>
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
     const dm::ProgramArguments arguments =
         dm::ParseProgramArguments(std::vector<std::string>(argv + 1, argv + argc), startFolder);
     if (arguments.error == "help") {
-        std::cout << dm::kProgramUsage;
+        std::cout << dm::kProgramUsage << "\n" << dm::kDisplayConfigHelp;
         return 0;
     }
     if (arguments.error == "version") {
@@ -66,11 +67,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     dm::SetRequesterFolder(startFolder);
+    const std::string configPath =
+        dm::ChooseDisplayConfig(dm::UserFoldersFromEnvironment(), dm::kDisplayConfigPath);
     EnterProgramFolder();
     dm::SetSystemDriver(driver);
-    const int status = dm::RunReportingFatal([&arguments] {
+    const int status = dm::RunReportingFatal([&arguments, &configPath] {
         try {
-            const std::unique_ptr<dm::EditorState> state = dm::StartEditor(arguments.mapPath);
+            const std::unique_ptr<dm::EditorState> state =
+                dm::StartEditor(arguments.mapPath, configPath);
             dm::RunEditor(*state);
         } catch (const dm::ReplayFinished&) {
         }

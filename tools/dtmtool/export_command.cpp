@@ -1,5 +1,6 @@
 #include "arguments.h"
 #include "command.h"
+#include "program_files.h"
 #include "tool_output.h"
 
 #include "files/image_export.h"
@@ -21,10 +22,10 @@ const char* const kUsage =
     "usage: dtmtool export IN.dtm OUT.png [--config PATH] [--compression N]\n\n"
     "Renders the tilemap file IN.dtm as the editor's export does: every cell becomes a block of\n"
     "glyph pixels in its palette colours, colour 255 stays transparent. The tileset and palette\n"
-    "come from the display configuration PATH (default: dmdata/graphics.txt beside this\n"
-    "program); relative paths inside it are taken from this program's folder. PATH and the\n"
-    "paths inside it may separate folders with \"\\\", as the editor's configuration does; IN.dtm\n"
-    "and OUT.png are taken as written. N is the zlib level from 0 to 9 (default 8).\n";
+    "come from the display configuration PATH, by default the one the editor reads (see\n"
+    "\"dtmtool --help\"); relative paths inside it are taken from this program's folder. PATH and\n"
+    "the paths inside it may separate folders with \"\\\", as the editor's configuration does;\n"
+    "IN.dtm and OUT.png are taken as written. N is the zlib level from 0 to 9 (default 8).\n";
 
 constexpr int kEditorCompression = 8;
 
@@ -119,12 +120,6 @@ class ProgressLine {
     int shownPercent_ = 0;
 };
 
-std::filesystem::path ProgramFolder() {
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::current_path() : program.parent_path();
-}
-
 // A path given on the command line, taken from the caller's folder.
 std::string FromCaller(const std::string& path) {
     return std::filesystem::absolute(NormalizePath(path)).generic_string();
@@ -134,9 +129,8 @@ int RunExportRequest(const ExportRequest& request) {
     const std::filesystem::path programFolder = ProgramFolder();
     const std::string input = FromCaller(request.arguments.operands[0]);
     const std::string output = FromCaller(request.arguments.operands[1]);
-    const std::string config = request.config.empty()
-                                   ? (programFolder / "dmdata" / "graphics.txt").generic_string()
-                                   : FromCaller(request.config);
+    const std::string config =
+        request.config.empty() ? DefaultDisplayConfig() : FromCaller(request.config);
 
     // The configuration's own relative paths are the program's, as at the editor's start-up.
     std::error_code error;

@@ -3,6 +3,7 @@
 
 #include "platform/file_size_signal.h"
 #include "platform/version.h"
+#include "render/config_location.h"
 
 #include <exception>
 #include <iomanip>
@@ -20,7 +21,8 @@ void PrintOverview(std::ostream& out) {
     for (const dm::dtmtool::Command& command : dm::dtmtool::AllCommands()) {
         out << "  " << std::left << std::setw(10) << command.name << command.summary << "\n";
     }
-    out << "\nRun \"dtmtool COMMAND --help\" for the arguments of a command.\n" << std::flush;
+    out << "\nRun \"dtmtool COMMAND --help\" for the arguments of a command.\n\n"
+        << dm::kDisplayConfigHelp << std::flush;
 }
 
 } // namespace
