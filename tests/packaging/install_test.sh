@@ -119,8 +119,9 @@ check_tree() { # NAME PREFIX
     done
     for program in duskmarch dtmtool; do
         local page="$prefix/share/man/man1/$program.1" text
-        text=$(LC_ALL=C MANWIDTH=200 man -l "$page" 2>"$work/man.err" | tr -s ' \n' '  ') ||
-            fail "$name: man cannot show $page: $(cat "$work/man.err")"
+        text=$(LC_ALL=C groff -man -Tascii -rLL=200n -P-cbou -ww "$page" 2>"$work/man.err" |
+            tr -s ' \n' '  ') || fail "$name: groff cannot set $page"
+        [ ! -s "$work/man.err" ] || fail "$name: groff warns about $page: $(cat "$work/man.err")"
         # Every line of the help stands in the page, however the page fills its paragraphs.
         while read -r line; do
             line=${line#usage: }
