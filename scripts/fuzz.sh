@@ -6,9 +6,8 @@
 # is never written. Fails when a target finds a crash, a leak, a timeout or runs out of memory.
 #
 #   scripts/fuzz.sh SECONDS [TARGET...]
-# SECONDS 0 only builds the targets and writes their seeds.
 set -euo pipefail
-if [ $# -lt 1 ] || ! [[ $1 =~ ^[0-9]+$ ]]; then
+if [ $# -lt 1 ] || ! [[ $1 =~ ^[0-9]+$ ]] || [ "$1" -eq 0 ]; then
     echo "usage: $0 SECONDS [TARGET...]" >&2
     exit 2
 fi
@@ -18,8 +17,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 jobs=$(nproc)
 
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DDUSKMARCH_FUZZ=ON -DDUSKMARCH_BENCHMARKS=OFF \
-    >/dev/null
+# A folder made for fuzzing is left as it is (the build brings it up to date), so that
+# scripts/test.sh can run its tests while the fuzz targets run.
+if ! grep -qs '^DUSKMARCH_FUZZ:BOOL=ON$' "$build/CMakeCache.txt"; then
+    CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DDUSKMARCH_FUZZ=ON \
+        -DDUSKMARCH_BENCHMARKS=OFF >/dev/null
+fi
 cmake --build "$build" -j "$jobs" --target duskmarch_fuzzers
 
 seeds="$build/fuzz-seeds"
@@ -34,7 +37,6 @@ while read -r name seedList dict; do
     dictionaries[$name]=$dict
 done <"$build/fuzz/fuzz_targets.txt"
 
-[ "$seconds" -eq 0 ] && exit 0
 selected=("$@")
 [ ${#selected[@]} -eq 0 ] && selected=("${targets[@]}")
 for name in "${selected[@]}"; do
