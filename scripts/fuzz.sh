@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in build-fuzz, writes their seeds, and runs each target
-# for SECONDS (all targets, or those named). New inputs go to build-fuzz/fuzz-corpus/TARGET and
-# crashing inputs to build-fuzz/fuzz-crashes/TARGET; the tree is never written. Fails when a
-# target finds a crash, a leak, a timeout or runs out of memory.
+# for SECONDS (all targets, or those named), as many side by side as there are processors
+# (FUZZ_JOBS=N to choose), each fuzzer working on one. New inputs go to
+# build-fuzz/fuzz-corpus/TARGET and crashing inputs to build-fuzz/fuzz-crashes/TARGET; the tree
+# is never written. Fails when a target finds a crash, a leak, a timeout or runs out of memory.
 #
 #   scripts/fuzz.sh SECONDS [TARGET...]
 set -euo pipefail
@@ -16,8 +17,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 jobs=$(nproc)
 
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DDUSKMARCH_FUZZ=ON -DDUSKMARCH_BENCHMARKS=OFF \
-    >/dev/null
+# A folder made for fuzzing is left as it is (the build brings it up to date), so that
+# scripts/test.sh can run its tests while the fuzz targets run.
+if ! grep -qs '^DUSKMARCH_FUZZ:BOOL=ON$' "$build/CMakeCache.txt"; then
+    CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DDUSKMARCH_FUZZ=ON \
+        -DDUSKMARCH_BENCHMARKS=OFF >/dev/null
+fi
 cmake --build "$build" -j "$jobs" --target duskmarch_fuzzers
 
 seeds="$build/fuzz-seeds"
@@ -43,34 +48,53 @@ done
 
 # A single input that takes longer than this is a hang, whatever the run's length.
 timeout=$((seconds < 30 ? seconds : 30))
-failed=()
-summary=()
-for name in "${selected[@]}"; do
-    corpus="$build/fuzz-corpus/$name"
-    crashes="$build/fuzz-crashes/$name"
-    log="$build/fuzz-logs/$name.log"
+fuzzJobs=${FUZZ_JOBS:-$jobs}
+[[ $fuzzJobs =~ ^[1-9][0-9]*$ ]] || fuzzJobs=1
+
+# Runs one target to its end and leaves its exit status beside its log.
+run_target() {
+    local name=$1 corpus="$build/fuzz-corpus/$1" crashes="$build/fuzz-crashes/$1"
+    local log="$build/fuzz-logs/$1.log" status=0 kinds kind
     mkdir -p "$corpus" "$crashes" "$(dirname "$log")"
-    args=(-max_total_time="$seconds" -timeout="$timeout" -print_final_stats=1
+    local args=(-max_total_time="$seconds" -timeout="$timeout" -print_final_stats=1
         -artifact_prefix="$crashes/")
     [ "${dictionaries[$name]}" != "-" ] && args+=(-dict="${dictionaries[$name]}")
-    folders=("$corpus")
+    local folders=("$corpus")
     if [ "${seedFolders[$name]}" != "-" ]; then
         IFS=, read -r -a kinds <<<"${seedFolders[$name]}"
         for kind in "${kinds[@]}"; do folders+=("$seeds/$kind"); done
     fi
-
-    echo "== $name: ${seconds}s"
-    status=0
     "$build/bin/$name" "${args[@]}" "${folders[@]}" >"$log" 2>&1 || status=$?
+    echo "$status" >"$log.status"
+}
+
+running=0
+for name in "${selected[@]}"; do
+    if [ "$running" -ge "$fuzzJobs" ]; then
+        wait -n || true
+        running=$((running - 1))
+    fi
+    echo "== $name: ${seconds}s"
+    rm -f "$build/fuzz-logs/$name.log.status"
+    run_target "$name" &
+    running=$((running + 1))
+done
+wait
+
+failed=()
+summary=()
+for name in "${selected[@]}"; do
+    log="$build/fuzz-logs/$name.log"
+    status=$(cat "$log.status" 2>/dev/null || echo 1)
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     edges=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
     features=$(grep -o 'ft: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
     summary+=("$(printf '%-22s %10s %8s %9s %s' "$name" "${runs:-?}" "${edges:-?}" \
-        "${features:-?}" "$([ $status -eq 0 ] && echo ok || echo FAILED)")")
-    if [ $status -ne 0 ]; then
+        "${features:-?}" "$([ "$status" -eq 0 ] && echo ok || echo FAILED)")")
+    if [ "$status" -ne 0 ]; then
         failed+=("$name")
         tail -n 60 "$log"
-        echo "== $name failed; the input is in $crashes, the whole log in $log"
+        echo "== $name failed; the input is in $build/fuzz-crashes/$name, the whole log in $log"
     fi
 done
 

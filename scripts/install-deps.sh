@@ -11,6 +11,7 @@ packages=(
     libsdl2-dev libgl-dev
     xvfb xauth xdotool libgl1-mesa-dri imagemagick
     zenity
+    dpkg-dev file desktop-file-utils shared-mime-info groff-base libglib2.0-bin
 )
 
 missing=()

@@ -8,13 +8,14 @@
 
 namespace dm {
 
-// Where the display configuration is read from, relative to the program's folder.
+// The display configuration installed beside the program, relative to the program's folder.
 inline constexpr const char* kDisplayConfigPath = "dmdata\\graphics.txt";
 
-// Opens the display and builds the editor's screen, then opens the maps at mapPaths, in order, as
-// canvases. Throws FatalError when the configuration, the tileset or the palette cannot be loaded
-// or no window can be opened.
-std::unique_ptr<EditorState> StartEditor(const std::vector<std::string>& mapPaths);
+// Opens the display with the configuration at configPath and builds the editor's screen, then
+// opens the maps at mapPaths, in order, as canvases. Throws FatalError when the configuration,
+// the tileset or the palette cannot be loaded or no window can be opened.
+std::unique_ptr<EditorState> StartEditor(const std::vector<std::string>& mapPaths,
+                                         const std::string& configPath = kDisplayConfigPath);
 
 enum class FrameResult { Continue, Quit };
 

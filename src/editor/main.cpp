@@ -8,6 +8,8 @@
 #include "platform/io/write_failure_signals.h"
 #include "platform/requesters/file_requester.h"
 #include "platform/sdl/sdl_driver.h"
+#include "platform/version.h"
+#include "render/config_location.h"
 
 #include <filesystem>
 #include <iostream>
@@ -64,7 +66,11 @@ int main(int argc, char** argv) {
     const dm::ProgramArguments arguments =
         dm::ParseProgramArguments(std::vector<std::string>(argv + 1, argv + argc), startFolder);
     if (arguments.error == "help") {
-        std::cout << dm::kProgramUsage;
+        std::cout << dm::kProgramUsage << "\n" << dm::kDisplayConfigHelp;
+        return 0;
+    }
+    if (arguments.error == "version") {
+        std::cout << "duskmarch " << dm::kDuskmarchVersion << "\n";
         return 0;
     }
     if (!arguments.error.empty()) {
@@ -78,12 +84,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     dm::SetRequesterFolder(startFolder);
+    const std::string configPath =
+        dm::ChooseDisplayConfig(dm::UserFoldersFromEnvironment(), dm::kDisplayConfigPath);
     EnterProgramFolder();
     dm::SetSystemDriver(driver);
-    const int status = dm::RunReportingFatal([&arguments] {
+    const int status = dm::RunReportingFatal([&arguments, &configPath] {
         std::unique_ptr<dm::EditorState> state;
         try {
-            state = dm::StartEditor(arguments.mapPaths);
+            state = dm::StartEditor(arguments.mapPaths, configPath);
             dm::StartRecovery(*state, dm::RecoveryFolderFromEnvironment());
             dm::RunEditor(*state);
         } catch (const dm::ReplayFinished&) {

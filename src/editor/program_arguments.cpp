@@ -33,6 +33,9 @@ ProgramArguments ParseProgramArguments(const std::vector<std::string>& args,
         } else if (args[i] == "--help" || args[i] == "-h") {
             parsed.error = "help";
             return parsed;
+        } else if (args[i] == "--version") {
+            parsed.error = "version";
+            return parsed;
         } else {
             parsed.mapPaths.push_back(Absolute(args[i], startFolder));
         }

@@ -19,9 +19,11 @@ ProgramArguments ParseProgramArguments(const std::vector<std::string>& args,
                                        const std::string& startFolder);
 
 inline constexpr const char* kProgramUsage =
-    "usage: duskmarch [--replay SCRIPT] [--] [MAP.dtm...]\n\n"
+    "usage: duskmarch [--replay SCRIPT] [--] [MAP.dtm...]\n"
+    "       duskmarch --help | --version\n\n"
     "Opens the editor with each MAP.dtm as a canvas, up to eight, the first one active. --replay\n"
     "runs the editor without a window on the events of SCRIPT, one per line, and prints every\n"
-    "popup, message box and file requester it opens. After --, every argument is a map.\n";
+    "popup, message box and file requester it opens. After --, every argument is a map.\n"
+    "--version prints the program's version.\n";
 
 } // namespace dm

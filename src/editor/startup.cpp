@@ -26,9 +26,10 @@ WindowOpener OpenWindowFor(EditorState& state) {
 
 } // namespace
 
-std::unique_ptr<EditorState> StartEditor(const std::vector<std::string>& mapPaths) {
+std::unique_ptr<EditorState> StartEditor(const std::vector<std::string>& mapPaths,
+                                         const std::string& configPath) {
     auto state = std::make_unique<EditorState>();
-    OpenDisplay(state->display, kDisplayConfigPath, kUseDefaultTitle, OpenWindowFor(*state));
+    OpenDisplay(state->display, configPath, kUseDefaultTitle, OpenWindowFor(*state));
     SetFileRequestFallback(
         [display = state->display](const FileRequest& request, const std::string& why) {
             return PromptPath(display, request, why);

@@ -47,6 +47,9 @@ TEST(ProgramArguments, MapsInOrderRelativeToTheStartFolderAndEverythingAfterDash
          ""},
         {{"", "b.dtm"}, {"", "/home/ann/b.dtm"}, "", ""},
         {{"a.dtm", "-h", "--", "b"}, {"/home/ann/a.dtm"}, "", "help"},
+        {{"a.dtm", "--version", "b"}, {"/home/ann/a.dtm"}, "", "version"},
+        {{"--replay", "s", "-h", "--version"}, {}, "/home/ann/s", "help"},
+        {{"--", "--version"}, {"/home/ann/--version"}, "", ""},
         {{"--replay"}, {}, "", "--replay needs a script"},
         {{}, {}, "", ""},
     };

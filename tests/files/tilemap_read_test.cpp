@@ -244,7 +244,7 @@ TEST_F(TilemapRead, BrokenPictureBodiesAreRefused) {
 
     // A picture cut short inside its own chunks, with the length field agreeing with the cut.
     std::vector<uint8_t> png = EncodePNGBytes(*SmallMap(), 0).value();
-    png.resize(png.size() - 20);
+    png.erase(png.end() - 20, png.end());
     ExpectRefused(ByteBuilder()
                       .Text("DMTP")
                       .Int(2)

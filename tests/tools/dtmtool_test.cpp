@@ -6,11 +6,13 @@
 #include "files/tilemap_file.h"
 #include "platform/pictures/pixmap.h"
 #include "platform/pictures/png_codec.h"
+#include "platform/version.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 namespace dm {
 namespace {
@@ -237,6 +239,10 @@ TEST_F(Dtmtool, FailuresAndUsageErrorsGiveTheirStatusAndMessage) {
         EXPECT_TRUE(help.out.starts_with(std::string("usage: dtmtool ") + name + " ")) << name;
         EXPECT_EQ(help.err, "");
     }
+
+    run = Dtm({"--version"});
+    EXPECT_EQ(std::tuple(run.status, run.out, run.err),
+              std::tuple(0, "dtmtool " + std::string(kDuskmarchVersion) + "\n", std::string()));
 }
 
 // A damaged trailer of ESC c BEL would reset the terminal and ring it if printed as read.

@@ -22,8 +22,8 @@ const char* const kUsage =
     "  .ans  ANSI text: code page 437 glyphs in 24-bit colour (written only)\n"
     "  .txt  the glyphs as UTF-8 text (written only)\n"
     "An input of any other name is read as a tilemap file. Palette indices become colours and\n"
-    "colours the nearest index with the palette image PATH (default: the one that\n"
-    "dmdata/graphics.txt beside this program names). An .xp input has its layers flattened,\n"
+    "colours the nearest index with the palette image PATH (default: the one the editor's\n"
+    "display configuration names). An .xp input has its layers flattened,\n"
     "upper over lower where not transparent; --layer N reads only layer N, counting from 0 at\n"
     "the bottom.\n";
 

@@ -18,11 +18,11 @@ const char* const kUsage =
     "usage: dtmtool export IN.dtm OUT.png [--config PATH] [--compression N]\n\n"
     "Renders the tilemap file IN.dtm as the editor's export does: every cell becomes a block of\n"
     "glyph pixels in its palette colours, colour 255 stays transparent. The tileset and palette\n"
-    "come from the display configuration PATH (default: dmdata/graphics.txt beside this\n"
-    "program); relative paths inside it are taken from this program's folder. PATH and the\n"
-    "paths inside it may separate folders with \"\\\", as the editor's configuration does; IN.dtm\n"
-    "and OUT.png are taken as written. N is the compression from 0 (pixels stored as they are)\n"
-    "to 9 (smallest file, slowest); the default is 8, as the editor exports.\n";
+    "come from the display configuration PATH, by default the one the editor reads (see\n"
+    "\"dtmtool --help\"); relative paths inside it are taken from this program's folder. PATH and\n"
+    "the paths inside it may separate folders with \"\\\", as the editor's configuration does;\n"
+    "IN.dtm and OUT.png are taken as written. N is the compression from 0 (pixels stored as they\n"
+    "are) to 9 (smallest file, slowest); the default is 8, as the editor exports.\n";
 
 constexpr int kEditorCompression = 8;
 

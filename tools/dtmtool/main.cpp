@@ -2,6 +2,8 @@
 #include "tool_output.h"
 
 #include "platform/io/write_failure_signals.h"
+#include "platform/version.h"
+#include "render/config_location.h"
 
 #include <exception>
 #include <iomanip>
@@ -12,15 +14,16 @@
 namespace {
 
 void PrintOverview(std::ostream& out) {
-    out << "usage: dtmtool COMMAND [ARGUMENTS] [--help]\n\n"
+    out << "usage: dtmtool COMMAND [ARGUMENTS] [--help]\n"
+           "       dtmtool --help | --version\n\n"
            "Reads, checks, converts, shows and compares Duskmarch maps.\n\n"
            "commands:\n";
     for (const dm::dtmtool::Command& command : dm::dtmtool::AllCommands()) {
         out << "  " << std::left << std::setw(10) << command.name << command.summary << "\n";
     }
     out << "\nRun \"dtmtool COMMAND --help\" for the arguments of a command. \"--\" ends the\n"
-           "options, so that the file names after it may start with \"-\".\n"
-        << std::flush;
+           "options, so that the file names after it may start with \"-\".\n\n"
+        << dm::kDisplayConfigHelp << std::flush;
 }
 
 } // namespace
@@ -35,6 +38,10 @@ int main(int argc, char** argv) {
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         PrintOverview(std::cout);
+        return kExitSuccess;
+    }
+    if (args[0] == "--version") {
+        std::cout << "dtmtool " << dm::kDuskmarchVersion << std::endl;
         return kExitSuccess;
     }
     for (const Command& command : AllCommands()) {

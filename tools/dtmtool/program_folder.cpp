@@ -1,6 +1,7 @@
 #include "program_folder.h"
 
 #include "platform/io/paths.h"
+#include "render/config_location.h"
 
 #include <system_error>
 
@@ -10,6 +11,11 @@ std::filesystem::path ProgramFolder() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::filesystem::current_path(error) : program.parent_path();
+}
+
+std::string DefaultDisplayConfig() {
+    return ChooseDisplayConfig(UserFoldersFromEnvironment(),
+                               (ProgramFolder() / "dmdata" / "graphics.txt").generic_string());
 }
 
 Expected<std::string> FromCaller(const std::string& path) {
@@ -24,9 +30,7 @@ Expected<std::string> FromCaller(const std::string& path) {
 Outcome OpenToolDisplay(const std::string& config, Display& display) {
     const std::filesystem::path programFolder = ProgramFolder();
     const Expected<std::string> configPath =
-        config.empty()
-            ? Expected<std::string>((programFolder / "dmdata" / "graphics.txt").generic_string())
-            : FromCaller(config);
+        config.empty() ? Expected<std::string>(DefaultDisplayConfig()) : FromCaller(config);
     if (!configPath) {
         return configPath.Error();
     }

@@ -12,11 +12,15 @@ namespace dm::dtmtool {
 // cannot be told.
 std::filesystem::path ProgramFolder();
 
+// The display configuration the editor would read: the user's own when there is one, else
+// dmdata/graphics.txt beside this program.
+std::string DefaultDisplayConfig();
+
 // A path given on the command line, taken from the caller's folder, which may have been removed.
 Expected<std::string> FromCaller(const std::string& path);
 
-// Reads the display configuration at `config`, a path from the caller ("" for
-// dmdata/graphics.txt beside this program), and loads its tileset and palette as the editor
+// Reads the display configuration at `config`, a path from the caller ("" for the default
+// configuration), and loads its tileset and palette as the editor
 // does at start-up: relative paths inside it are taken from this program's folder, which
 // becomes the current folder, so paths from the caller must be made absolute before. Throws
 // FatalError on every start-up failure; fails when the program's folder cannot be entered.

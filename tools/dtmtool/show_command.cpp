@@ -16,7 +16,7 @@ const char* const kUsage =
     "usage: dtmtool show FILE [--palette PATH]\n\n"
     "Prints the map FILE (a tilemap file, or an .xp image with its layers flattened) on the\n"
     "terminal, one line per row: UTF-8 glyphs in 24-bit colour, taken from the palette image\n"
-    "PATH (default: the one that dmdata/graphics.txt beside this program names). Colour 255 is\n"
+    "PATH (default: the one the editor's display configuration names). Colour 255 is\n"
     "not painted: the terminal's own background shows, or a space for the glyph.\n";
 
 int RunShow(const std::vector<std::string>& args) {

@@ -15,9 +15,8 @@ const PalettePlanes& ToolPalette::Planes() {
     DisplayConfig config;
     std::string path = path_;
     if (path.empty()) {
-        const std::filesystem::path folder = ProgramFolder();
-        LoadDisplayConfig((folder / "dmdata" / "graphics.txt").generic_string(), config);
-        path = (folder / PathFromBackslashes(config.pallet)).generic_string();
+        LoadDisplayConfig(DefaultDisplayConfig(), config);
+        path = (ProgramFolder() / PathFromBackslashes(config.pallet)).generic_string();
     }
     planes_ = LoadPalette(path, config).planes;
     return *planes_;

@@ -8,9 +8,9 @@
 namespace dm::dtmtool {
 
 // The palette that turns colour indices into colours and back: the image at the path given, or
-// with an empty path the one that the display configuration dmdata/graphics.txt beside this
-// program names (relative to this program's folder, as at the editor's start-up). Loaded at
-// its first use, since only some formats need it; throws FatalError when it cannot be.
+// with an empty path the one that the editor's display configuration names (relative to this
+// program's folder, as at the editor's start-up). Loaded at its first use, since only some
+// formats need it; throws FatalError when it cannot be.
 class ToolPalette {
   public:
     explicit ToolPalette(std::string path) : path_(std::move(path)) {}
