@@ -138,6 +138,14 @@ row() { echo "| $1 | $2 |"; }
     row "undo and redo of that first fill" "$(ms bench_undo BM_UndoRedoFullCanvasStep)"
     row "the history's look at an unchanged 1024 x 1024 canvas, every frame" \
         "$(ms bench_undo BM_NoteUnchangedLargestCanvas)"
+    for kind in 0:drawing 1:random; do
+        share=BM_AutosaveFrameShare/${kind%%:*}/iterations:30
+        write=BM_AutosaveWorkerWrite/${kind%%:*}/iterations:10
+        row "autosave of a changed 1024 x 1024 canvas, ${kind#*:}: the frame's share" \
+            "$(ms bench_autosave "$share") of a $(number bench_autosave "$share" frame_ms 1) ms frame"
+        row "same autosave, the worker's write of the recovery file" \
+            "$(ms bench_autosave "$write"); $(number bench_autosave "$write" file_MiB 1) MiB"
+    done
     for set in 0:all 1:blocks 2:ascii; do
         art=BM_PictureArt/glyphs:${set%%:*}
         figures="$(ms bench_art "$art/threads:0/real_time") on every core,"
