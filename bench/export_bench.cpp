@@ -5,6 +5,7 @@
 // threads (cpu_ms) shows what each costs on a busy machine; peak_added_MiB is the most memory the
 // export added, with the memory freed before it handed back to the system first.
 
+#include "files/glyph_sheet.h"
 #include "files/image_export.h"
 #include "files/parallel_png_writer.h"
 #include "platform/io/c_stream.h"
@@ -46,20 +47,23 @@ fs::path ShippedImages() {
 
 // The shipped tileset when it is 8 x 14; otherwise a generated one.
 std::string TilesetPath(const fs::path& scratch) {
-    const fs::path images = ShippedImages();
-    const auto sheet = dm::LoadPixmap((images / "curses_fg.png").generic_string());
-    if (sheet && sheet->width == 16 * kGlyphW && sheet->height == 16 * kGlyphH) {
-        return (images / "curses.png").generic_string();
+    const std::string shipped = (ShippedImages() / "curses.png").generic_string();
+    const auto sheet = dm::LoadPixmap(dm::ForegroundSheetPath(shipped));
+    if (sheet && sheet->width == dm::kGlyphsPerRow * kGlyphW &&
+        sheet->height == dm::kGlyphsPerRow * kGlyphH) {
+        return shipped;
     }
     std::mt19937 random(7);
-    const auto generated = dm::TPixmap::Create(16 * kGlyphW, 16 * kGlyphH, dm::PF_RGB888, 4);
+    const auto generated = dm::TPixmap::Create(dm::kGlyphsPerRow * kGlyphW,
+                                               dm::kGlyphsPerRow * kGlyphH, dm::PF_RGB888, 4);
     for (int y = 0; y < generated->height; ++y) {
         for (int x = 0; x < generated->width; ++x) {
             generated->WritePixel(x, y, random() % 3 == 0 ? 0xFFFFFFFFu : 0xFF000000u);
         }
     }
-    dm::WritePixmapPNG(*generated, (scratch / "generated_fg.png").generic_string(), 1);
-    return (scratch / "generated.png").generic_string();
+    const std::string generatedTileset = (scratch / "generated.png").generic_string();
+    dm::WritePixmapPNG(*generated, dm::ForegroundSheetPath(generatedTileset), 1);
+    return generatedTileset;
 }
 
 // The shipped palette read row by row; random colours where it is missing or short.
