@@ -194,9 +194,9 @@ TEST_F(PngBody, FileImageEmbedsThePicture) {
     EXPECT_EQ(in.ReadString(3), "EOF");
     EXPECT_TRUE(in.Eof());
 
-    TMemoryStream measured_once;
-    WritePNG(*map, measured_once, png);
-    EXPECT_EQ(measured_once.Bytes(), out.Bytes());
+    TMemoryStream measuredOnce;
+    WritePNG(*map, measuredOnce, png);
+    EXPECT_EQ(measuredOnce.Bytes(), out.Bytes());
 
     const auto empty = tilemap::Create(0, 0);
     TMemoryStream nothing;
@@ -224,9 +224,9 @@ TEST_F(PngBody, MapsRoundTripWithAndWithoutScrambling) {
 
             const std::filesystem::path path = folder_ / "round.png";
             ASSERT_NE(EncodePNG(*map, path.string(), scramble), nullptr);
-            const auto from_file = DecodePNG(path.string(), scramble);
-            ASSERT_NE(from_file, nullptr);
-            EXPECT_EQ(from_file->tmap, map->tmap);
+            const auto fromFile = DecodePNG(path.string(), scramble);
+            ASSERT_NE(fromFile, nullptr);
+            EXPECT_EQ(fromFile->tmap, map->tmap);
         }
     }
 }
@@ -343,21 +343,21 @@ TEST_F(PngBody, PicturesWithAlphaDecodeLikeOpaqueOnes) {
     const auto map = RandomMap(13, 11, 21);
     const auto opaque = EncodePNG(*map, 0);
     ASSERT_NE(opaque, nullptr);
-    const auto with_alpha = TPixmap::Create(13, 11, PF_RGBA8888, 4);
-    ASSERT_NE(with_alpha, nullptr);
+    const auto withAlpha = TPixmap::Create(13, 11, PF_RGBA8888, 4);
+    ASSERT_NE(withAlpha, nullptr);
     for (int y = 0; y < 11; ++y) {
         for (int x = 0; x < 13; ++x) {
-            with_alpha->WritePixel(x, y, opaque->ReadPixel(x, y));
+            withAlpha->WritePixel(x, y, opaque->ReadPixel(x, y));
         }
     }
     for (const int32_t scramble : {0, 1}) {
-        const auto decoded = DecodePNG(*with_alpha, scramble);
+        const auto decoded = DecodePNG(*withAlpha, scramble);
         ASSERT_NE(decoded, nullptr);
         const auto reference = DecodePNG(*opaque, scramble);
         ASSERT_NE(reference, nullptr);
         EXPECT_EQ(decoded->tmap, reference->tmap) << "scramble " << scramble;
     }
-    EXPECT_EQ(DecodePNG(*with_alpha, 0)->tmap, map->tmap);
+    EXPECT_EQ(DecodePNG(*withAlpha, 0)->tmap, map->tmap);
 }
 
 TEST_F(PngBody, ScramblingShufflesRepeatablyAndNeedsItsKey) {
@@ -370,9 +370,9 @@ TEST_F(PngBody, ScramblingShufflesRepeatablyAndNeedsItsKey) {
     EXPECT_EQ(first, second);
     EXPECT_NE(first, *EncodePNGBytes(*map, 0));
 
-    const auto unscrambled_read = DecodePNG(first, 0);
-    ASSERT_NE(unscrambled_read, nullptr);
-    EXPECT_NE(unscrambled_read->tmap, map->tmap);
+    const auto unscrambledRead = DecodePNG(first, 0);
+    ASSERT_NE(unscrambledRead, nullptr);
+    EXPECT_NE(unscrambledRead->tmap, map->tmap);
 }
 
 TEST_F(PngBody, OtherScrambleValuesLoseNoCell) {
