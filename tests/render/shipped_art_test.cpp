@@ -24,7 +24,8 @@ constexpr int kScreenHeight = 1080;
 constexpr int kLayoutColumns = 111;
 constexpr int kLayoutRows = 68;
 
-enum Edge { Top, Bottom, Left, Right };
+enum class Edge { Top, Bottom, Left, Right };
+using enum Edge;
 
 int Runs(const std::string& pattern) {
     int runs = 0;
@@ -158,11 +159,11 @@ TEST_F(ShippedTileset, BoxLinesLeaveTheCellWhereTheyContinueAndLineUpWithTheirNe
     const std::string horizontal[3] = {std::string(h_, '.'), horizontalSingle, horizontalDouble};
     for (const BoxLines& box : kBoxLines) {
         for (Edge edge : {Top, Bottom, Left, Right}) {
-            const int weight = box.weight[edge];
+            const int weight = box.weight[static_cast<size_t>(edge)];
             const std::string& expected =
                 edge == Top || edge == Bottom ? vertical[weight] : horizontal[weight];
             EXPECT_EQ(EdgePattern(box.code, edge), expected)
-                << "code " << box.code << " edge " << edge << "\n"
+                << "code " << box.code << " edge " << static_cast<int>(edge) << "\n"
                 << Picture(box.code);
         }
     }
