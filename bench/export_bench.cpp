@@ -55,8 +55,8 @@ std::string TilesetPath(const fs::path& scratch) {
         return shipped;
     }
     std::mt19937 random(7);
-    const auto generated = dm::TPixmap::Create(dm::kGlyphsPerRow * kGlyphW,
-                                               dm::kGlyphsPerRow * kGlyphH, dm::PF_RGB888, 4);
+    const auto generated = dm::TPixmap::Create(
+        dm::kGlyphsPerRow * kGlyphW, dm::kGlyphsPerRow * kGlyphH, dm::kPixelFormatRGB888, 4);
     for (int y = 0; y < generated->height; ++y) {
         for (int x = 0; x < generated->width; ++x) {
             generated->WritePixel(x, y, random() % 3 == 0 ? 0xFFFFFFFFu : 0xFF000000u);
@@ -131,7 +131,7 @@ int64_t PlainEncode(const dm::tilemap& map, const dm::ExportLook& look, const st
         return -1;
     }
     const dm::PngLayout layout{static_cast<int>((*painter)->Width()),
-                               static_cast<int>((*painter)->Height()), dm::PF_RGBA8888};
+                               static_cast<int>((*painter)->Height()), dm::kPixelFormatRGBA8888};
     const int bandRows = std::max(1, kPlainBandBytes / (layout.width * 4));
     const bool written = dm::WritePngBands(
         *out, layout, bandRows, dm::kEditorExportCompression,

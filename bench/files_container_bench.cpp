@@ -82,7 +82,7 @@ const dm::tilemap& MapOf(Kind kind) {
 // The layout matters: level 9 takes far longer on some layouts of the same cells than on others.
 std::shared_ptr<dm::TPixmap> PictureOf(const dm::tilemap& map) {
     std::shared_ptr<dm::TPixmap> picture =
-        dm::TPixmap::Create(map.tmapw, map.tmaph, dm::PF_RGB888, 4);
+        dm::TPixmap::Create(map.tmapw, map.tmaph, dm::kPixelFormatRGB888, 4);
     const size_t plane = static_cast<size_t>(map.tmapw) * map.tmaph;
     size_t cell = 0;
     for (int32_t x = 0; x < map.tmapw; ++x) {

@@ -103,7 +103,7 @@ void BM_SoftwareSubmit(benchmark::State& state) {
     Scene scene;
     const dm::FrameList frame = RecordedScene(scene);
     auto target = dm::TPixmap::Create(scene.display.windowWidth, scene.display.windowHeight,
-                                      dm::PF_RGBA8888, 4);
+                                      dm::kPixelFormatRGBA8888, 4);
     for (auto _ : state) {
         dm::RasterizeFrame(frame, *target);
     }

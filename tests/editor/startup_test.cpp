@@ -159,7 +159,7 @@ TEST(ScreenLayout, StartUpScreenMatchesTheKeptPictureAndHelpAndTablesAreWhereUse
     }
     const std::string actual = testing::TempDir() + "/startup_screen_actual.png";
     if (differing != 0) {
-        WritePixmapPNG(*drawn->Convert(PF_RGB888), actual, 6);
+        WritePixmapPNG(*drawn->Convert(kPixelFormatRGB888), actual, 6);
     }
     EXPECT_EQ(differing, 0) << "pixels differ from " << kept << "; drawn: " << actual;
 }

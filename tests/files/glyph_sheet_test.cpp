@@ -13,7 +13,7 @@ TEST(GlyphSheet, OnlyExactlyOpaqueWhiteIsForeground) {
 }
 
 TEST(GlyphSheet, HoldsGlyphsOnlyWhenEveryBlockFits) {
-    const auto sheet = TPixmap::Create(16 * 8, 16 * 14, PF_RGB888, 4);
+    const auto sheet = TPixmap::Create(16 * 8, 16 * 14, kPixelFormatRGB888, 4);
     ASSERT_NE(sheet, nullptr);
     EXPECT_TRUE(SheetHoldsGlyphs(*sheet, 8, 14));
     EXPECT_TRUE(SheetHoldsGlyphs(*sheet, 7, 13));
@@ -24,7 +24,7 @@ TEST(GlyphSheet, HoldsGlyphsOnlyWhenEveryBlockFits) {
 }
 
 TEST(GlyphSheet, MasksFollowCodeOrderRowByRow) {
-    const auto sheet = TPixmap::Create(16 * 2, 16 * 3, PF_RGBA8888, 4);
+    const auto sheet = TPixmap::Create(16 * 2, 16 * 3, kPixelFormatRGBA8888, 4);
     ASSERT_NE(sheet, nullptr);
     for (int y = 0; y < sheet->height; ++y) {
         for (int x = 0; x < sheet->width; ++x) {

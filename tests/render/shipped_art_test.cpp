@@ -91,8 +91,8 @@ TEST_F(ShippedTileset, BackgroundSheetIsTheExactComplementOfTheForeground) {
     ASSERT_EQ(bg.width, fg.width);
     ASSERT_EQ(bg.height, fg.height);
     // Without an alpha channel black is the mask colour.
-    EXPECT_EQ(fg.format, PF_RGB888);
-    EXPECT_EQ(bg.format, PF_RGB888);
+    EXPECT_EQ(fg.format, kPixelFormatRGB888);
+    EXPECT_EQ(bg.format, kPixelFormatRGB888);
     int mismatches = 0;
     for (int y = 0; y < fg.height; ++y) {
         for (int x = 0; x < fg.width; ++x) {
@@ -211,7 +211,7 @@ TEST(ShippedPalette, SixteenBySixteenDistinctColoursWithLegibleScreenPairs) {
     ASSERT_TRUE(palette);
     ASSERT_EQ(palette->width, 16);
     ASSERT_EQ(palette->height, 16);
-    EXPECT_EQ(palette->format, PF_RGB888);
+    EXPECT_EQ(palette->format, kPixelFormatRGB888);
 
     // Text 0 on the screen and the dark grounds, the reference tables, the grey names and
     // checkerboard over their backing, status lines and the typing notice on the screen.

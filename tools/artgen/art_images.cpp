@@ -10,8 +10,8 @@ constexpr uint32_t kOpaque = 0xFF000000u;
 } // namespace
 
 std::shared_ptr<TPixmap> RenderSheet(const GlyphSet& glyphs, uint32_t ink, uint32_t paper) {
-    auto sheet =
-        TPixmap::Create(kGlyphsPerRow * kGlyphWidth, kGlyphsPerRow * kGlyphHeight, PF_RGB888, 4);
+    auto sheet = TPixmap::Create(kGlyphsPerRow * kGlyphWidth, kGlyphsPerRow * kGlyphHeight,
+                                 kPixelFormatRGB888, 4);
     if (!sheet) {
         return nullptr;
     }
@@ -29,7 +29,8 @@ std::shared_ptr<TPixmap> RenderSheet(const GlyphSet& glyphs, uint32_t ink, uint3
 }
 
 std::shared_ptr<TPixmap> RenderPalette(const std::array<uint32_t, kPaletteSize>& colours) {
-    auto picture = TPixmap::Create(kPaletteColumns, kPaletteSize / kPaletteColumns, PF_RGB888, 4);
+    auto picture =
+        TPixmap::Create(kPaletteColumns, kPaletteSize / kPaletteColumns, kPixelFormatRGB888, 4);
     if (!picture) {
         return nullptr;
     }

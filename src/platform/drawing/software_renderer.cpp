@@ -100,7 +100,7 @@ void DrawSlantedLine(TPixmap& target, const DrawCommand& command, Shown shown) {
 }
 
 void RequireRgba(const TPixmap& target) {
-    if (target.format != PF_RGBA8888) {
+    if (target.format != kPixelFormatRGBA8888) {
         throw std::invalid_argument("frames are rasterised into RGBA pixmaps");
     }
 }
