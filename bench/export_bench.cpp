@@ -78,12 +78,13 @@ dm::ExportLook BenchLook(const fs::path& scratch) {
         byte = static_cast<uint8_t>(random());
     }
     const auto palette = dm::LoadPixmap((ShippedImages() / "pallet.png").generic_string());
-    const int entries = palette ? std::min(256, palette->width * palette->height) : 0;
+    const int entries =
+        palette ? std::min(dm::kPaletteEntries, palette->width * palette->height) : 0;
     for (int i = 0; i < entries; ++i) {
         const uint32_t color = palette->ReadPixel(i % palette->width, i / palette->width);
         look.palette[i] = static_cast<uint8_t>(color >> 16);
-        look.palette[256 + i] = static_cast<uint8_t>(color >> 8);
-        look.palette[512 + i] = static_cast<uint8_t>(color);
+        look.palette[dm::kPaletteEntries + i] = static_cast<uint8_t>(color >> 8);
+        look.palette[2 * dm::kPaletteEntries + i] = static_cast<uint8_t>(color);
     }
     return look;
 }

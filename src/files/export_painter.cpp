@@ -1,5 +1,6 @@
 #include "files/export_painter.h"
 
+#include "files/color_match.h"
 #include "files/glyph_sheet.h"
 #include "platform/pictures/pixmap.h"
 #include "platform/pictures/png_codec.h"
@@ -37,8 +38,8 @@ ExportPainter::ExportPainter(const tilemap& map, const ExportLook& look, std::ve
     : map_(map), glyphWidth_(look.GlyphWidth), glyphHeight_(look.GlyphHeight),
       masks_(std::move(masks)), glyphs_(map.tmapw), fgs_(map.tmapw), bgs_(map.tmapw) {
     for (int i = 0; i < kPaletteEntries; ++i) {
-        colors_[i] = {look.palette[i], look.palette[kPaletteEntries + i],
-                      look.palette[2 * kPaletteEntries + i], 255};
+        const Rgb color = PaletteColor(look.palette, static_cast<uint8_t>(i));
+        colors_[i] = {color.red, color.green, color.blue, 255};
     }
 }
 
