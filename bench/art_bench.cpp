@@ -1,5 +1,6 @@
 #include "sample_picture.h"
 
+#include "files/glyph_sheet.h"
 #include "picture_art/picture_art.h"
 #include "platform/pictures/png_codec.h"
 #include "render/display_config.h"
@@ -25,13 +26,15 @@ constexpr int kColumns = 200;
 dm::ArtLook ShippedLook() {
     std::error_code error;
     const fs::path images = fs::read_symlink("/proc/self/exe", error).parent_path() / "data/image";
-    const auto sheet = dm::LoadPixmap((images / "curses_fg.png").generic_string());
+    const auto sheet =
+        dm::LoadPixmap(dm::ForegroundSheetPath((images / "curses.png").generic_string()));
     if (!sheet) {
         std::cerr << "no tileset in " << images << "\n";
         std::exit(1);
     }
     dm::ArtLook look;
-    look.masks = dm::GlyphMasks(*sheet, sheet->width / 16, sheet->height / 16);
+    look.masks =
+        dm::GlyphMasks(*sheet, sheet->width / dm::kGlyphsPerRow, sheet->height / dm::kGlyphsPerRow);
     look.palette =
         dm::LoadPalette((images / "pallet.png").generic_string(), dm::DisplayConfig{}).planes;
     return look;

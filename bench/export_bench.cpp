@@ -5,6 +5,7 @@
 // threads (cpu_ms) shows what each costs on a busy machine; peak_added_MiB is the most memory the
 // export added, with the memory freed before it handed back to the system first.
 
+#include "files/glyph_sheet.h"
 #include "files/image_export.h"
 #include "files/parallel_png_writer.h"
 #include "platform/io/c_stream.h"
@@ -26,10 +27,11 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kGlyphW = 8;
 constexpr int kGlyphH = 14;
-constexpr int kCompression = 8;
 constexpr int kPlainBandBytes = 4 << 20;
 
-enum Kind { kDrawing, kRandom };
+// The kinds of map exported, as benchmark arguments.
+constexpr int kDrawing = 0;
+constexpr int kRandom = 1;
 
 // Processor time of every thread of the process so far.
 double ProcessSeconds() {
@@ -46,20 +48,23 @@ fs::path ShippedImages() {
 
 // The shipped tileset when it is 8 x 14; otherwise a generated one.
 std::string TilesetPath(const fs::path& scratch) {
-    const fs::path images = ShippedImages();
-    const auto sheet = dm::LoadPixmap((images / "curses_fg.png").generic_string());
-    if (sheet && sheet->width == 16 * kGlyphW && sheet->height == 16 * kGlyphH) {
-        return (images / "curses.png").generic_string();
+    const std::string shipped = (ShippedImages() / "curses.png").generic_string();
+    const auto sheet = dm::LoadPixmap(dm::ForegroundSheetPath(shipped));
+    if (sheet && sheet->width == dm::kGlyphsPerRow * kGlyphW &&
+        sheet->height == dm::kGlyphsPerRow * kGlyphH) {
+        return shipped;
     }
     std::mt19937 random(7);
-    const auto generated = dm::TPixmap::Create(16 * kGlyphW, 16 * kGlyphH, dm::PF_RGB888, 4);
+    const auto generated = dm::TPixmap::Create(
+        dm::kGlyphsPerRow * kGlyphW, dm::kGlyphsPerRow * kGlyphH, dm::kPixelFormatRGB888, 4);
     for (int y = 0; y < generated->height; ++y) {
         for (int x = 0; x < generated->width; ++x) {
             generated->WritePixel(x, y, random() % 3 == 0 ? 0xFFFFFFFFu : 0xFF000000u);
         }
     }
-    dm::WritePixmapPNG(*generated, (scratch / "generated_fg.png").generic_string(), 1);
-    return (scratch / "generated.png").generic_string();
+    const std::string generatedTileset = (scratch / "generated.png").generic_string();
+    dm::WritePixmapPNG(*generated, dm::ForegroundSheetPath(generatedTileset), 1);
+    return generatedTileset;
 }
 
 // The shipped palette read row by row; random colours where it is missing or short.
@@ -73,12 +78,13 @@ dm::ExportLook BenchLook(const fs::path& scratch) {
         byte = static_cast<uint8_t>(random());
     }
     const auto palette = dm::LoadPixmap((ShippedImages() / "pallet.png").generic_string());
-    const int entries = palette ? std::min(256, palette->width * palette->height) : 0;
+    const int entries =
+        palette ? std::min(dm::kPaletteEntries, palette->width * palette->height) : 0;
     for (int i = 0; i < entries; ++i) {
         const uint32_t color = palette->ReadPixel(i % palette->width, i / palette->width);
         look.palette[i] = static_cast<uint8_t>(color >> 16);
-        look.palette[256 + i] = static_cast<uint8_t>(color >> 8);
-        look.palette[512 + i] = static_cast<uint8_t>(color);
+        look.palette[dm::kPaletteEntries + i] = static_cast<uint8_t>(color >> 8);
+        look.palette[2 * dm::kPaletteEntries + i] = static_cast<uint8_t>(color);
     }
     return look;
 }
@@ -126,10 +132,11 @@ int64_t PlainEncode(const dm::tilemap& map, const dm::ExportLook& look, const st
         return -1;
     }
     const dm::PngLayout layout{static_cast<int>((*painter)->Width()),
-                               static_cast<int>((*painter)->Height()), dm::PF_RGBA8888};
+                               static_cast<int>((*painter)->Height()), dm::kPixelFormatRGBA8888};
     const int bandRows = std::max(1, kPlainBandBytes / (layout.width * 4));
     const bool written = dm::WritePngBands(
-        *out, layout, bandRows, kCompression, [&painter](dm::TPixmap& band, int firstRow) {
+        *out, layout, bandRows, dm::kEditorExportCompression,
+        [&painter](dm::TPixmap& band, int firstRow) {
             (*painter)->Paint(band.pixels, static_cast<size_t>(band.pitch), firstRow, band.height);
         });
     out->Close();
@@ -157,7 +164,8 @@ void BM_ExportPNG(benchmark::State& state) {
         const int64_t before = dm::test::PeakMemory::Current();
         const double cpuStart = ProcessSeconds();
         const auto start = Clock::now();
-        const dm::ExportResult result = dm::ExportPNG(*map, exported, kCompression, look);
+        const dm::ExportResult result =
+            dm::ExportPNG(*map, exported, dm::kEditorExportCompression, look);
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         exportCpuSeconds += ProcessSeconds() - cpuStart;
         addedBytes = std::max(addedBytes, dm::test::PeakMemory::Peak() - before);

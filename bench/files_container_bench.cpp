@@ -82,7 +82,7 @@ const dm::tilemap& MapOf(Kind kind) {
 // The layout matters: level 9 takes far longer on some layouts of the same cells than on others.
 std::shared_ptr<dm::TPixmap> PictureOf(const dm::tilemap& map) {
     std::shared_ptr<dm::TPixmap> picture =
-        dm::TPixmap::Create(map.tmapw, map.tmaph, dm::PF_RGB888, 4);
+        dm::TPixmap::Create(map.tmapw, map.tmaph, dm::kPixelFormatRGB888, 4);
     const size_t plane = static_cast<size_t>(map.tmapw) * map.tmaph;
     size_t cell = 0;
     for (int32_t x = 0; x < map.tmapw; ++x) {
@@ -138,29 +138,29 @@ double ProcessorSeconds() {
 // time. "ratio" compares wall times, "cpu_ratio" processor times.
 void RunAgainstFloor(benchmark::State& state, const std::function<void()>& operation,
                      const std::function<void()>& floor) {
-    double operation_wall = 0;
-    double floor_wall = 0;
-    double operation_cpu = 0;
-    double floor_cpu = 0;
+    double operationWall = 0;
+    double floorWall = 0;
+    double operationCpu = 0;
+    double floorCpu = 0;
     for (auto _ : state) {
-        const double cpu_start = ProcessorSeconds();
+        const double cpuStart = ProcessorSeconds();
         const Clock::time_point start = Clock::now();
         operation();
         const Clock::time_point middle = Clock::now();
-        const double cpu_middle = ProcessorSeconds();
+        const double cpuMiddle = ProcessorSeconds();
         floor();
         const Clock::time_point end = Clock::now();
-        const double cpu_end = ProcessorSeconds();
-        operation_wall += Seconds(middle - start);
-        floor_wall += Seconds(end - middle);
-        operation_cpu += cpu_middle - cpu_start;
-        floor_cpu += cpu_end - cpu_middle;
+        const double cpuEnd = ProcessorSeconds();
+        operationWall += Seconds(middle - start);
+        floorWall += Seconds(end - middle);
+        operationCpu += cpuMiddle - cpuStart;
+        floorCpu += cpuEnd - cpuMiddle;
         state.SetIterationTime(Seconds(middle - start));
     }
     const auto iterations = static_cast<double>(state.iterations());
-    state.counters["floor_ms"] = benchmark::Counter(floor_wall * 1000 / iterations);
-    state.counters["ratio"] = benchmark::Counter(operation_wall / floor_wall);
-    state.counters["cpu_ratio"] = benchmark::Counter(operation_cpu / floor_cpu);
+    state.counters["floor_ms"] = benchmark::Counter(floorWall * 1000 / iterations);
+    state.counters["ratio"] = benchmark::Counter(operationWall / floorWall);
+    state.counters["cpu_ratio"] = benchmark::Counter(operationCpu / floorCpu);
 }
 
 std::string TempPath(const char* name) {

@@ -54,16 +54,22 @@ std::shared_ptr<dm::tilemap> RandomMap(int w, int h, unsigned seed) {
 struct Scene {
     dm::Display display = ShippedDisplay();
     std::shared_ptr<dm::tilemap> screen = RandomMap(kScreenW, kScreenH, 1);
-    std::shared_ptr<dm::tilemap> canvas = RandomMap(64, 64, 2);
-    std::shared_ptr<dm::tilemap> glyphs = RandomMap(16, 16, 3);
-    std::shared_ptr<dm::tilemap> colours = RandomMap(16, 16, 4);
+    std::shared_ptr<dm::tilemap> canvas =
+        RandomMap(dm::kCanvasRegion.width, dm::kCanvasRegion.height, 2);
+    std::shared_ptr<dm::tilemap> glyphs =
+        RandomMap(dm::kGlyphPickerRegion.width, dm::kGlyphPickerRegion.height, 3);
+    std::shared_ptr<dm::tilemap> colours =
+        RandomMap(dm::kColourPickerRegion.width, dm::kColourPickerRegion.height, 4);
 
     void Record() {
         dm::Cls();
         dm::Draw(*screen, display, 0, 0, 0, 0, -1, -1);
-        dm::Draw(*canvas, display, 24, 2, 0, 0, 64, 64);
-        dm::Draw(*glyphs, display, 0, 16, 0, 0, -1, -1);
-        dm::Draw(*colours, display, 0, 36, 0, 0, -1, -1);
+        dm::Draw(*canvas, display, dm::kCanvasRegion.left, dm::kCanvasRegion.top, 0, 0,
+                 dm::kCanvasRegion.width, dm::kCanvasRegion.height);
+        dm::Draw(*glyphs, display, dm::kGlyphPickerRegion.left, dm::kGlyphPickerRegion.top, 0, 0,
+                 -1, -1);
+        dm::Draw(*colours, display, dm::kColourPickerRegion.left, dm::kColourPickerRegion.top, 0, 0,
+                 -1, -1);
     }
 };
 
@@ -97,7 +103,7 @@ void BM_SoftwareSubmit(benchmark::State& state) {
     Scene scene;
     const dm::FrameList frame = RecordedScene(scene);
     auto target = dm::TPixmap::Create(scene.display.windowWidth, scene.display.windowHeight,
-                                      dm::PF_RGBA8888, 4);
+                                      dm::kPixelFormatRGBA8888, 4);
     for (auto _ : state) {
         dm::RasterizeFrame(frame, *target);
     }
@@ -245,7 +251,8 @@ struct Stroke {
         dm::ReplayScript script;
         for (int i = 0; i < kCells; ++i) {
             // The centre of a cell of the shipped 8 x 14 tileset.
-            const int x = (dm::kCanvasLeft + i) * 8 + 4, y = (dm::kCanvasTop + i) * 14 + 7;
+            const int x = (dm::kCanvasRegion.left + i) * 8 + 4,
+                      y = (dm::kCanvasRegion.top + i) * 14 + 7;
             script.steps.push_back({i + 1, dm::ReplayAction::Move, x, y, ""});
             if (i == 0) {
                 script.steps.push_back({1, dm::ReplayAction::ButtonDown, 1, 0, ""});

@@ -12,7 +12,7 @@ namespace {
 // Exports write every pixel of a large RGBA picture one at a time.
 void BM_WritePixelRgba(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
-    auto p = dm::TPixmap::Create(side, side, dm::PF_RGBA8888, 4);
+    auto p = dm::TPixmap::Create(side, side, dm::kPixelFormatRGBA8888, 4);
     uint32_t colour = 0x80402010;
     for (auto _ : state) {
         for (int y = 0; y < side; ++y)
@@ -27,7 +27,7 @@ BENCHMARK(BM_WritePixelRgba)->Arg(2048);
 
 void BM_ReadPixelRgb(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
-    auto p = dm::TPixmap::Create(side, side, dm::PF_RGB888, 4);
+    auto p = dm::TPixmap::Create(side, side, dm::kPixelFormatRGB888, 4);
     p->ClearPixels(0xFF102030);
     for (auto _ : state) {
         uint32_t sum = 0;
@@ -42,16 +42,16 @@ BENCHMARK(BM_ReadPixelRgb)->Arg(2048);
 
 void BM_ConvertBgrToRgba(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
-    auto p = dm::TPixmap::Create(side, side, dm::PF_BGR888, 4);
+    auto p = dm::TPixmap::Create(side, side, dm::kPixelFormatBGR888, 4);
     p->ClearPixels(0xFF102030);
     for (auto _ : state)
-        benchmark::DoNotOptimize(p->Convert(dm::PF_RGBA8888));
+        benchmark::DoNotOptimize(p->Convert(dm::kPixelFormatRGBA8888));
     state.SetItemsProcessed(state.iterations() * side * side);
 }
 BENCHMARK(BM_ConvertBgrToRgba)->Arg(2048);
 
 std::shared_ptr<dm::TPixmap> Picture(int side) {
-    auto p = dm::TPixmap::Create(side, side, dm::PF_RGBA8888, 4);
+    auto p = dm::TPixmap::Create(side, side, dm::kPixelFormatRGBA8888, 4);
     for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x)
             p->WritePixel(x, y, (x / 8 + y / 8) % 2 ? 0xFFC08040u : 0u);

@@ -85,7 +85,7 @@ std::shared_ptr<TPixmap> SamplePicture(int width, int height) {
     const double horizonLine = 0.68;
     const double aspect = static_cast<double>(width) / height;
 
-    const auto picture = TPixmap::Create(width, height, PF_RGB888, 4);
+    const auto picture = TPixmap::Create(width, height, kPixelFormatRGB888, 4);
     for (int y = 0; y < height; ++y) {
         const double v = (y + 0.5) / height;
         for (int x = 0; x < width; ++x) {

@@ -129,12 +129,12 @@ struct WriterKind {
 // What the program's own encoder writes; level 0 stores the pixels uncompressed, so that a
 // mutated byte changes a pixel rather than breaking the compressed stream.
 constexpr WriterKind kWriterKinds[] = {
-    {"writer_grey", PF_I8, 9},
-    {"writer_rgb", PF_RGB888, 9},
-    {"writer_rgb_stored", PF_RGB888, 0},
-    {"writer_rgba", PF_RGBA8888, 9},
-    {"writer_rgba_stored", PF_RGBA8888, 0},
-    {"writer_alpha", PF_A8, 6},
+    {"writer_grey", kPixelFormatI8, 9},
+    {"writer_rgb", kPixelFormatRGB888, 9},
+    {"writer_rgb_stored", kPixelFormatRGB888, 0},
+    {"writer_rgba", kPixelFormatRGBA8888, 9},
+    {"writer_rgba_stored", kPixelFormatRGBA8888, 0},
+    {"writer_alpha", kPixelFormatA8, 6},
 };
 
 std::vector<uint8_t> WriterPicture(const WriterKind& kind) {

@@ -23,16 +23,16 @@ int32_t SideFromAnswer(const std::string& answer) {
     return static_cast<int32_t>(std::max<int64_t>(std::min(value, kLargestSide), 1));
 }
 
-// Moves one view coordinate by the hits of its two arrow keys, or pins it to 0 when the canvas
-// fits the view.
-void Scroll(int32_t& view, int32_t size, int backKey, int forwardKey) {
-    if (size <= kViewSize) {
+// Moves one view coordinate of a canvas side `size` long in a window `shown` cells long by the
+// hits of its two arrow keys, or pins it to 0 when the side fits the window.
+void Scroll(int32_t& view, int32_t size, int32_t shown, int backKey, int forwardKey) {
+    if (size <= shown) {
         view = 0;
         return;
     }
     const int64_t moved =
         int64_t{view} + int64_t{kScrollStep} * (TakeKeyHits(forwardKey) - TakeKeyHits(backKey));
-    view = static_cast<int32_t>(std::clamp<int64_t>(moved, 0, size - kViewSize));
+    view = static_cast<int32_t>(std::clamp<int64_t>(moved, 0, size - shown));
 }
 
 } // namespace
@@ -85,8 +85,8 @@ void UndoActiveCanvas(EditorState& state) {
 
 void ScrollActiveCanvas(EditorState& state) {
     canvas& active = *state.activecanvas;
-    Scroll(active.viewx, active.w, kKeyLeft, kKeyRight);
-    Scroll(active.viewy, active.h, kKeyUp, kKeyDown);
+    Scroll(active.viewx, active.w, kCanvasRegion.width, kKeyLeft, kKeyRight);
+    Scroll(active.viewy, active.h, kCanvasRegion.height, kKeyUp, kKeyDown);
 }
 
 } // namespace dm

@@ -174,8 +174,8 @@ void RunPasteKeys(EditorState& state) {
 // The view of the active canvas as the canvas draws it, as a map of its own to try an edit on.
 std::shared_ptr<tilemap> CopyOfView(const canvas& active, int32_t& viewx, int32_t& viewy) {
     const tilemap& image = *active.img;
-    const int32_t width = std::clamp(kViewSize, 0, image.tmapw);
-    const int32_t height = std::clamp(kViewSize, 0, image.tmaph);
+    const int32_t width = std::clamp(kCanvasRegion.width, 0, image.tmapw);
+    const int32_t height = std::clamp(kCanvasRegion.height, 0, image.tmaph);
     viewx = std::clamp(active.viewx, 0, image.tmapw - width);
     viewy = std::clamp(active.viewy, 0, image.tmaph - height);
     std::shared_ptr<tilemap> view = tilemap::Create(width, height);
@@ -215,10 +215,10 @@ void NoteHistory(EditorState& state) {
     }
 }
 
-void ScrollBy(int32_t& view, int32_t size, int64_t cells) {
-    view = size <= kViewSize
-               ? 0
-               : static_cast<int32_t>(std::clamp<int64_t>(view + cells, 0, size - kViewSize));
+// Moves one view coordinate of a canvas side `size` long in a window `shown` cells long.
+void ScrollBy(int32_t& view, int32_t size, int32_t shown, int64_t cells) {
+    view = size <= shown ? 0
+                         : static_cast<int32_t>(std::clamp<int64_t>(view + cells, 0, size - shown));
 }
 
 } // namespace
@@ -276,9 +276,9 @@ void ScrollWithWheel(EditorState& state) {
     // A notch away from the user goes up, or with Shift to the left.
     const int64_t cells = -int64_t{kWheelStep} * notches;
     if (state.shiftdown) {
-        ScrollBy(active.viewx, active.w, cells);
+        ScrollBy(active.viewx, active.w, kCanvasRegion.width, cells);
     } else {
-        ScrollBy(active.viewy, active.h, cells);
+        ScrollBy(active.viewy, active.h, kCanvasRegion.height, cells);
     }
 }
 
@@ -291,8 +291,8 @@ bool DrawEditPreview(EditorState& state) {
     if (!state.edittools.preview) {
         return false;
     }
-    Draw(*state.edittools.preview, state.display, kCanvasLeft, kCanvasTop, 0, 0, kViewSize,
-         kViewSize);
+    Draw(*state.edittools.preview, state.display, kCanvasRegion.left, kCanvasRegion.top, 0, 0,
+         kCanvasRegion.width, kCanvasRegion.height);
     return true;
 }
 

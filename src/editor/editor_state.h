@@ -2,6 +2,7 @@
 
 #include "editor/canvas.h"
 #include "editor/edit_tools_state.h"
+#include "editor/screen_regions.h"
 #include "model/tilemap.h"
 #include "platform/drawing/graphics.h"
 #include "render/display.h"
@@ -18,11 +19,6 @@ class Autosaver;
 
 // At most this many canvases are open at once.
 inline constexpr size_t kMaxCanvases = 8;
-
-// Where the canvas stands on the screen, in cells, and the size of its view window.
-inline constexpr int32_t kCanvasLeft = 24;
-inline constexpr int32_t kCanvasTop = 2;
-inline constexpr int32_t kViewSize = 64;
 
 // Everything the editor keeps for the whole run: the display, the fixed maps of the screen, the
 // canvases, the selection and the modes.

@@ -193,7 +193,9 @@ void ExportActiveCanvas(EditorState& state) {
     WriteActiveCanvasPicture(
         state, {"Export Tilemap", "exported", "Failed to export tilemap image!"},
         [&state](const tilemap& image, const std::string& path, const WorkProgress& progress) {
-            return ExportPNG(image, path, 8, MakeExportLook(state.display), progress).ok;
+            return ExportPNG(image, path, kEditorExportCompression, MakeExportLook(state.display),
+                             progress)
+                .ok;
         });
 }
 

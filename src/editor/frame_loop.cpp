@@ -71,8 +71,8 @@ void UpdateCursor(EditorState& state) {
     const MouseState& mouse = Mouse();
     const int32_t viewx = state.activecanvas ? state.activecanvas->viewx : 0;
     const int32_t viewy = state.activecanvas ? state.activecanvas->viewy : 0;
-    state.cursorx = mouse.mousecellx - kCanvasLeft + viewx;
-    state.cursory = mouse.mousecelly - kCanvasTop + viewy;
+    state.cursorx = mouse.mousecellx - kCanvasRegion.left + viewx;
+    state.cursory = mouse.mousecelly - kCanvasRegion.top + viewy;
 }
 
 void StartOrContinueTyping(EditorState& state) {
@@ -92,10 +92,11 @@ void DrawEditorScreen(EditorState& state) {
     Draw(*state.screenmap, display, 0, 0, 0, 0, -1, -1);
     if (state.activecanvas) {
         canvas& active = *state.activecanvas;
-        Draw(*state.checkermap, display, kCanvasLeft, kCanvasTop, 0, 0, active.w, active.h);
+        Draw(*state.checkermap, display, kCanvasRegion.left, kCanvasRegion.top, 0, 0, active.w,
+             active.h);
         if (!DrawEditPreview(state)) {
-            Draw(*active.img, display, kCanvasLeft, kCanvasTop, active.viewx, active.viewy,
-                 kViewSize, kViewSize);
+            Draw(*active.img, display, kCanvasRegion.left, kCanvasRegion.top, active.viewx,
+                 active.viewy, kCanvasRegion.width, kCanvasRegion.height);
         }
         if (state.selecting) {
             DrawSelectionPreview(state);
@@ -106,13 +107,15 @@ void DrawEditorScreen(EditorState& state) {
         DrawTypingPreview(state);
     }
     if (state.clipmap) {
-        Draw(*state.clipmap, display, 0, 56, 0, 0, 16, 12);
+        Draw(*state.clipmap, display, kClipPreviewRegion.left, kClipPreviewRegion.top, 0, 0,
+             kClipPreviewRegion.width, kClipPreviewRegion.height);
     }
-    Draw(*state.listmap, display, 0, 0, 0, 0, -1, -1);
-    Draw(*state.charpicker, display, 0, 16, 0, 0, -1, -1);
-    Draw(*state.colorpicker, display, 0, 36, 0, 0, -1, -1);
+    Draw(*state.listmap, display, kImageListRegion.left, kImageListRegion.top, 0, 0, -1, -1);
+    Draw(*state.charpicker, display, kGlyphPickerRegion.left, kGlyphPickerRegion.top, 0, 0, -1, -1);
+    Draw(*state.colorpicker, display, kColourPickerRegion.left, kColourPickerRegion.top, 0, 0, -1,
+         -1);
     if (state.showtables) {
-        Draw(*state.tablesmap, display, 7, 1, 0, 0, -1, -1);
+        Draw(*state.tablesmap, display, kTablesRegion.left, kTablesRegion.top, 0, 0, -1, -1);
     }
     if (state.showhelp) {
         Draw(*state.helpmap, display, HelpColumn(state), HelpRow(state), 0, 0, -1, -1);

@@ -27,7 +27,7 @@ std::string ProgressLine(const std::string& title, int thousandths) {
 }
 
 void ShowProgress(EditorState& state, const std::string& line) {
-    WriteText(*state.screenmap, kCanvasLeft, 0, line, 5, 9);
+    WriteText(*state.screenmap, kMessageLine.x, kMessageLine.y, line, 5, 9);
     Cls();
     DrawEditorScreen(state);
     FlipInterim();
@@ -61,7 +61,7 @@ void RunWithProgress(EditorState& state, const std::string& title,
         shown = now;
     }
     if (showing) {
-        WriteText(*state.screenmap, kCanvasLeft, 0, ProgressLine(title, 0), 9, 9);
+        WriteText(*state.screenmap, kMessageLine.x, kMessageLine.y, ProgressLine(title, 0), 9, 9);
     }
     running.get();
 }

@@ -16,19 +16,20 @@ namespace dm {
 
 namespace {
 
-constexpr int32_t kPickerSize = 16;
-constexpr int32_t kGlyphPickerTop = 16;
-constexpr int32_t kColourPickerTop = 36;
 constexpr uint8_t kMarkX = 'X';
 constexpr uint8_t kMarkF = 'F';
 constexpr uint8_t kMarkB = 'B';
 
+// The glyph and colour pickers are alike: index i at column i mod 16 and row i div 16.
+constexpr int32_t kPickerColumns = kGlyphPickerRegion.width;
+static_assert(kColourPickerRegion.width == kPickerColumns);
+
 int32_t PickerX(uint8_t index) {
-    return index % kPickerSize;
+    return index % kPickerColumns;
 }
 
 int32_t PickerY(uint8_t index) {
-    return index / kPickerSize;
+    return index / kPickerColumns;
 }
 
 // A legible colour for a mark over the swatch of colour c.
@@ -50,9 +51,18 @@ void UnhighlightGlyph(EditorState& state) {
                               0);
 }
 
-uint8_t PickerIndex(int32_t top) {
+uint8_t PickerIndex(const ScreenRegion& picker) {
     const MouseState& mouse = Mouse();
-    return static_cast<uint8_t>((mouse.mousecellx + (mouse.mousecelly - top) * kPickerSize) & 255);
+    return static_cast<uint8_t>(
+        (mouse.mousecellx - picker.left + (mouse.mousecelly - picker.top) * kPickerColumns) & 255);
+}
+
+bool MouseIn(const ScreenRegion& region) {
+    return region.Contains(Mouse().mousecellx, Mouse().mousecelly);
+}
+
+void ShowSelection(EditorState& state, ScreenCell cell, uint8_t glyph, uint8_t fg, uint8_t bg) {
+    state.screenmap->SetTile(cell.x, cell.y, glyph, fg, bg, 0);
 }
 
 void PickGlyph(EditorState& state) {
@@ -60,13 +70,13 @@ void PickGlyph(EditorState& state) {
         return;
     }
     UnhighlightGlyph(state);
-    state.selchar = PickerIndex(kGlyphPickerTop);
-    state.screenmap->SetTile(14, 14, state.selchar, 8, 9, 0);
+    state.selchar = PickerIndex(kGlyphPickerRegion);
+    ShowSelection(state, kSelectedGlyph, state.selchar, 8, 9);
     HighlightGlyph(state);
 }
 
 void PickColours(EditorState& state) {
-    const uint8_t under = PickerIndex(kColourPickerTop);
+    const uint8_t under = PickerIndex(kColourPickerRegion);
     if (Mouse().mouseheld[0]) {
         if (state.selfg == state.selbg) {
             MarkColour(state, state.selfg, kMarkB, MarkerColor(state, state.selfg));
@@ -74,7 +84,7 @@ void PickColours(EditorState& state) {
             MarkColour(state, state.selfg, 0, 255);
         }
         state.selfg = under;
-        state.screenmap->SetTile(14, 33, 0, 0, state.selfg, 0);
+        ShowSelection(state, kForegroundSwatch, 0, 0, state.selfg);
         MarkColour(state, state.selfg, state.selfg == state.selbg ? kMarkX : kMarkF,
                    MarkerColor(state, state.selfg));
     }
@@ -85,7 +95,7 @@ void PickColours(EditorState& state) {
             MarkColour(state, state.selbg, 0, 255);
         }
         state.selbg = under;
-        state.screenmap->SetTile(14, 34, 0, 0, state.selbg, 0);
+        ShowSelection(state, kBackgroundSwatch, 0, 0, state.selbg);
         MarkColour(state, state.selbg, state.selbg == state.selfg ? kMarkX : kMarkB,
                    MarkerColor(state, state.selbg));
     }
@@ -197,15 +207,15 @@ const char* CanvasToolTask(const EditorState& state) {
 
 void RefreshSelectionIndicators(EditorState& state) {
     HighlightGlyph(state);
-    state.screenmap->SetTile(14, 14, state.selchar, 8, 9, 0);
+    ShowSelection(state, kSelectedGlyph, state.selchar, 8, 9);
     if (state.selfg == state.selbg) {
         MarkColour(state, state.selfg, kMarkX, MarkerColor(state, state.selfg));
     } else {
         MarkColour(state, state.selbg, kMarkB, MarkerColor(state, state.selbg));
         MarkColour(state, state.selfg, kMarkF, MarkerColor(state, state.selfg));
     }
-    state.screenmap->SetTile(14, 33, 0, 0, state.selfg, 0);
-    state.screenmap->SetTile(14, 34, 0, 0, state.selbg, 0);
+    ShowSelection(state, kForegroundSwatch, 0, 0, state.selfg);
+    ShowSelection(state, kBackgroundSwatch, 0, 0, state.selbg);
 }
 
 bool CursorOnImage(const EditorState& state) {
@@ -221,8 +231,9 @@ void TakeUndoCopy(canvas& active) {
 
 bool MouseOverCanvas(const EditorState& state) {
     const canvas& active = *state.activecanvas;
-    return MouseInRect(kCanvasLeft, kCanvasTop, std::min(active.w + 1, kViewSize),
-                       std::min(active.h + 1, kViewSize)) != 0;
+    return MouseIn({kCanvasRegion.left, kCanvasRegion.top,
+                    std::min(active.w + 1, kCanvasRegion.width),
+                    std::min(active.h + 1, kCanvasRegion.height)});
 }
 
 bool HandleMouse(EditorState& state) {
@@ -232,11 +243,11 @@ bool HandleMouse(EditorState& state) {
     if (HandleEditToolsMouse(state, pressed)) {
         return true;
     }
-    if (MouseInRect(0, kGlyphPickerTop, kPickerSize, kPickerSize)) {
+    if (MouseIn(kGlyphPickerRegion)) {
         PickGlyph(state);
         return true;
     }
-    if (MouseInRect(0, kColourPickerTop, kPickerSize, kPickerSize)) {
+    if (MouseIn(kColourPickerRegion)) {
         PickColours(state);
         return true;
     }
@@ -260,8 +271,8 @@ void DrawSelectionPreview(EditorState& state) {
     const float scale = static_cast<float>(state.display.config.scale);
     const float cw = state.display.tileset.GlyphWidth * scale;
     const float ch = state.display.tileset.GlyphHeight * scale;
-    const float ax = static_cast<float>(state.selx - active.viewx + kCanvasLeft) * cw;
-    const float ay = static_cast<float>(state.sely - active.viewy + kCanvasTop) * ch;
+    const float ax = static_cast<float>(state.selx - active.viewx + kCanvasRegion.left) * cw;
+    const float ay = static_cast<float>(state.sely - active.viewy + kCanvasRegion.top) * ch;
     const float mx = static_cast<float>(Mouse().mousecellx) * cw;
     const float my = static_cast<float>(Mouse().mousecelly) * ch;
     SetColor(0, 192, 0);

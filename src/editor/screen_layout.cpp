@@ -8,10 +8,6 @@ namespace dm {
 
 namespace {
 
-constexpr int32_t kTablesWidth = 98;
-constexpr int32_t kTablesHeight = 66;
-constexpr int32_t kHelpWidth = 64;
-constexpr int32_t kHelpHeight = 33;
 const std::string kTenSpaces(10, ' ');
 // "Canvas size: 1024x1024" and the ten spaces after it.
 constexpr int32_t kLongestSizeLine = 32;
@@ -19,7 +15,7 @@ constexpr int32_t kLongestSizeLine = 32;
 } // namespace
 
 std::shared_ptr<tilemap> MakeTablesMap() {
-    auto tables = tilemap::Create(kTablesWidth, kTablesHeight);
+    auto tables = tilemap::Create(kTablesRegion.width, kTablesRegion.height);
     tables->Fill(0, 0, 9, 0);
     tables->transparentcolor = -1;
     WriteText(*tables, 1, 0, "Character table:", 255, 255);
@@ -39,7 +35,7 @@ std::shared_ptr<tilemap> MakeTablesMap() {
 std::string HelpText() {
     const std::string arrows =
         std::string("[") + '\x18' + "][" + '\x19' + "][" + '\x1B' + "][" + '\x1A' + "]";
-    const std::array<std::string, kHelpHeight> lines = {
+    const std::array<std::string, kHelpPanelHeight> lines = {
         "   == MOUSE CONTROLS GUIDE ==  ",
         "Left click on the character pallet to select a tile to draw",
         "with. Left click the color pallet to select a foreground color,",
@@ -82,16 +78,17 @@ std::string HelpText() {
 }
 
 std::shared_ptr<tilemap> MakeHelpMap() {
-    auto help = tilemap::Create(kHelpWidth, kHelpHeight);
+    auto help = tilemap::Create(kHelpPanelWidth, kHelpPanelHeight);
     help->Fill(0, 0, 15, 0);
-    gadget::CreateLabel(HelpText(), 0, 0, kHelpWidth, kHelpHeight, nullptr)->draw(*help, 0, 0);
+    gadget::CreateLabel(HelpText(), 0, 0, kHelpPanelWidth, kHelpPanelHeight, nullptr)
+        ->draw(*help, 0, 0);
     return help;
 }
 
 std::shared_ptr<tilemap> MakeCheckerMap() {
-    auto checker = tilemap::Create(kViewSize, kViewSize);
-    for (int32_t y = 0; y < kViewSize; ++y) {
-        for (int32_t x = 0; x < kViewSize; ++x) {
+    auto checker = tilemap::Create(kCanvasRegion.width, kCanvasRegion.height);
+    for (int32_t y = 0; y < kCanvasRegion.height; ++y) {
+        for (int32_t x = 0; x < kCanvasRegion.width; ++x) {
             checker->SetTile(x, y, 176, (x + y) % 2 == 1 ? 9 : 8, 1, 0);
         }
     }
@@ -99,56 +96,57 @@ std::shared_ptr<tilemap> MakeCheckerMap() {
 }
 
 std::shared_ptr<tilemap> MakeCharPicker() {
-    auto picker = tilemap::Create(16, 16);
+    auto picker = tilemap::Create(kGlyphPickerRegion.width, kGlyphPickerRegion.height);
     picker->Fill(0, 8, 9, 0);
     picker->InsertCharTable(0, 0);
     return picker;
 }
 
 std::shared_ptr<tilemap> MakeColorPicker() {
-    auto picker = tilemap::Create(16, 16);
+    auto picker = tilemap::Create(kColourPickerRegion.width, kColourPickerRegion.height);
     picker->InsertColorTable(0, 0);
     return picker;
 }
 
 void WritePickerLabels(tilemap& screenmap) {
-    WriteText(screenmap, 1, 14, "Selected:   [ ]", 255, 255);
-    WriteText(screenmap, 1, 33, "Foreground: [ ]", 255, 255);
-    WriteText(screenmap, 1, 34, "Background: [ ]", 255, 255);
+    WriteText(screenmap, kSelectedLabel.x, kSelectedLabel.y, "Selected:   [ ]", 255, 255);
+    WriteText(screenmap, kForegroundLabel.x, kForegroundLabel.y, "Foreground: [ ]", 255, 255);
+    WriteText(screenmap, kBackgroundLabel.x, kBackgroundLabel.y, "Background: [ ]", 255, 255);
 }
 
 void WriteCanvasSizeLine(EditorState& state) {
     if (!state.activecanvas) {
         // No canvas, no size: the cells go back to the screen's own blank ones.
-        state.screenmap->SetTiles(kCanvasLeft, 1, kLongestSizeLine, 1, 0, 0, 255, 0);
+        state.screenmap->SetTiles(kCanvasSizeLine.x, kCanvasSizeLine.y, kLongestSizeLine, 1, 0, 0,
+                                  255, 0);
         return;
     }
     const canvas& active = *state.activecanvas;
-    WriteText(*state.screenmap, kCanvasLeft, 1,
+    WriteText(*state.screenmap, kCanvasSizeLine.x, kCanvasSizeLine.y,
               "Canvas size: " + std::to_string(active.w) + "x" + std::to_string(active.h) +
                   kTenSpaces,
               14, 255);
 }
 
 void WriteCursorLines(EditorState& state) {
-    WriteText(*state.screenmap, kCanvasLeft, 66,
+    WriteText(*state.screenmap, kCursorLine.x, kCursorLine.y,
               "Cursor coords: " + std::to_string(state.cursorx) + "," +
                   std::to_string(state.cursory) + kTenSpaces,
               14, 9);
     uint8_t glyph = 0, fg = 0, bg = 0;
     state.activecanvas->img->GrabTile(state.cursorx, state.cursory, glyph, fg, bg);
-    WriteText(*state.screenmap, kCanvasLeft, 67,
+    WriteText(*state.screenmap, kTileDataLine.x, kTileDataLine.y,
               "Tile data: " + std::to_string(glyph) + "," + std::to_string(fg) + "," +
                   std::to_string(bg) + kTenSpaces,
               14, 9);
 }
 
 int32_t HelpColumn(const EditorState& state) {
-    return state.display.config.width / 2 - kHelpWidth / 2;
+    return HelpPanelRegion(state.display.config.width, state.display.config.height).left;
 }
 
 int32_t HelpRow(const EditorState& state) {
-    return state.display.config.height / 2 - kHelpHeight / 2;
+    return HelpPanelRegion(state.display.config.width, state.display.config.height).top;
 }
 
 } // namespace dm

@@ -1,5 +1,7 @@
 #include "editor/shapes.h"
 
+#include "platform/drawing/line_walk.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -74,27 +76,9 @@ uint8_t ArmTowards(const ShapePiece& from, const ShapePiece& to) {
 
 std::vector<ShapePiece> LinePieces(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     std::vector<ShapePiece> pieces;
-    const int64_t dx = std::llabs(int64_t{x1} - x0);
-    const int64_t dy = -std::llabs(int64_t{y1} - y0);
-    const int32_t stepX = x0 < x1 ? 1 : -1;
-    const int32_t stepY = y0 < y1 ? 1 : -1;
-    int64_t error = dx + dy;
-    pieces.reserve(static_cast<size_t>(std::max(dx, -dy) + 1));
-    for (int32_t x = x0, y = y0;;) {
-        pieces.push_back({x, y, 0});
-        if (x == x1 && y == y1) {
-            break;
-        }
-        const int64_t doubled = 2 * error;
-        if (doubled >= dy) {
-            error += dy;
-            x += stepX;
-        }
-        if (doubled <= dx) {
-            error += dx;
-            y += stepY;
-        }
-    }
+    pieces.reserve(static_cast<size_t>(
+        std::max(std::llabs(int64_t{x1} - x0), std::llabs(int64_t{y1} - y0)) + 1));
+    WalkLine(x0, y0, x1, y1, [&pieces](int32_t x, int32_t y) { pieces.push_back({x, y, 0}); });
     for (size_t i = 1; i < pieces.size(); ++i) {
         pieces[i - 1].arms |= ArmTowards(pieces[i - 1], pieces[i]);
         pieces[i].arms |= ArmTowards(pieces[i], pieces[i - 1]);

@@ -40,7 +40,7 @@ std::unique_ptr<EditorState> StartEditor(const std::vector<std::string>& mapPath
     state->screenmap->Fill(0, 0, 9, 0);
     state->tablesmap = MakeTablesMap();
     state->helpmap = MakeHelpMap();
-    state->listmap = tilemap::Create(16, 10);
+    state->listmap = tilemap::Create(kImageListRegion.width, kImageListRegion.height);
     RedrawImageList(*state);
     state->checkermap = MakeCheckerMap();
     WritePickerLabels(*state->screenmap);
@@ -49,9 +49,11 @@ std::unique_ptr<EditorState> StartEditor(const std::vector<std::string>& mapPath
 
     OpenMapFiles(*state, mapPaths);
 
-    WriteText(*state->screenmap, 96, 14, "Flood fill", 0, 255);
-    state->diagbox = gadget::CreateCheckbox("Fill diagonal", 96, 16, nullptr);
-    state->bleedbox = gadget::CreateCheckbox("Bleed fill", 96, 18, nullptr);
+    WriteText(*state->screenmap, kFillHeading.x, kFillHeading.y, "Flood fill", 0, 255);
+    state->diagbox =
+        gadget::CreateCheckbox("Fill diagonal", kDiagonalFillBox.x, kDiagonalFillBox.y, nullptr);
+    state->bleedbox =
+        gadget::CreateCheckbox("Bleed fill", kBleedFillBox.x, kBleedFillBox.y, nullptr);
     state->diagbox->bgcolor = 28;
     state->bleedbox->bgcolor = 28;
     state->typelabel = gadget::CreateLabel("", 0, 0, 64, 64, nullptr);

@@ -25,7 +25,7 @@ void FinishTyping(EditorState& state) {
     NoteImageChange(active);
     state.typing = false;
     state.typedtext.clear();
-    WriteText(*state.screenmap, kCanvasLeft, 0, kTypingMessage, 9, 9);
+    WriteText(*state.screenmap, kMessageLine.x, kMessageLine.y, kTypingMessage, 9, 9);
     FlushKeyState();
 }
 
@@ -44,7 +44,7 @@ void StartTyping(EditorState& state) {
     state.typedtext.clear();
     state.typex = state.cursorx;
     state.typey = state.cursory;
-    WriteText(*state.screenmap, kCanvasLeft, 0, kTypingMessage, 5, 9);
+    WriteText(*state.screenmap, kMessageLine.x, kMessageLine.y, kTypingMessage, 5, 9);
 }
 
 void TypingStep(EditorState& state) {
@@ -74,13 +74,13 @@ void TypingStep(EditorState& state) {
 
 void DrawTypingPreview(EditorState& state) {
     const canvas& active = *state.activecanvas;
-    Draw(*state.typemap, state.display, kCanvasLeft, kCanvasTop, active.viewx, active.viewy,
-         kViewSize, kViewSize);
+    Draw(*state.typemap, state.display, kCanvasRegion.left, kCanvasRegion.top, active.viewx,
+         active.viewy, kCanvasRegion.width, kCanvasRegion.height);
     const float scale = static_cast<float>(state.display.config.scale);
     const float cw = state.display.tileset.GlyphWidth * scale;
     const float ch = state.display.tileset.GlyphHeight * scale;
-    const float column = static_cast<float>(state.typex - active.viewx + kCanvasLeft);
-    const float below = static_cast<float>(state.typey - active.viewy + kCanvasTop + 1);
+    const float column = static_cast<float>(state.typex - active.viewx + kCanvasRegion.left);
+    const float below = static_cast<float>(state.typey - active.viewy + kCanvasRegion.top + 1);
     DrawLine(column * cw, below * ch, (column + 1) * cw, below * ch, true);
 }
 

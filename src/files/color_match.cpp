@@ -3,7 +3,7 @@
 namespace dm {
 
 Rgb PaletteColor(const PalettePlanes& palette, uint8_t index) {
-    return {palette[index], palette[256 + index], palette[512 + index]};
+    return {palette[index], palette[kPaletteEntries + index], palette[2 * kPaletteEntries + index]};
 }
 
 uint8_t ColorMatcher::Nearest(Rgb color) {

@@ -1,17 +1,12 @@
 #pragma once
 
+#include "files/palette_planes.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
 namespace dm {
-
-// A palette's colours as three planes of 256 entries: red at 0-255, green at 256-511, blue at
-// 512-767, the layout the palette and the export look keep them in.
-using PalettePlanes = std::array<uint8_t, 3 * 256>;
-
-// In a cell, colour index 255 means no colour: nothing is painted.
-inline constexpr uint8_t kNoColor = 255;
 
 // A colour as formats that store colours rather than palette indices hold it.
 struct Rgb {

@@ -1,6 +1,7 @@
 #include "files/export_painter.h"
 
-#include "platform/io/paths.h"
+#include "files/color_match.h"
+#include "files/glyph_sheet.h"
 #include "platform/pictures/pixmap.h"
 #include "platform/pictures/png_codec.h"
 
@@ -10,27 +11,6 @@ namespace dm {
 
 namespace {
 
-constexpr int kGlyphsPerRow = 16;
-constexpr uint8_t kNoColor = 255;
-constexpr uint32_t kOpaqueWhite = 0xFFFFFFFFu;
-
-// For each glyph, its pixels row by row: 1 where the sheet is exactly opaque white.
-std::vector<uint8_t> GlyphMasks(const TPixmap& sheet, int glyphWidth, int glyphHeight) {
-    constexpr int kGlyphs = kGlyphsPerRow * kGlyphsPerRow;
-    std::vector<uint8_t> masks(static_cast<size_t>(kGlyphs) * glyphWidth * glyphHeight);
-    size_t i = 0;
-    for (int glyph = 0; glyph < kGlyphs; ++glyph) {
-        const int left = glyph % kGlyphsPerRow * glyphWidth;
-        const int top = glyph / kGlyphsPerRow * glyphHeight;
-        for (int py = 0; py < glyphHeight; ++py) {
-            for (int px = 0; px < glyphWidth; ++px) {
-                masks[i++] = sheet.ReadPixel(left + px, top + py) == kOpaqueWhite ? 1 : 0;
-            }
-        }
-    }
-    return masks;
-}
-
 std::string Size(int64_t width, int64_t height) {
     return std::to_string(width) + " x " + std::to_string(height);
 }
@@ -39,28 +19,27 @@ std::string Size(int64_t width, int64_t height) {
 
 Expected<std::shared_ptr<ExportPainter>> ExportPainter::Create(const tilemap& map,
                                                                const ExportLook& look) {
-    const std::string sheetPath = PathNoExtension(look.tilesetPath) + "_fg.png";
+    const std::string sheetPath = ForegroundSheetPath(look.tilesetPath);
     const std::shared_ptr<TPixmap> sheet = LoadPixmap(sheetPath);
     if (!sheet) {
         return Failure{"Cannot load the glyph sheet " + sheetPath + "."};
     }
     // A sheet changed on disk since start-up must still hold every glyph block.
-    if (sheet->width < kGlyphsPerRow * look.GlyphWidth ||
-        sheet->height < kGlyphsPerRow * look.GlyphHeight) {
+    if (!SheetHoldsGlyphs(*sheet, look.GlyphWidth, look.GlyphHeight)) {
         return Failure{"The glyph sheet " + sheetPath + " is " + Size(sheet->width, sheet->height) +
                        " pixels, too small for 16 x 16 glyphs of " +
                        Size(look.GlyphWidth, look.GlyphHeight) + " pixels."};
     }
     return std::shared_ptr<ExportPainter>(
-        new ExportPainter(map, look, GlyphMasks(*sheet, look.GlyphWidth, look.GlyphHeight)));
+        new ExportPainter(map, look, ReadGlyphMasks(*sheet, look.GlyphWidth, look.GlyphHeight)));
 }
 
 ExportPainter::ExportPainter(const tilemap& map, const ExportLook& look, std::vector<uint8_t> masks)
     : map_(map), glyphWidth_(look.GlyphWidth), glyphHeight_(look.GlyphHeight),
       masks_(std::move(masks)), glyphs_(map.tmapw), fgs_(map.tmapw), bgs_(map.tmapw) {
-    for (int i = 0; i < kEntries; ++i) {
-        colors_[i] = {look.palette[i], look.palette[kEntries + i], look.palette[2 * kEntries + i],
-                      255};
+    for (int i = 0; i < kPaletteEntries; ++i) {
+        const Rgb color = PaletteColor(look.palette, static_cast<uint8_t>(i));
+        colors_[i] = {color.red, color.green, color.blue, 255};
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/palette_planes.h"
 #include "model/tilemap.h"
 #include "platform/expected.h"
 
@@ -19,7 +20,7 @@ struct ExportLook {
     std::string tilesetPath;
     int GlyphWidth = 0;
     int GlyphHeight = 0;
-    std::array<uint8_t, 768> palette{};
+    PalettePlanes palette{};
 };
 
 // Paints the rows of a map's exported picture as RGBA8888 pixels: every cell a glyph-sized block,
@@ -40,8 +41,6 @@ class ExportPainter {
     void Paint(uint8_t* pixels, size_t stride, int firstRow, int count);
 
   private:
-    static constexpr int kEntries = 256;
-
     ExportPainter(const tilemap& map, const ExportLook& look, std::vector<uint8_t> masks);
     void LoadCellRow(int y);
     void PaintRow(uint8_t* out, int py) const;
@@ -50,7 +49,7 @@ class ExportPainter {
     const int glyphWidth_;
     const int glyphHeight_;
     const std::vector<uint8_t> masks_; // per glyph, row by row: 1 for the foreground
-    std::array<std::array<uint8_t, 4>, kEntries> colors_{};
+    std::array<std::array<uint8_t, 4>, kPaletteEntries> colors_{};
     std::vector<uint8_t> glyphs_, fgs_, bgs_;
     int cellRow_ = -1;
 };

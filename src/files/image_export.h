@@ -8,6 +8,9 @@
 
 namespace dm {
 
+// The compression the editor exports with, and the one a command-line export takes by default.
+inline constexpr int kEditorExportCompression = 8;
+
 // Whether an export was written, and if not, why, in words for the user.
 struct ExportResult {
     bool ok = false;

@@ -120,7 +120,7 @@ std::shared_ptr<tilemap> DecodeUnscrambledRgb(TStream& in, bool& rgb) {
     const bool decoded = ReadPngBands(
         in, kBandRows,
         [&](const PngLayout& layout) {
-            rgb = layout.format == PF_RGB888;
+            rgb = layout.format == kPixelFormatRGB888;
             if (!rgb || !IsMapSizeAllowed(layout.width, layout.height)) {
                 return false;
             }
@@ -179,7 +179,7 @@ std::shared_ptr<TPixmap> EncodePicture(const tilemap& map, int32_t scramble,
     if (map.tmap.size() != 3 * plane) {
         return nullptr;
     }
-    std::shared_ptr<TPixmap> picture = TPixmap::Create(w, h, PF_RGB888, 4);
+    std::shared_ptr<TPixmap> picture = TPixmap::Create(w, h, kPixelFormatRGB888, 4);
     if (!picture) {
         return nullptr;
     }
@@ -342,7 +342,7 @@ std::shared_ptr<tilemap> DecodePicture(const TPixmap& picture, int32_t scramble,
         return nullptr;
     }
     std::shared_ptr<tilemap> map = tilemap::Create(w, h);
-    if (scramble == 0 && picture.format == PF_RGB888) {
+    if (scramble == 0 && picture.format == kPixelFormatRGB888) {
         PixelsToCells(picture, 0, *map);
         SkipUnscrambledDraws(w, h);
         return map;

@@ -100,12 +100,12 @@ std::shared_ptr<tilemap> ReadPicture(TStream& in) {
     if (length >= left + 1) {
         throw Refusal{kUnexpectedEnd};
     }
-    const auto byte_count = static_cast<int64_t>(length);
-    if (byte_count > kMaxPngBodyBytes) {
+    const auto byteCount = static_cast<int64_t>(length);
+    if (byteCount > kMaxPngBodyBytes) {
         throw Refusal{"The embedded PNG image is too large."};
     }
-    std::vector<uint8_t> png(static_cast<size_t>(byte_count));
-    in.ReadBytes(png.data(), byte_count);
+    std::vector<uint8_t> png(static_cast<size_t>(byteCount));
+    in.ReadBytes(png.data(), byteCount);
     if (const std::optional<PictureSize> size = ReadPngDimensions(png)) {
         RequireAllowedSize(size->width, size->height);
     }

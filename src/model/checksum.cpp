@@ -10,11 +10,11 @@ namespace dm {
 
 namespace {
 
-constexpr uint32_t foldModulus = 65535;
+constexpr uint32_t kFoldModulus = 65535;
 // Bytes handled per round: small enough that 32-bit per-lane sums of one round cannot overflow.
-constexpr size_t chunk = 16 * 4096;
+constexpr size_t kChunk = 16 * 4096;
 
-// The sums of the bytes of one round (at most `chunk` bytes) by position mod 16 within it. The
+// The sums of the bytes of one round (at most `kChunk` bytes) by position mod 16 within it. The
 // fixed lane count lets the compiler keep the sums in vector registers.
 std::array<uint32_t, 16> PositionSums(std::span<const uint8_t> round) {
     std::array<uint32_t, 16> part{};
@@ -41,9 +41,9 @@ uint64_t RoundSum(std::span<const uint8_t> round) {
 uint32_t Fold(std::span<const uint8_t> bytes) {
     std::array<uint64_t, 16> lanes{};
     // Rounds start at multiples of 16, so a position within a round keeps its value mod 16.
-    for (size_t start = 0; start < bytes.size(); start += chunk) {
+    for (size_t start = 0; start < bytes.size(); start += kChunk) {
         const std::array<uint32_t, 16> part =
-            PositionSums(bytes.subspan(start, std::min(chunk, bytes.size() - start)));
+            PositionSums(bytes.subspan(start, std::min(kChunk, bytes.size() - start)));
         for (size_t m = 0; m < 16; ++m) {
             lanes[m] += part[m];
         }
@@ -51,9 +51,9 @@ uint32_t Fold(std::span<const uint8_t> bytes) {
     uint64_t r = 0;
     for (size_t m = 0; m < 16; ++m) {
         const size_t power = (bytes.size() + 15 - m) % 16;
-        r += (lanes[m] % foldModulus) << power;
+        r += (lanes[m] % kFoldModulus) << power;
     }
-    return static_cast<uint32_t>(r % foldModulus) * 2;
+    return static_cast<uint32_t>(r % kFoldModulus) * 2;
 }
 
 // One step c = -|c - t| of signed 32-bit arithmetic that wraps.
@@ -71,8 +71,8 @@ uint32_t Descent(std::span<const uint8_t> bytes) {
         return 1048576;
     }
     uint32_t c = DescentStep(1048576, bytes[0]);
-    for (size_t start = 1; start < bytes.size(); start += chunk) {
-        const auto round = bytes.subspan(start, std::min(chunk, bytes.size() - start));
+    for (size_t start = 1; start < bytes.size(); start += kChunk) {
+        const auto round = bytes.subspan(start, std::min(kChunk, bytes.size() - start));
         const uint64_t sum = RoundSum(round);
         const int64_t lowest = std::numeric_limits<int32_t>::min();
         if (static_cast<int64_t>(static_cast<int32_t>(c)) - static_cast<int64_t>(sum) >= lowest) {

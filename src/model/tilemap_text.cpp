@@ -20,8 +20,8 @@ int32_t tilemap::InsertColorTable(int32_t x, int32_t y) {
 
 int32_t tilemap::InsertString(int32_t x, int32_t y, std::string_view text, uint8_t fg, uint8_t bg,
                               int32_t colorcodes, int32_t force, int32_t linebreaks) {
-    constexpr uint8_t codeMark = '@';
-    constexpr uint8_t lineBreak = 255;
+    constexpr uint8_t kCodeMark = '@';
+    constexpr uint8_t kLineBreak = 255;
     int64_t col = x;
     int64_t row = y;
     uint8_t current = fg;
@@ -30,12 +30,12 @@ int32_t tilemap::InsertString(int32_t x, int32_t y, std::string_view text, uint8
     IntegerReader digits;
     for (const char ch : text) {
         const auto c = static_cast<uint8_t>(ch);
-        if (colorcodes != 0 && c == codeMark) {
+        if (colorcodes != 0 && c == kCodeMark) {
             inCode = !inCode;
             if (inCode) {
                 current = fg;
             }
-        } else if (linebreaks != 0 && c == lineBreak) {
+        } else if (linebreaks != 0 && c == kLineBreak) {
             col = x;
             ++row;
         } else if (inCode) {

@@ -1,5 +1,6 @@
 #include "render/map_draw.h"
 
+#include "files/palette_planes.h"
 #include "platform/drawing/graphics.h"
 #include "platform/drawing/timage.h"
 
@@ -89,7 +90,7 @@ int32_t Draw(tilemap& map, const Display& display, int32_t x, int32_t y, int32_t
     const TImage& foreground = *display.tileset.ForegroundSheet;
     const TImage& background = *display.tileset.BackgroundSheet;
     const auto paintable = [&map](uint8_t colour) {
-        return colour != 255 && colour != map.transparentcolor;
+        return colour != kNoColor && colour != map.transparentcolor;
     };
     const uint8_t* glyphs = scratch.Plane(0);
     const uint8_t* fgs = scratch.Plane(1);

@@ -1,19 +1,17 @@
 #pragma once
 
+#include "files/palette_planes.h"
 #include "render/display_config.h"
 
-#include <array>
 #include <cstdint>
 #include <string>
 
 namespace dm {
 
-inline constexpr int kPaletteEntries = 256;
-
 // 256 colours as three planes: red at bytes 0-255, green at 256-511, blue at 512-767.
 // Entries the palette image does not reach stay black.
 struct Palette {
-    std::array<uint8_t, 3 * kPaletteEntries> planes{};
+    PalettePlanes planes{};
 
     uint8_t Red(uint8_t index) const { return planes[index]; }
     uint8_t Green(uint8_t index) const { return planes[kPaletteEntries + index]; }

@@ -2,7 +2,6 @@
 
 #include "platform/drawing/timage.h"
 #include "platform/fatal_error.h"
-#include "platform/io/paths.h"
 #include "platform/pictures/pixmap.h"
 #include "platform/pictures/png_codec.h"
 
@@ -21,14 +20,6 @@ std::shared_ptr<TImage> CutSheet(TPixmap& pixmap, int glyphWidth, int glyphHeigh
 }
 
 } // namespace
-
-std::string ForegroundSheetPath(const std::string& tilesetPath) {
-    return PathNoExtension(PathFromBackslashes(tilesetPath)) + "_fg.png";
-}
-
-std::string BackgroundSheetPath(const std::string& tilesetPath) {
-    return PathNoExtension(PathFromBackslashes(tilesetPath)) + "_bg.png";
-}
 
 Tileset LoadTileset(const std::string& path, const DisplayConfig& config) {
     const std::string& tilesetPath = path == kUseDefaultPath ? config.tileset : path;

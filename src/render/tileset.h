@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/glyph_sheet.h"
 #include "render/display_config.h"
 
 #include <cstdint>
@@ -10,9 +11,6 @@ namespace dm {
 
 class TImage;
 
-inline constexpr int kGlyphCount = 256;
-inline constexpr int kGlyphsPerRow = 16;
-
 // The two glyph sheets as images of 256 frames, glyph g being frame g; black is the mask colour
 // and glyphs are sampled by nearest pixel so they stay sharp when scaled.
 struct Tileset {
@@ -21,11 +19,6 @@ struct Tileset {
     uint8_t GlyphWidth = 0;
     uint8_t GlyphHeight = 0;
 };
-
-// The sheet file names derived from a configured tileset path: its backslashes made slashes and
-// its extension (if any) replaced by "_fg.png" and "_bg.png".
-std::string ForegroundSheetPath(const std::string& tilesetPath);
-std::string BackgroundSheetPath(const std::string& tilesetPath);
 
 // Loads both glyph sheets named after path (kUseDefaultPath: config.tileset) and cuts each into
 // 256 frames of the foreground sheet's glyph size, 16 to a row. Sets the mask colour to black.

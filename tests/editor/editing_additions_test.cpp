@@ -145,13 +145,13 @@ TEST_F(EditingTest, WhileVIsHeldTheViewShowsThePasteAndTheImageIsUntouched) {
     const auto held = Run(script);
     EXPECT_EQ(test::Rows(*held->State().activecanvas->img),
               (std::vector<std::string>{"abcdef", "ghijkl", "mnopqr", "stuvwx"}));
-    EXPECT_EQ(held->Shown(24, 4, 6), "mnophi");
-    EXPECT_EQ(held->Shown(24, 5, 6), "stuvno");
-    EXPECT_EQ(held->Shown(24, 2, 6), "abcdef");
+    EXPECT_EQ(held->Shown(kCanvasRegion.left, kCanvasRegion.top + 2, 6), "mnophi");
+    EXPECT_EQ(held->Shown(kCanvasRegion.left, kCanvasRegion.top + 3, 6), "stuvno");
+    EXPECT_EQ(held->Shown(kCanvasRegion.left, kCanvasRegion.top, 6), "abcdef");
 
     const auto moved = Run(Script(script).Then(OverCanvas(0, 0)));
-    EXPECT_EQ(moved->Shown(24, 2, 6), "hicdef");
-    EXPECT_EQ(moved->Shown(24, 4, 6), "mnopqr");
+    EXPECT_EQ(moved->Shown(kCanvasRegion.left, kCanvasRegion.top, 6), "hicdef");
+    EXPECT_EQ(moved->Shown(kCanvasRegion.left, kCanvasRegion.top + 2, 6), "mnopqr");
 }
 
 TEST_F(EditingTest, ShiftCCopiesTheClipAsTextAndShiftVPastesTextInTheSelectedColours) {
@@ -171,7 +171,8 @@ TEST_F(EditingTest, ShiftCCopiesTheClipAsTextAndShiftVPastesTextInTheSelectedCol
     // Pasted back at (0, 0) of the same picture in foreground 5 on background 6: glyph 0 comes
     // back as a space, every other glyph as itself.
     Script paste = copy;
-    paste.Click(5, 36).Then(kAway).Click(test::MoveToCell(6, 36), 2).Then(kAway);
+    paste.Click(test::OverPickerIndex(kColourPickerRegion, 5)).Then(kAway);
+    paste.Click(test::OverPickerIndex(kColourPickerRegion, 6), 2).Then(kAway);
     paste.Then(OverCanvas(0, 0) + "key down 160\npress 86\n").Then("key up 160\n");
     const auto pasted = Run(paste);
     const tilemap& image = *pasted->State().activecanvas->img;
@@ -336,7 +337,7 @@ TEST_F(EditingTest, AShapeIsShownWhileDraggedAndWrittenOnlyWhenLetGo) {
     Script script;
     script.Then(kCtrlDown + OverCanvas(0, 0) + "button down 1\n").Then(OverCanvas(5, 0));
     const auto dragging = Run(script);
-    EXPECT_EQ(dragging->Shown(24, 2, 6), "@@@@@@");
+    EXPECT_EQ(dragging->Shown(kCanvasRegion.left, kCanvasRegion.top, 6), "@@@@@@");
     EXPECT_EQ(test::Row(*dragging->State().activecanvas->img, 0, 0, 6), "abcdef");
 
     // Tab to another canvas ends the drag without a shape; letting go far outside the image

@@ -2,6 +2,7 @@
 
 #include "editor/editor.h"
 #include "editor/recovery.h"
+#include "editor/screen_regions.h"
 #include "files/tilemap_file.h"
 #include "platform/drivers/headless_driver.h"
 #include "platform/drivers/system_driver.h"
@@ -27,9 +28,23 @@ inline std::string MoveToCell(int x, int y) {
 // A cell away from every active region of the screen.
 inline const std::string kAway = MoveToCell(100, 40);
 
+// The screen cell (x, y) counted from a region's top-left.
+inline std::string OverRegion(const ScreenRegion& region, int x, int y) {
+    return MoveToCell(region.left + x, region.top + y);
+}
+
+inline std::string OverCell(ScreenCell cell) {
+    return MoveToCell(cell.x, cell.y);
+}
+
+// The cell of a glyph or colour picker that shows index i.
+inline std::string OverPickerIndex(const ScreenRegion& picker, int index) {
+    return OverRegion(picker, index % 16, index / 16);
+}
+
 // The screen cell showing cell (x, y) of a canvas in view from (viewx, 0).
 inline std::string OverCanvas(int x, int y, int viewx = 0) {
-    return MoveToCell(24 + x - viewx, 2 + y);
+    return OverRegion(kCanvasRegion, x - viewx, y);
 }
 
 // A script written frame after frame: each step happens in the frame after the one before, and

@@ -53,7 +53,9 @@ TEST(FileCommands, SaveOpenExportEncodeAndImportRoundTrip) {
         return test::Ran(script.End());
     };
     // Background 5 between two drawn cells.
-    script.Shifted('N').Click(OverCanvas(1, 1)).Click(test::MoveToCell(5, 36), 2);
+    script.Shifted('N')
+        .Click(OverCanvas(1, 1))
+        .Click(test::OverPickerIndex(kColourPickerRegion, 5), 2);
     script.Click(OverCanvas(15, 15)).Then(kAway);
     // A name typed without extension is saved with ".dtm".
     script.Then(Answer(folder + "/castle") + "press 83\n");
@@ -353,7 +355,8 @@ TEST(Canvases, EightOpenANinthIsRefusedAndLongNamesAreCut) {
     EXPECT_EQ(Row(*state.listmap, 0, 8, 10), " Untitled ");
     EXPECT_EQ(Row(*state.listmap, 0, 9, 10), ">Untitled<");
     // The size line of the 100 x 100 map leaves no stray digits behind.
-    EXPECT_EQ(Row(*state.screenmap, 24, 1, 30), "Canvas size: 16x16" + std::string(12, ' '));
+    EXPECT_EQ(Row(*state.screenmap, kCanvasSizeLine.x, kCanvasSizeLine.y, 30),
+              "Canvas size: 16x16" + std::string(12, ' '));
 }
 
 TEST(Canvases, ClosingMovesToTheNextOneAndTheLastLeavesNone) {
@@ -361,7 +364,7 @@ TEST(Canvases, ClosingMovesToTheNextOneAndTheLastLeavesNone) {
     // one active.
     Script script;
     for (int i = 0; i < 3; ++i) {
-        script.Shifted('N').Click(24 + i, 2).Then(kAway);
+        script.Shifted('N').Click(OverCanvas(i, 0)).Then(kAway);
     }
     script.Then("press 9\n").Then("press 9\n").Shifted('X').Then("press 13\n");
     const auto middle = test::Ran(script.End());
@@ -381,7 +384,8 @@ TEST(Canvases, ClosingMovesToTheNextOneAndTheLastLeavesNone) {
     EXPECT_EQ(only->State().activecanvas, nullptr);
     EXPECT_EQ(Row(*only->State().listmap, 0, 2, 4), std::string("n/a\0", 4));
     // The canvas-size line went with it.
-    EXPECT_EQ(Row(*only->State().screenmap, 24, 1, 32), std::string(32, '\0'));
+    EXPECT_EQ(Row(*only->State().screenmap, kCanvasSizeLine.x, kCanvasSizeLine.y, 32),
+              std::string(32, '\0'));
 }
 
 TEST(Canvases, ResizeAnswersBecomeSizesFromOneTo1024) {
@@ -400,7 +404,8 @@ TEST(Canvases, ResizeAnswersBecomeSizesFromOneTo1024) {
         EXPECT_EQ(std::tuple(resized.img->tmapw, resized.img->transparentcolor, resized.hassaved),
                   std::tuple(c.w, 255, 0));
         const std::string line = "Canvas size: " + std::to_string(c.w) + "x" + std::to_string(c.h);
-        EXPECT_EQ(Row(*session->State().screenmap, 24, 1, static_cast<int>(line.size()) + 10),
+        EXPECT_EQ(Row(*session->State().screenmap, kCanvasSizeLine.x, kCanvasSizeLine.y,
+                      static_cast<int>(line.size()) + 10),
                   line + std::string(10, ' '));
     }
 }
@@ -455,7 +460,7 @@ TEST(Canvases, EscapeInEitherResizePromptLeavesTheCanvasAsItWas) {
         // Neither the question nor the quit check came.
         EXPECT_EQ(session->Log(), "") << typed.size();
         // The editor's screen is back.
-        EXPECT_EQ(session->Shown(24, 1, 16), "Canvas size: 3x2");
+        EXPECT_EQ(session->Shown(kCanvasSizeLine.x, kCanvasSizeLine.y, 16), "Canvas size: 3x2");
     }
 }
 
@@ -468,7 +473,7 @@ TEST(Canvases, ResizingAScrolledWideCanvasShowsItFromTheLeftAgain) {
     const auto scrolled = test::Ran(script.End());
     EXPECT_EQ(scrolled->State().activecanvas->viewx, 136); // 200 - 64, not 144
 
-    script.Shifted('R').Type("50").Type("10").Then("press 13\n").Click(24 + 49, 2 + 3);
+    script.Shifted('R').Type("50").Type("10").Then("press 13\n").Click(OverCanvas(49, 3));
     const auto narrowed = test::Ran(script.End());
     const canvas& active = *narrowed->State().activecanvas;
     EXPECT_EQ(active.viewx, 0);
@@ -496,7 +501,7 @@ TEST(Canvases, UndoSwapsBackAndForthAndTheCanvasTakesTheSizeOfTheImageBroughtBac
     const canvas& small = *undone->State().activecanvas;
     EXPECT_EQ(std::tuple(small.w, small.h, small.viewx, small.img->tmapw),
               std::tuple(16, 16, 0, 16));
-    EXPECT_EQ(Row(*undone->State().screenmap, 24, 1, 28),
+    EXPECT_EQ(Row(*undone->State().screenmap, kCanvasSizeLine.x, kCanvasSizeLine.y, 28),
               "Canvas size: 16x16" + std::string(10, ' '));
     const std::shared_ptr<tilemap> onDisk = Read(path, {});
     ASSERT_NE(onDisk, nullptr);
@@ -507,7 +512,8 @@ TEST(Canvases, UndoSwapsBackAndForthAndTheCanvasTakesTheSizeOfTheImageBroughtBac
     const auto redone = test::Ran(script.End());
     const canvas& large = *redone->State().activecanvas;
     EXPECT_EQ(std::tuple(large.w, large.h, large.viewx), std::tuple(100, 100, 16));
-    EXPECT_EQ(Row(*redone->State().screenmap, 24, 1, 20), "Canvas size: 100x100");
+    EXPECT_EQ(Row(*redone->State().screenmap, kCanvasSizeLine.x, kCanvasSizeLine.y, 20),
+              "Canvas size: 100x100");
 }
 
 } // namespace

@@ -19,7 +19,7 @@ using namespace std::string_literals;
 using Cells = std::map<int, std::pair<int, int>>;
 
 std::string OverColour(int c) {
-    return test::MoveToCell(c % 16, 36 + c / 16);
+    return test::OverPickerIndex(kColourPickerRegion, c);
 }
 
 // The cells of a 16 x 16 picker that `keep` picks out.
@@ -46,15 +46,15 @@ Cells ColourMarks(const EditorState& state) {
 
 TEST(GlyphPicker, SweepingWithTheButtonHeldLeavesOneHighlightedCell) {
     Script script;
-    script.Then(test::MoveToCell(0, 16) + "button down 1\n");
-    for (const auto& [x, y] : {std::pair{3, 16}, {3, 20}, {15, 31}, {2, 17}}) {
-        script.Then(test::MoveToCell(x, y));
+    script.Then(test::OverRegion(kGlyphPickerRegion, 0, 0) + "button down 1\n");
+    for (const auto& [x, y] : {std::pair{3, 0}, {3, 4}, {15, 15}, {2, 1}}) {
+        script.Then(test::OverRegion(kGlyphPickerRegion, x, y));
     }
-    script.Then("button up 1\n").Then(test::MoveToCell(9, 25));
+    script.Then("button up 1\n").Then(test::OverRegion(kGlyphPickerRegion, 9, 9));
     const auto session = test::Ran(script.End());
     const EditorState& state = session->State();
     EXPECT_EQ(Highlighted(state), (Cells{{18, {18, 0}}}));
-    EXPECT_EQ(test::Row(*state.screenmap, 14, 14, 1), "\x12");
+    EXPECT_EQ(test::Row(*state.screenmap, kSelectedGlyph.x, kSelectedGlyph.y, 1), "\x12");
 }
 
 TEST(ColourPicker, MarksShowOneXForEqualColoursAndFAndBOtherwise) {
@@ -82,8 +82,8 @@ TEST(ColourPicker, MarksShowOneXForEqualColoursAndFAndBOtherwise) {
         const EditorState& state = session->State();
         EXPECT_EQ(ColourMarks(state), c.marks) << c.clicks.size() << " clicks";
         uint8_t glyph = 0, fg = 0, shownFg = 0, shownBg = 0;
-        state.screenmap->GrabTile(14, 33, glyph, fg, shownFg);
-        state.screenmap->GrabTile(14, 34, glyph, fg, shownBg);
+        state.screenmap->GrabTile(kForegroundSwatch.x, kForegroundSwatch.y, glyph, fg, shownFg);
+        state.screenmap->GrabTile(kBackgroundSwatch.x, kBackgroundSwatch.y, glyph, fg, shownBg);
         EXPECT_EQ((std::pair<int, int>(shownFg, shownBg)), std::pair(c.selfg, c.selbg));
     }
 }
@@ -191,10 +191,10 @@ TEST(CanvasTools, FillModeBoxesSpreadDiagonallyAndBleedIntoTheBorder) {
     for (const Case& c : cases) {
         Script script;
         if (c.diagonal) {
-            script.Click(96, 16);
+            script.Click(test::OverCell(kDiagonalFillBox));
         }
         if (c.bleed) {
-            script.Click(96, 18);
+            script.Click(test::OverCell(kBleedFillBox));
         }
         script.Click(OverCanvas(0, 0), 3).Then(kAway);
         const auto session = test::Ran(script.End(), path);
@@ -216,7 +216,8 @@ TEST(Selection, ShiftDragCopiesTheRectangleAndLettingShiftGoFirstDropsIt) {
     EXPECT_EQ(test::Rows(*copied->State().clipmap), copy);
     EXPECT_EQ(copied->State().clipmap->tmap[4 * 3 * 2], 2) << "background copied";
     for (int y = 0; y < 3; ++y) {
-        EXPECT_EQ(copied->Shown(0, 56 + y, 4), copy[static_cast<size_t>(y)]);
+        EXPECT_EQ(copied->Shown(kClipPreviewRegion.left, kClipPreviewRegion.top + y, 4),
+                  copy[static_cast<size_t>(y)]);
     }
 
     // A second drag whose Shift is let go before the button leaves the first copy in place.
@@ -263,7 +264,7 @@ TEST(TypingMode, EscapeWritesTheTypedRowsAndChangedCellsMarkTheCanvasUnsaved) {
                   c.first + "|" + c.second);
         EXPECT_EQ(state.activecanvas->hassaved, c.hassaved) << c.keys;
         uint8_t glyph = 0, fg = 0, bg = 0, shownFg = 0;
-        state.screenmap->GrabTile(24, 0, glyph, shownFg, bg);
+        state.screenmap->GrabTile(kMessageLine.x, kMessageLine.y, glyph, shownFg, bg);
         EXPECT_EQ(shownFg, 9) << "message hidden";
         image.GrabTile(2, 4, glyph, fg, bg);
         EXPECT_EQ(bg, glyph == 0 ? 0 : 9) << "written in the selected colours";

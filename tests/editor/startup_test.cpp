@@ -159,7 +159,7 @@ TEST(ScreenLayout, StartUpScreenMatchesTheKeptPictureAndHelpAndTablesAreWhereUse
     }
     const std::string actual = testing::TempDir() + "/startup_screen_actual.png";
     if (differing != 0) {
-        WritePixmapPNG(*drawn->Convert(PF_RGB888), actual, 6);
+        WritePixmapPNG(*drawn->Convert(kPixelFormatRGB888), actual, 6);
     }
     EXPECT_EQ(differing, 0) << "pixels differ from " << kept << "; drawn: " << actual;
 }
@@ -249,7 +249,7 @@ TEST(QuitCheck, ACloseRequestDuringAPromptLeavesItAndThenAsksAsUsual) {
 
 TEST(QuitCheck, EscapeLeavingTypingModeDoesNotAskToQuit) {
     Script script;
-    script.Shifted('N').Then(test::MoveToCell(30, 5)).Shifted('T');
+    script.Shifted('N').Then(test::OverCanvas(6, 3)).Shifted('T');
     script.Then("char 72\n").Then("key down 27\nchar 27\n").Then("key up 27\n");
     const auto session = test::Ran(script.Wait(2).End());
     EXPECT_FALSE(session->State().typing);
@@ -268,13 +268,13 @@ TEST(LongWork, ShowsItsProgressOnlyWhenItTakesAWhileAndHidesItAfterwards) {
     RunWithProgress(session->State(), "Encode Tilemap", [&](const WorkProgress& progress) {
         progress(420);
         std::this_thread::sleep_for(std::chrono::milliseconds(700));
-        shownWhileWorking = session->Shown(24, 0, 20);
+        shownWhileWorking = session->Shown(kMessageLine.x, kMessageLine.y, 20);
     });
     EXPECT_EQ(shownWhileWorking, "Encode Tilemap:  42%");
     EXPECT_EQ(session->Log(), "progress Encode Tilemap\n");
     EXPECT_EQ(session->Driver().FrameNumber(), frames); // a replay's frames are not moved on
     uint8_t glyph = 0, fg = 0, bg = 0;
-    session->State().screenmap->GrabTile(24, 0, glyph, fg, bg);
+    session->State().screenmap->GrabTile(kMessageLine.x, kMessageLine.y, glyph, fg, bg);
     EXPECT_EQ((std::array<int, 3>{glyph, fg, bg}), (std::array<int, 3>{'E', 9, 9}));
 
     EXPECT_THROW(RunWithProgress(session->State(), "Export Tilemap",

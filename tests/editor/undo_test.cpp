@@ -32,9 +32,11 @@ TEST(Undo, PressesAwayFromTheCanvasNeverTakeTheUndoCopy) {
         char left; // the drawn cell after Z
     };
     const Case cases[] = {
-        {"glyph picker", [](Script& s) { s.Click(5, 20); }, '\0'},
-        {"colour picker", [](Script& s) { s.Click(5, 40); }, '\0'},
-        {"fill-mode box", [](Script& s) { s.Click(96, 18); }, '\0'},
+        {"glyph picker", [](Script& s) { s.Click(test::OverRegion(kGlyphPickerRegion, 5, 4)); },
+         '\0'},
+        {"colour picker", [](Script& s) { s.Click(test::OverRegion(kColourPickerRegion, 5, 4)); },
+         '\0'},
+        {"fill-mode box", [](Script& s) { s.Click(test::OverCell(kBleedFillBox)); }, '\0'},
         {"quit question answered No with the mouse",
          [](Script& s) { s.Then("key down 27\n").Then("key up 27\n").Click(55, 36); }, '\0'},
         {"the canvas", [](Script& s) { s.Click(OverCanvas(5, 5)); }, '@'},

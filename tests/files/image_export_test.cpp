@@ -66,7 +66,7 @@ class ImageExport : public testing::Test {
     ExportLook TestLook(int glyphW, int glyphH,
                         const std::function<uint32_t(int, int)>& colorAt) const {
         const std::shared_ptr<TPixmap> sheet =
-            TPixmap::Create(16 * glyphW, 16 * glyphH, PF_RGBA8888, 4);
+            TPixmap::Create(16 * glyphW, 16 * glyphH, kPixelFormatRGBA8888, 4);
         for (int y = 0; y < sheet->height; ++y) {
             for (int x = 0; x < sheet->width; ++x) {
                 sheet->WritePixel(x, y, colorAt(x, y));
@@ -155,7 +155,7 @@ TEST_F(ImageExport, PictureIsTheMapTimesTheGlyphSizeAndIsSavedAsRGBA) {
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->width, 16);
     EXPECT_EQ(picture->height, 12);
-    EXPECT_EQ(picture->format, PF_RGBA8888);
+    EXPECT_EQ(picture->format, kPixelFormatRGBA8888);
     for (int y = 0; y < 12; ++y) {
         for (int x = 0; x < 16; ++x) {
             EXPECT_EQ(PixelBytes(*picture, x, y), EntryBytes(x < 8 ? 5 : 7)) << x << "," << y;

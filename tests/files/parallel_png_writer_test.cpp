@@ -162,7 +162,7 @@ TEST(ParallelPngWriter, EveryLevelWritesAnOrdinaryPngOfExactlyThePixels) {
             TMemoryStream in(out.Bytes());
             const std::shared_ptr<TPixmap> picture = LoadPixmap(in);
             ASSERT_NE(picture, nullptr);
-            ASSERT_EQ(picture->format, PF_RGBA8888);
+            ASSERT_EQ(picture->format, kPixelFormatRGBA8888);
             ASSERT_EQ(picture->width, c.width);
             ASSERT_EQ(picture->height, c.height);
             int wrong = 0;

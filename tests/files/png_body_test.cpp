@@ -115,7 +115,7 @@ TEST_F(PngBody, UnscrambledPixelsRunDownColumns) {
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->width, 3);
     EXPECT_EQ(picture->height, 2);
-    EXPECT_EQ(picture->format, PF_RGB888);
+    EXPECT_EQ(picture->format, kPixelFormatRGB888);
     // Pixel -> the cell index i it carries.
     const int expected[3][2] = {{0, 1}, {2, 3}, {4, 5}};
     for (int x = 0; x < 3; ++x) {
@@ -194,9 +194,9 @@ TEST_F(PngBody, FileImageEmbedsThePicture) {
     EXPECT_EQ(in.ReadString(3), "EOF");
     EXPECT_TRUE(in.Eof());
 
-    TMemoryStream measured_once;
-    WritePNG(*map, measured_once, png);
-    EXPECT_EQ(measured_once.Bytes(), out.Bytes());
+    TMemoryStream measuredOnce;
+    WritePNG(*map, measuredOnce, png);
+    EXPECT_EQ(measuredOnce.Bytes(), out.Bytes());
 
     const auto empty = tilemap::Create(0, 0);
     TMemoryStream nothing;
@@ -224,9 +224,9 @@ TEST_F(PngBody, MapsRoundTripWithAndWithoutScrambling) {
 
             const std::filesystem::path path = folder_ / "round.png";
             ASSERT_NE(EncodePNG(*map, path.string(), scramble), nullptr);
-            const auto from_file = DecodePNG(path.string(), scramble);
-            ASSERT_NE(from_file, nullptr);
-            EXPECT_EQ(from_file->tmap, map->tmap);
+            const auto fromFile = DecodePNG(path.string(), scramble);
+            ASSERT_NE(fromFile, nullptr);
+            EXPECT_EQ(fromFile->tmap, map->tmap);
         }
     }
 }
@@ -272,7 +272,7 @@ Bytes PngOfColumns(const tilemap& map) {
     const int32_t w = map.tmapw;
     const int32_t h = map.tmaph;
     const size_t plane = static_cast<size_t>(w) * static_cast<size_t>(h);
-    const auto picture = TPixmap::Create(w, h, PF_RGB888, 4);
+    const auto picture = TPixmap::Create(w, h, kPixelFormatRGB888, 4);
     for (int32_t x = 0; x < w; ++x) {
         for (int32_t y = 0; y < h; ++y) {
             const size_t n = static_cast<size_t>(x) * static_cast<size_t>(h) + y;
@@ -316,7 +316,7 @@ TEST_F(PngBody, UnscrambledGreyAndAlphaBytesDecodeLikeTheirPictures) {
     const auto map = RandomMap(19, 70, 3);
     const auto opaque = EncodePNG(*map, 0);
     ASSERT_NE(opaque, nullptr);
-    for (const int format : {PF_I8, PF_RGBA8888}) {
+    for (const int format : {kPixelFormatI8, kPixelFormatRGBA8888}) {
         SCOPED_TRACE("format " + std::to_string(format));
         const auto converted = opaque->Convert(format);
         ASSERT_NE(converted, nullptr);
@@ -343,21 +343,21 @@ TEST_F(PngBody, PicturesWithAlphaDecodeLikeOpaqueOnes) {
     const auto map = RandomMap(13, 11, 21);
     const auto opaque = EncodePNG(*map, 0);
     ASSERT_NE(opaque, nullptr);
-    const auto with_alpha = TPixmap::Create(13, 11, PF_RGBA8888, 4);
-    ASSERT_NE(with_alpha, nullptr);
+    const auto withAlpha = TPixmap::Create(13, 11, kPixelFormatRGBA8888, 4);
+    ASSERT_NE(withAlpha, nullptr);
     for (int y = 0; y < 11; ++y) {
         for (int x = 0; x < 13; ++x) {
-            with_alpha->WritePixel(x, y, opaque->ReadPixel(x, y));
+            withAlpha->WritePixel(x, y, opaque->ReadPixel(x, y));
         }
     }
     for (const int32_t scramble : {0, 1}) {
-        const auto decoded = DecodePNG(*with_alpha, scramble);
+        const auto decoded = DecodePNG(*withAlpha, scramble);
         ASSERT_NE(decoded, nullptr);
         const auto reference = DecodePNG(*opaque, scramble);
         ASSERT_NE(reference, nullptr);
         EXPECT_EQ(decoded->tmap, reference->tmap) << "scramble " << scramble;
     }
-    EXPECT_EQ(DecodePNG(*with_alpha, 0)->tmap, map->tmap);
+    EXPECT_EQ(DecodePNG(*withAlpha, 0)->tmap, map->tmap);
 }
 
 TEST_F(PngBody, ScramblingShufflesRepeatablyAndNeedsItsKey) {
@@ -370,9 +370,9 @@ TEST_F(PngBody, ScramblingShufflesRepeatablyAndNeedsItsKey) {
     EXPECT_EQ(first, second);
     EXPECT_NE(first, *EncodePNGBytes(*map, 0));
 
-    const auto unscrambled_read = DecodePNG(first, 0);
-    ASSERT_NE(unscrambled_read, nullptr);
-    EXPECT_NE(unscrambled_read->tmap, map->tmap);
+    const auto unscrambledRead = DecodePNG(first, 0);
+    ASSERT_NE(unscrambledRead, nullptr);
+    EXPECT_NE(unscrambledRead->tmap, map->tmap);
 }
 
 TEST_F(PngBody, OtherScrambleValuesLoseNoCell) {
@@ -399,7 +399,7 @@ TEST_F(PngBody, PicturesOverTheCellLimitAreRefused) {
     EXPECT_FALSE(IsMapSizeAllowed(int64_t{1} << 32, int64_t{1} << 32));
 
     // A valid grey picture just over the limit, which the picture loader itself accepts.
-    const auto big = TPixmap::Create(4097, 4096, PF_I8, 4);
+    const auto big = TPixmap::Create(4097, 4096, kPixelFormatI8, 4);
     ASSERT_NE(big, nullptr);
     big->ClearPixels(0);
     TMemoryStream encoded;

@@ -22,12 +22,12 @@ TEST(PngDimensions, NeedsSignatureAndHeaderChunk) {
     std::vector<uint8_t> png = EncodePNGBytes(*tilemap::Create(2, 2), 0).value();
     EXPECT_FALSE(ReadPngDimensions({png.begin(), png.begin() + 23}));
     EXPECT_TRUE(ReadPngDimensions({png.begin(), png.begin() + 24}));
-    std::vector<uint8_t> wrong_signature = png;
-    wrong_signature[1] = 'Q';
-    EXPECT_FALSE(ReadPngDimensions(wrong_signature));
-    std::vector<uint8_t> wrong_chunk = png;
-    wrong_chunk[12] = 'J';
-    EXPECT_FALSE(ReadPngDimensions(wrong_chunk));
+    std::vector<uint8_t> wrongSignature = png;
+    wrongSignature[1] = 'Q';
+    EXPECT_FALSE(ReadPngDimensions(wrongSignature));
+    std::vector<uint8_t> wrongChunk = png;
+    wrongChunk[12] = 'J';
+    EXPECT_FALSE(ReadPngDimensions(wrongChunk));
     EXPECT_FALSE(ReadPngDimensions({}));
 }
 

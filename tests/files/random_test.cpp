@@ -79,10 +79,10 @@ TEST(Random, AdvanceEqualsThatManySteps) {
         EXPECT_EQ(jumped.Step(), static_cast<int32_t>(reference())) << steps << " steps";
     }
     // The modulus minus one steps bring every state back to itself.
-    RandomGenerator full_cycle;
-    full_cycle.Seed(777);
-    full_cycle.Advance(0x7FFFFFFEull);
-    EXPECT_EQ(full_cycle.State(), 777);
+    RandomGenerator fullCycle;
+    fullCycle.Seed(777);
+    fullCycle.Advance(0x7FFFFFFEull);
+    EXPECT_EQ(fullCycle.State(), 777);
 }
 
 TEST(Random, SeedingFallsBackToTheDefaultSeed) {

@@ -44,8 +44,8 @@ TEST(RleBody, RunsOfTheDocumentedExamples) {
     EXPECT_EQ(WrittenRuns(*zeros), (Bytes{0x05, 0x00}));
     EXPECT_EQ(rlesize(*zeros), 2);
 
-    const auto three_hundred = MapWithCells(100, 1, Bytes(300, 0));
-    EXPECT_EQ(WrittenRuns(*three_hundred), (Bytes{0xFF, 0x00, 0x2B, 0x00}));
+    const auto threeHundred = MapWithCells(100, 1, Bytes(300, 0));
+    EXPECT_EQ(WrittenRuns(*threeHundred), (Bytes{0xFF, 0x00, 0x2B, 0x00}));
 
     const auto mixed = MapWithCells(3, 1, {1, 1, 2, 2, 2, 0, 0, 0, 0});
     EXPECT_EQ(WrittenRuns(*mixed), (Bytes{0x01, 0x01, 0x02, 0x02, 0x03, 0x00}));
@@ -57,9 +57,9 @@ TEST(RleBody, RunsSplitAfterTwoHundredFiftySixBytes) {
     std::fill_n(exactly.begin(), 256, 7);
     EXPECT_EQ(WrittenRuns(*MapWithCells(86, 1, exactly)), (Bytes{0xFF, 7, 0x01, 9}));
 
-    Bytes one_more(258, 9);
-    std::fill_n(one_more.begin(), 257, 7);
-    EXPECT_EQ(WrittenRuns(*MapWithCells(86, 1, one_more)), (Bytes{0xFF, 7, 0x00, 7, 0x00, 9}));
+    Bytes oneMore(258, 9);
+    std::fill_n(oneMore.begin(), 257, 7);
+    EXPECT_EQ(WrittenRuns(*MapWithCells(86, 1, oneMore)), (Bytes{0xFF, 7, 0x00, 7, 0x00, 9}));
 
     EXPECT_EQ(WrittenRuns(*MapWithCells(256, 1, Bytes(768, 3))),
               (Bytes{0xFF, 3, 0xFF, 3, 0xFF, 3}));
@@ -86,11 +86,11 @@ TEST(RleBody, RandomMapsRoundTrip) {
     std::mt19937 random(7);
     const std::pair<int32_t, int32_t> sizes[] = {{1, 1}, {3, 2}, {17, 9}, {64, 64}, {300, 7}};
     for (const auto& [w, h] : sizes) {
-        for (const int run_bias : {0, 3, 400}) {
+        for (const int runBias : {0, 3, 400}) {
             auto original = tilemap::Create(w, h);
             uint8_t value = 0;
             for (uint8_t& cell : original->tmap) {
-                if (static_cast<int>(random() % 1000) >= run_bias) {
+                if (static_cast<int>(random() % 1000) >= runBias) {
                     value = static_cast<uint8_t>(random());
                 }
                 cell = value;
@@ -123,14 +123,14 @@ TEST(RleBody, DecodingRefusesARunPastTheCells) {
 }
 
 TEST(RleBody, DecodingReportsTheEndOfTheStream) {
-    auto short_runs = tilemap::Create(2, 1);
-    TMemoryStream runs_missing(Bytes{0x01, 0x04});
-    EXPECT_EQ(ReadRLE(runs_missing, *short_runs), RleDecodeResult::EndOfStream);
-    EXPECT_EQ(short_runs->tmap, (Bytes{4, 4, 0, 0, 0, 0}));
+    auto shortRuns = tilemap::Create(2, 1);
+    TMemoryStream runsMissing(Bytes{0x01, 0x04});
+    EXPECT_EQ(ReadRLE(runsMissing, *shortRuns), RleDecodeResult::EndOfStream);
+    EXPECT_EQ(shortRuns->tmap, (Bytes{4, 4, 0, 0, 0, 0}));
 
-    auto half_run = tilemap::Create(1, 1);
-    TMemoryStream value_missing(Bytes{0x00, 0x01, 0x00});
-    EXPECT_EQ(ReadRLE(value_missing, *half_run), RleDecodeResult::EndOfStream);
+    auto halfRun = tilemap::Create(1, 1);
+    TMemoryStream valueMissing(Bytes{0x00, 0x01, 0x00});
+    EXPECT_EQ(ReadRLE(valueMissing, *halfRun), RleDecodeResult::EndOfStream);
 
     auto nothing = tilemap::Create(1, 1);
     TMemoryStream empty;

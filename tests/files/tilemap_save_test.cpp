@@ -112,12 +112,12 @@ TEST(TilemapSave, PictureBodyWhenItIsStrictlySmallest) {
 // where they are equal and one where the picture is smaller by exactly two bytes.
 struct Crossing {
     std::shared_ptr<tilemap> tie;
-    std::shared_ptr<tilemap> picture_smaller;
+    std::shared_ptr<tilemap> pictureSmaller;
 };
 
 Crossing FindCrossing() {
     Crossing found;
-    for (int period = 3; period < 12 && !(found.tie && found.picture_smaller); ++period) {
+    for (int period = 3; period < 12 && !(found.tie && found.pictureSmaller); ++period) {
         std::shared_ptr<tilemap> map = tilemap::Create(48, 48);
         for (size_t noisy = 0; noisy < map->tmap.size(); ++noisy) {
             map->tmap[noisy] = static_cast<uint8_t>(noisy * 37 % period + 1);
@@ -129,8 +129,8 @@ Crossing FindCrossing() {
             if (png == rle && !found.tie) {
                 found.tie = map->Copy();
             }
-            if (png == rle - 2 && !found.picture_smaller) {
-                found.picture_smaller = map->Copy();
+            if (png == rle - 2 && !found.pictureSmaller) {
+                found.pictureSmaller = map->Copy();
             }
             if (png < rle - 64) {
                 break;
@@ -149,21 +149,21 @@ TEST(TilemapSave, TiesGoToTheRunLengthBody) {
     ContainerTempFolder folder;
     const Crossing crossing = FindCrossing();
     ASSERT_TRUE(crossing.tie);
-    ASSERT_TRUE(crossing.picture_smaller);
+    ASSERT_TRUE(crossing.pictureSmaller);
 
     int32_t result = 0;
-    const std::string tie_path = folder.Path("tie.dtm");
-    const std::string output = SaveCapturingOutput(*crossing.tie, tie_path, result);
+    const std::string tiePath = folder.Path("tie.dtm");
+    const std::string output = SaveCapturingOutput(*crossing.tie, tiePath, result);
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(Magic(tie_path), "DMTR");
+    EXPECT_EQ(Magic(tiePath), "DMTR");
     const int64_t size = rlesize(*crossing.tie);
     EXPECT_EQ(output, StatisticsLines(48 * 48 * 3, size, size));
-    EXPECT_EQ(static_cast<int64_t>(ReadFileBytes(tie_path).size()), 16 + size + 3);
+    EXPECT_EQ(static_cast<int64_t>(ReadFileBytes(tiePath).size()), 16 + size + 3);
 
-    const std::string smaller_path = folder.Path("smaller.dtm");
-    SaveCapturingOutput(*crossing.picture_smaller, smaller_path, result);
+    const std::string smallerPath = folder.Path("smaller.dtm");
+    SaveCapturingOutput(*crossing.pictureSmaller, smallerPath, result);
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(Magic(smaller_path), "DMTP");
+    EXPECT_EQ(Magic(smallerPath), "DMTP");
 }
 
 TEST(TilemapSave, MapsThatCouldNotBeReadBackAreNotWritten) {
@@ -234,8 +234,8 @@ TEST(TilemapSave, LongThinMapsComeBackFromThePictureBody) {
 TEST(TilemapSave, RoundTripsThroughBothBodies) {
     ContainerTempFolder folder;
     std::mt19937 random(20261209);
-    int picture_bodies = 0;
-    int run_length_bodies = 0;
+    int pictureBodies = 0;
+    int runLengthBodies = 0;
     for (int round = 0; round < 24; ++round) {
         const int32_t w = std::uniform_int_distribution<int32_t>(1, 70)(random);
         const int32_t h = std::uniform_int_distribution<int32_t>(1, 50)(random);
@@ -248,8 +248,8 @@ TEST(TilemapSave, RoundTripsThroughBothBodies) {
         SaveCapturingOutput(*map, path, result);
         ASSERT_EQ(result, 1);
         const std::string magic = Magic(path);
-        picture_bodies += magic == "DMTP" ? 1 : 0;
-        run_length_bodies += magic == "DMTR" ? 1 : 0;
+        pictureBodies += magic == "DMTP" ? 1 : 0;
+        runLengthBodies += magic == "DMTR" ? 1 : 0;
 
         test::MessageLog log;
         const std::shared_ptr<tilemap> back = Read(path, log.Callback());
@@ -259,8 +259,8 @@ TEST(TilemapSave, RoundTripsThroughBothBodies) {
         EXPECT_EQ(back->tmaph, h);
         EXPECT_EQ(back->tmap, map->tmap) << magic << " " << w << " x " << h;
     }
-    EXPECT_GE(picture_bodies, 6);
-    EXPECT_GE(run_length_bodies, 6);
+    EXPECT_GE(pictureBodies, 6);
+    EXPECT_GE(runLengthBodies, 6);
 }
 
 } // namespace

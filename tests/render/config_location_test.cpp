@@ -39,9 +39,12 @@ TEST(UserDisplayConfigPath, XdgConfigHomeWinsWhenAbsoluteElseHomesConfigFolder) 
 class ConfigLookup : public testing::Test {
   protected:
     void SetUp() override {
-        test::WritePicture(folder_.Path("glyphs_fg.png"), 128, 128, PF_RGB888, test::PositionColor);
-        test::WritePicture(folder_.Path("glyphs_bg.png"), 128, 128, PF_RGB888, test::PositionColor);
-        test::WritePicture(folder_.Path("colours.png"), 16, 16, PF_RGB888, test::PositionColor);
+        test::WritePicture(folder_.Path("glyphs_fg.png"), 128, 128, kPixelFormatRGB888,
+                           test::PositionColor);
+        test::WritePicture(folder_.Path("glyphs_bg.png"), 128, 128, kPixelFormatRGB888,
+                           test::PositionColor);
+        test::WritePicture(folder_.Path("colours.png"), 16, 16, kPixelFormatRGB888,
+                           test::PositionColor);
         installed_ = WriteConfig("installed/graphics.txt", "width 40\n");
     }
 

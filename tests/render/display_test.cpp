@@ -17,9 +17,11 @@ namespace {
 class OpenDisplayTest : public testing::Test {
   protected:
     void SetUp() override {
-        test::WritePicture(folder_.Path("glyphs_fg.png"), 128, 128, PF_RGB888, test::PositionColor);
-        test::WritePicture(folder_.Path("glyphs_bg.png"), 128, 128, PF_RGB888, test::PositionColor);
-        test::WritePicture(folder_.Path("colours.png"), 16, 16, PF_RGB888,
+        test::WritePicture(folder_.Path("glyphs_fg.png"), 128, 128, kPixelFormatRGB888,
+                           test::PositionColor);
+        test::WritePicture(folder_.Path("glyphs_bg.png"), 128, 128, kPixelFormatRGB888,
+                           test::PositionColor);
+        test::WritePicture(folder_.Path("colours.png"), 16, 16, kPixelFormatRGB888,
                            [](int x, int y) { return 0xFF000000u | (y * 16 + x); });
     }
 

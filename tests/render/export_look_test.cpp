@@ -16,10 +16,11 @@ namespace {
 TEST(ExportLook, ExportDrawsWithTheDisplaysTilesetAndPalette) {
     test::TempFolder folder;
     // Foreground white only in the left column of every glyph.
-    test::WritePicture(folder.Path("glyphs_fg.png"), 48, 64, PF_RGB888,
+    test::WritePicture(folder.Path("glyphs_fg.png"), 48, 64, kPixelFormatRGB888,
                        [](int x, int) { return x % 3 == 0 ? 0xFFFFFFFFu : 0xFF000000u; });
-    test::WritePicture(folder.Path("glyphs_bg.png"), 48, 64, PF_RGB888, test::PositionColor);
-    test::WritePicture(folder.Path("colours.png"), 16, 2, PF_RGB888, [](int x, int y) {
+    test::WritePicture(folder.Path("glyphs_bg.png"), 48, 64, kPixelFormatRGB888,
+                       test::PositionColor);
+    test::WritePicture(folder.Path("colours.png"), 16, 2, kPixelFormatRGB888, [](int x, int y) {
         return 0xFF000000u | static_cast<uint32_t>(y * 16 + x) << 16 | 0x0000AA;
     });
     // The configuration names the tileset with backslashes between its folders.

@@ -38,7 +38,7 @@ class PaletteFiles : public testing::Test {
     // A palette picture of the given shape whose pixels in reading order are ColorOfIndex.
     std::string WritePalette(int width, int height) {
         const std::string path = folder_.Path("pallet.png");
-        test::WritePicture(path, width, height, PF_RGB888,
+        test::WritePicture(path, width, height, kPixelFormatRGB888,
                            [width](int x, int y) { return ColorOfIndex(y * width + x); });
         return path;
     }
@@ -68,7 +68,7 @@ TEST_F(PaletteFiles, PixelsFillEntriesInReadingOrderAndTheRestStayBlack) {
 
     // Alpha is ignored.
     const std::string path = folder_.Path("alpha.png");
-    test::WritePicture(path, 2, 1, PF_RGBA8888,
+    test::WritePicture(path, 2, 1, kPixelFormatRGBA8888,
                        [](int x, int) { return x == 0 ? 0x40FF8000u : 0x00123456u; });
     const Palette palette = LoadPalette(path, DisplayConfig{});
     EXPECT_EQ(palette.Red(0), 0xFF);

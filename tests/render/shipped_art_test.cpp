@@ -24,7 +24,8 @@ constexpr int kScreenHeight = 1080;
 constexpr int kLayoutColumns = 111;
 constexpr int kLayoutRows = 68;
 
-enum Edge { Top, Bottom, Left, Right };
+enum class Edge { Top, Bottom, Left, Right };
+using enum Edge;
 
 int Runs(const std::string& pattern) {
     int runs = 0;
@@ -90,8 +91,8 @@ TEST_F(ShippedTileset, BackgroundSheetIsTheExactComplementOfTheForeground) {
     ASSERT_EQ(bg.width, fg.width);
     ASSERT_EQ(bg.height, fg.height);
     // Without an alpha channel black is the mask colour.
-    EXPECT_EQ(fg.format, PF_RGB888);
-    EXPECT_EQ(bg.format, PF_RGB888);
+    EXPECT_EQ(fg.format, kPixelFormatRGB888);
+    EXPECT_EQ(bg.format, kPixelFormatRGB888);
     int mismatches = 0;
     for (int y = 0; y < fg.height; ++y) {
         for (int x = 0; x < fg.width; ++x) {
@@ -158,11 +159,11 @@ TEST_F(ShippedTileset, BoxLinesLeaveTheCellWhereTheyContinueAndLineUpWithTheirNe
     const std::string horizontal[3] = {std::string(h_, '.'), horizontalSingle, horizontalDouble};
     for (const BoxLines& box : kBoxLines) {
         for (Edge edge : {Top, Bottom, Left, Right}) {
-            const int weight = box.weight[edge];
+            const int weight = box.weight[static_cast<size_t>(edge)];
             const std::string& expected =
                 edge == Top || edge == Bottom ? vertical[weight] : horizontal[weight];
             EXPECT_EQ(EdgePattern(box.code, edge), expected)
-                << "code " << box.code << " edge " << edge << "\n"
+                << "code " << box.code << " edge " << static_cast<int>(edge) << "\n"
                 << Picture(box.code);
         }
     }
@@ -210,7 +211,7 @@ TEST(ShippedPalette, SixteenBySixteenDistinctColoursWithLegibleScreenPairs) {
     ASSERT_TRUE(palette);
     ASSERT_EQ(palette->width, 16);
     ASSERT_EQ(palette->height, 16);
-    EXPECT_EQ(palette->format, PF_RGB888);
+    EXPECT_EQ(palette->format, kPixelFormatRGB888);
 
     // Text 0 on the screen and the dark grounds, the reference tables, the grey names and
     // checkerboard over their backing, status lines and the typing notice on the screen.

@@ -42,8 +42,10 @@ class TilesetFiles : public testing::Test {
                             int bgHeight) {
         const std::string base = folder_.Path(name);
         std::filesystem::create_directories(std::filesystem::path(base).parent_path());
-        test::WritePicture(base + "_fg.png", fgWidth, fgHeight, PF_RGB888, test::PositionColor);
-        test::WritePicture(base + "_bg.png", bgWidth, bgHeight, PF_RGBA8888, test::PositionColor);
+        test::WritePicture(base + "_fg.png", fgWidth, fgHeight, kPixelFormatRGB888,
+                           test::PositionColor);
+        test::WritePicture(base + "_bg.png", bgWidth, bgHeight, kPixelFormatRGBA8888,
+                           test::PositionColor);
         std::string configured = base + ".png";
         std::replace(configured.begin(), configured.end(), '/', '\\');
         return configured;
@@ -101,13 +103,13 @@ TEST_F(TilesetFiles, MissingOrUnusableSheetsAreFatal) {
     const std::string path = base + ".png";
     EXPECT_EQ(FatalMessage(path), "Failed to load " + base + "_fg.png");
 
-    test::WritePicture(base + "_fg.png", 128, 128, PF_RGB888, test::PositionColor);
+    test::WritePicture(base + "_fg.png", 128, 128, kPixelFormatRGB888, test::PositionColor);
     EXPECT_EQ(FatalMessage(path), "Failed to load tileset image " + base + "_bg.png");
 
     // A background sheet must hold 16 x 16 glyphs of the foreground glyph size.
-    test::WritePicture(base + "_bg.png", 127, 128, PF_RGB888, test::PositionColor);
+    test::WritePicture(base + "_bg.png", 127, 128, kPixelFormatRGB888, test::PositionColor);
     EXPECT_EQ(FatalMessage(path), "Failed to load tileset image " + base + "_bg.png");
-    test::WritePicture(base + "_bg.png", 128, 120, PF_RGB888, test::PositionColor);
+    test::WritePicture(base + "_bg.png", 128, 120, kPixelFormatRGB888, test::PositionColor);
     EXPECT_EQ(FatalMessage(path), "Failed to load tileset image " + base + "_bg.png");
 
     folder_.Write("glyphs_bg.png", "not a picture");

@@ -26,7 +26,7 @@ inline uint32_t TestPaletteColor(int index) {
 
 inline std::shared_ptr<TImage> TestSheet(bool foreground) {
     std::shared_ptr<TPixmap> sheet =
-        TPixmap::Create(16 * kTestGlyphWidth, 16 * kTestGlyphHeight, PF_RGB888, 4);
+        TPixmap::Create(16 * kTestGlyphWidth, 16 * kTestGlyphHeight, kPixelFormatRGB888, 4);
     for (int y = 0; y < sheet->height; ++y) {
         for (int x = 0; x < sheet->width; ++x) {
             const int glyph = (y / kTestGlyphHeight) * 16 + x / kTestGlyphWidth;

@@ -42,7 +42,7 @@ class DtmtoolExport : public testing::Test {
 
     void WritePicture(const std::string& name, int width, int height,
                       const std::function<uint32_t(int, int)>& colorAt) {
-        const auto picture = TPixmap::Create(width, height, PF_RGB888, 4);
+        const auto picture = TPixmap::Create(width, height, kPixelFormatRGB888, 4);
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 picture->WritePixel(x, y, colorAt(x, y));
@@ -72,7 +72,7 @@ TEST_F(DtmtoolExport, RendersTheMapWithTheConfiguredLook) {
     EXPECT_EQ(run.err, "");
     const auto picture = LoadPixmap(folder_.Path("out.png"));
     ASSERT_NE(picture, nullptr);
-    ASSERT_EQ(picture->format, PF_RGBA8888);
+    ASSERT_EQ(picture->format, kPixelFormatRGBA8888);
     ASSERT_EQ(picture->width, 24);
     ASSERT_EQ(picture->height, 16);
     using Bytes = std::array<uint8_t, 4>;

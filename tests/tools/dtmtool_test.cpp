@@ -324,7 +324,7 @@ std::shared_ptr<tilemap> SmallMap() {
 class DtmtoolInterchange : public Dtmtool {
   protected:
     void SetUp() override {
-        const auto grey = TPixmap::Create(16, 16, PF_RGB888, 4);
+        const auto grey = TPixmap::Create(16, 16, kPixelFormatRGB888, 4);
         for (int i = 0; i < 256; ++i) {
             grey->WritePixel(i % 16, i / 16, 0xFF000000u | static_cast<uint32_t>(i) * 0x010101u);
         }

@@ -40,7 +40,7 @@ std::shared_ptr<TPixmap> Picture(int width, int height, int format,
 // to the background.
 std::shared_ptr<TPixmap> RandomSheet(int width, int height, std::mt19937& random) {
     const uint32_t others[] = {0xFF000000u, 0xFFFFFFFEu, 0x80FFFFFFu, 0xFF808080u};
-    return Picture(16 * width, 16 * height, PF_RGBA8888,
+    return Picture(16 * width, 16 * height, kPixelFormatRGBA8888,
                    [&](int, int) { return random() % 2 ? kWhite : others[random() % 4]; });
 }
 
@@ -118,7 +118,8 @@ TEST(PictureArtLinearLight, BytesMapToRoundedLinearIntensitiesInStrictOrder) {
 
 TEST(PictureArtScaler, CopiesAtTheSameSizeAndAveragesAreasOtherwise) {
     std::mt19937 random(5);
-    const auto picture = Picture(7, 5, PF_RGB888, [&](int, int) { return random() | 0xFF000000u; });
+    const auto picture =
+        Picture(7, 5, kPixelFormatRGB888, [&](int, int) { return random() | 0xFF000000u; });
     const auto at = [&](int x, int y) { return LinearOver(picture->ReadPixel(x, y), {}); };
     std::vector<LinearColor> out;
 
@@ -162,7 +163,7 @@ TEST(PictureArtScaler, CopiesAtTheSameSizeAndAveragesAreasOtherwise) {
         }
     }
     // Enlarged 1 x 1: every pixel the one colour; transparency shows the background.
-    const auto clear = Picture(1, 1, PF_RGBA8888, [](int, int) { return 0x00000000u; });
+    const auto clear = Picture(1, 1, kPixelFormatRGBA8888, [](int, int) { return 0x00000000u; });
     PictureScaler(*clear, {1, 2, 3}, 4, 3).Scale(0, 0, 4, 3, out);
     EXPECT_EQ(out, std::vector<LinearColor>(12, LinearColor{1, 2, 3}));
 }
@@ -254,7 +255,7 @@ TEST(PictureArtGlyphSearch, FlatCellsBecomeTheBlankGlyphInOneColour) {
     std::mt19937 random(3);
     const PalettePlanes palette = RandomPalette(random);
     // Glyphs 0 and 32 are blank and 219 is full: the space is the blank glyph chosen.
-    const auto sheet = Picture(16 * 5, 16 * 4, PF_RGB888, [](int x, int y) {
+    const auto sheet = Picture(16 * 5, 16 * 4, kPixelFormatRGB888, [](int x, int y) {
         const int code = y / 4 * 16 + x / 5;
         return code == 0 || code == 32 ? 0xFF000000u
                : code == 219           ? kWhite
@@ -309,7 +310,7 @@ class PictureArtRun : public testing::Test {
         std::mt19937 random(23);
         look_.masks = GlyphMasks(*RandomSheet(3, 5, random), 3, 5);
         look_.palette = RandomPalette(random);
-        picture_ = Picture(150, 100, PF_RGBA8888, [&](int x, int y) {
+        picture_ = Picture(150, 100, kPixelFormatRGBA8888, [&](int x, int y) {
             return (x * y % 7 ? 0xFF000000u : 0x40000000u) | random() % 0x1000000;
         });
     }

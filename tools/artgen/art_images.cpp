@@ -3,20 +3,21 @@
 namespace dm {
 namespace {
 
-constexpr int kSheetColumns = 16;
+// The palette picture is 16 colours wide.
+constexpr int kPaletteColumns = 16;
 constexpr uint32_t kOpaque = 0xFF000000u;
 
 } // namespace
 
 std::shared_ptr<TPixmap> RenderSheet(const GlyphSet& glyphs, uint32_t ink, uint32_t paper) {
-    auto sheet =
-        TPixmap::Create(kSheetColumns * kGlyphWidth, kSheetColumns * kGlyphHeight, PF_RGB888, 4);
+    auto sheet = TPixmap::Create(kGlyphsPerRow * kGlyphWidth, kGlyphsPerRow * kGlyphHeight,
+                                 kPixelFormatRGB888, 4);
     if (!sheet) {
         return nullptr;
     }
     for (int code = 0; code < kGlyphCount; ++code) {
-        const int left = code % kSheetColumns * kGlyphWidth;
-        const int top = code / kSheetColumns * kGlyphHeight;
+        const int left = code % kGlyphsPerRow * kGlyphWidth;
+        const int top = code / kGlyphsPerRow * kGlyphHeight;
         for (int y = 0; y < kGlyphHeight; ++y) {
             for (int x = 0; x < kGlyphWidth; ++x) {
                 const uint32_t colour = glyphs[code].Get(x, y) ? ink : paper;
@@ -28,12 +29,14 @@ std::shared_ptr<TPixmap> RenderSheet(const GlyphSet& glyphs, uint32_t ink, uint3
 }
 
 std::shared_ptr<TPixmap> RenderPalette(const std::array<uint32_t, kPaletteSize>& colours) {
-    auto picture = TPixmap::Create(kSheetColumns, kPaletteSize / kSheetColumns, PF_RGB888, 4);
+    auto picture =
+        TPixmap::Create(kPaletteColumns, kPaletteSize / kPaletteColumns, kPixelFormatRGB888, 4);
     if (!picture) {
         return nullptr;
     }
     for (int index = 0; index < kPaletteSize; ++index) {
-        picture->WritePixel(index % kSheetColumns, index / kSheetColumns, kOpaque | colours[index]);
+        picture->WritePixel(index % kPaletteColumns, index / kPaletteColumns,
+                            kOpaque | colours[index]);
     }
     return picture;
 }

@@ -18,14 +18,17 @@ constexpr Span kDoubleColumns[2] = {{1, 2}, {5, 6}};
 constexpr Span kSingleRows{7, 7};
 constexpr Span kDoubleRows[2] = {{6, 6}, {8, 8}};
 
-enum Direction { Up, Down, Left, Right };
+enum class Direction { Up, Down, Left, Right };
+using enum Direction;
 
 // Which arms leave the cell, and the weight (1 single, 2 double) of its vertical and horizontal
 // arms; code page 437 never mixes weights along one axis.
 struct BoxShape {
-    bool arm[4];
+    bool arm[4]; // by Direction
     int vertical;
     int horizontal;
+
+    constexpr bool Leaves(Direction dir) const { return arm[static_cast<int>(dir)]; }
 };
 
 constexpr int kFirstBoxCode = 179;
@@ -92,14 +95,14 @@ Stop StopOfStroke(const BoxShape& shape, Direction dir, int weight, int crossWei
         return Stop::Centre;
     }
     if (weight == 1) {
-        if (shape.arm[Opposite(dir)]) {
+        if (shape.Leaves(Opposite(dir))) {
             return Stop::Centre; // a straight single line crosses the double one
         }
-        return shape.arm[sides[0]] && shape.arm[sides[1]] ? Stop::Near : Stop::Far;
+        return shape.Leaves(sides[0]) && shape.Leaves(sides[1]) ? Stop::Near : Stop::Far;
     }
     // A double stroke turns into the crossing double line on its own side, or runs on to close
     // the other line's far stroke when no arm leaves on its side.
-    return shape.arm[sides[strokeSide]] ? Stop::Near : Stop::Far;
+    return shape.Leaves(sides[strokeSide]) ? Stop::Near : Stop::Far;
 }
 
 // The span of the crossing axis at which a stroke of an arm travelling in dir ends.
@@ -139,7 +142,7 @@ void DrawArm(Glyph& glyph, const BoxShape& shape, Direction dir) {
 Glyph BoxGlyph(const BoxShape& shape) {
     Glyph glyph;
     for (Direction dir : {Up, Down, Left, Right}) {
-        if (shape.arm[dir]) {
+        if (shape.Leaves(dir)) {
             DrawArm(glyph, shape, dir);
         }
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/glyph_sheet.h"
+
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -8,7 +10,6 @@ namespace dm {
 
 inline constexpr int kGlyphWidth = 8;
 inline constexpr int kGlyphHeight = 14;
-inline constexpr int kGlyphCount = 256;
 
 // One monochrome 8 x 14 glyph; bit 7 of a row byte is its leftmost pixel.
 struct Glyph {

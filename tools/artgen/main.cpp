@@ -1,5 +1,6 @@
 // Writes the default tileset sheets and palette: artgen FONT.psf.gz OUTPUT_FOLDER
 #include "art_images.h"
+#include "files/glyph_sheet.h"
 #include "palette_design.h"
 #include "platform/pictures/png_codec.h"
 #include "psf_font.h"
@@ -38,10 +39,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string folder = std::string(argv[2]) + "/";
+    const std::string tileset = folder + "curses.png";
     // The background sheet is the exact complement of the foreground sheet.
     const bool written =
-        Write(dm::RenderSheet(*glyphs, kWhite, kBlack), folder + "curses_fg.png") &&
-        Write(dm::RenderSheet(*glyphs, kBlack, kWhite), folder + "curses_bg.png") &&
+        Write(dm::RenderSheet(*glyphs, kWhite, kBlack), dm::ForegroundSheetPath(tileset)) &&
+        Write(dm::RenderSheet(*glyphs, kBlack, kWhite), dm::BackgroundSheetPath(tileset)) &&
         Write(dm::RenderPalette(dm::DesignPalette()), folder + "pallet.png");
     return written ? 0 : 1;
 }

@@ -2,9 +2,9 @@
 
 namespace dm::dtmtool {
 
-Arguments ParseArguments(const std::vector<std::string>& args, size_t operand_count,
-                         const std::set<std::string>& known_flags,
-                         const std::set<std::string>& valued_options) {
+Arguments ParseArguments(const std::vector<std::string>& args, size_t operandCount,
+                         const std::set<std::string>& knownFlags,
+                         const std::set<std::string>& valuedOptions) {
     Arguments parsed;
     const auto fail = [&parsed](const std::string& error) {
         if (parsed.error.empty()) {
@@ -20,14 +20,14 @@ Arguments ParseArguments(const std::vector<std::string>& args, size_t operand_co
             optionsEnded = true;
         } else if (arg == "--help" || arg == "-h") {
             parsed.help = true;
-        } else if (valued_options.count(arg) != 0) {
+        } else if (valuedOptions.count(arg) != 0) {
             if (i + 1 == args.size()) {
                 fail(arg + " needs a value");
                 continue;
             }
             parsed.values[arg] = args[++i];
         } else if (arg.size() > 1 && arg[0] == '-') {
-            if (known_flags.count(arg) == 0) {
+            if (knownFlags.count(arg) == 0) {
                 fail("unknown option " + arg);
             }
             parsed.flags.insert(arg);
@@ -35,9 +35,9 @@ Arguments ParseArguments(const std::vector<std::string>& args, size_t operand_co
             parsed.operands.push_back(arg);
         }
     }
-    if (parsed.operands.size() != operand_count) {
-        fail("expected " + std::to_string(operand_count) + " file name" +
-             (operand_count == 1 ? "" : "s") + ", got " + std::to_string(parsed.operands.size()));
+    if (parsed.operands.size() != operandCount) {
+        fail("expected " + std::to_string(operandCount) + " file name" +
+             (operandCount == 1 ? "" : "s") + ", got " + std::to_string(parsed.operands.size()));
     }
     return parsed;
 }

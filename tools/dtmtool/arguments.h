@@ -17,11 +17,11 @@ struct Arguments {
     std::string error;
 };
 
-// Accepts exactly `operand_count` operands, any of `known_flags`, and any of `valued_options`
+// Accepts exactly `operandCount` operands, any of `knownFlags`, and any of `valuedOptions`
 // each followed by its value; "--help" anywhere asks for the command's help instead. After "--"
 // every argument is an operand, so that file names may start with "-".
-Arguments ParseArguments(const std::vector<std::string>& args, size_t operand_count,
-                         const std::set<std::string>& known_flags,
-                         const std::set<std::string>& valued_options = {});
+Arguments ParseArguments(const std::vector<std::string>& args, size_t operandCount,
+                         const std::set<std::string>& knownFlags,
+                         const std::set<std::string>& valuedOptions = {});
 
 } // namespace dm::dtmtool

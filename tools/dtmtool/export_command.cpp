@@ -24,12 +24,10 @@ const char* const kUsage =
     "IN.dtm and OUT.png are taken as written. N is the compression from 0 (pixels stored as they\n"
     "are) to 9 (smallest file, slowest); the default is 8, as the editor exports.\n";
 
-constexpr int kEditorCompression = 8;
-
 struct ExportRequest {
     Arguments arguments;
     std::string config;
-    int compression = kEditorCompression;
+    int compression = kEditorExportCompression;
 };
 
 // Like ParseArguments, but --config and --compression take the argument that follows them.

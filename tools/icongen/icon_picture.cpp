@@ -40,7 +40,7 @@ std::shared_ptr<TPixmap> FrameIcon(const TPixmap& scene, int scale, int side) {
     if (scale < 1 || width > side || height > side) {
         return nullptr;
     }
-    auto icon = TPixmap::Create(side, side, PF_RGBA8888, 4);
+    auto icon = TPixmap::Create(side, side, kPixelFormatRGBA8888, 4);
     if (!icon) {
         return nullptr;
     }

@@ -127,9 +127,10 @@ Grid Refine(const Grid* parent, int levels, const std::array<LinearColor, 256>& 
 
 PaletteNearest::PaletteNearest(const PalettePlanes& palette, int maxCount)
     : levelOf_(kLinearMax + 1), reciprocals_(static_cast<size_t>(maxCount) + 1) {
-    for (int i = 0; i < 256; ++i) {
-        colors_[i] = {LinearFromByte(palette[i]), LinearFromByte(palette[256 + i]),
-                      LinearFromByte(palette[512 + i])};
+    for (int i = 0; i < kPaletteEntries; ++i) {
+        const Rgb color = PaletteColor(palette, static_cast<uint8_t>(i));
+        colors_[i] = {LinearFromByte(color.red), LinearFromByte(color.green),
+                      LinearFromByte(color.blue)};
         norms_[i] = Square(colors_[i].red) + Square(colors_[i].green) + Square(colors_[i].blue);
     }
     for (int count = 1; count <= maxCount; ++count) {

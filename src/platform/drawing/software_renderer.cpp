@@ -1,10 +1,10 @@
 #include "platform/drawing/software_renderer.h"
 
+#include "platform/drawing/line_walk.h"
 #include "platform/drawing/timage.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <stdexcept>
 #include <vector>
 
@@ -82,39 +82,25 @@ void DrawImageFrame(TPixmap& target, const DrawCommand& command, const PixelRect
     }
 }
 
-// A slanted one-pixel line by Bresenham's steps from start to end; only the pixels for which
-// `shown` holds are drawn, so that a part of the window gets exactly the pixels the whole would.
+// A slanted one-pixel line from start to end, the end pixel only when the command asks for it;
+// only the pixels for which `shown` holds are drawn, so that a part of the window gets exactly the
+// pixels the whole would.
 template <class Shown>
 void DrawSlantedLine(TPixmap& target, const DrawCommand& command, Shown shown) {
-    int x = static_cast<int>(command.x0), y = static_cast<int>(command.y0);
     const int endX = static_cast<int>(command.x1), endY = static_cast<int>(command.y1);
-    const int dx = std::abs(endX - x), dy = -std::abs(endY - y);
-    const int stepX = x < endX ? 1 : -1, stepY = y < endY ? 1 : -1;
-    int error = dx + dy;
-    const auto plot = [&](int px, int py) {
-        if (px >= 0 && py >= 0 && px < target.width && py < target.height && shown(px, py)) {
-            Put(target, px, py, command.red, command.green, command.blue);
-        }
-    };
-    while (x != endX || y != endY) {
-        plot(x, y);
-        const int doubled = 2 * error;
-        if (doubled >= dy) {
-            error += dy;
-            x += stepX;
-        }
-        if (doubled <= dx) {
-            error += dx;
-            y += stepY;
-        }
-    }
-    if (command.lastPixel) {
-        plot(endX, endY);
-    }
+    WalkLine(static_cast<int>(command.x0), static_cast<int>(command.y0), endX, endY,
+             [&](int x, int y) {
+                 if (x == endX && y == endY && !command.lastPixel) {
+                     return;
+                 }
+                 if (x >= 0 && y >= 0 && x < target.width && y < target.height && shown(x, y)) {
+                     Put(target, x, y, command.red, command.green, command.blue);
+                 }
+             });
 }
 
 void RequireRgba(const TPixmap& target) {
-    if (target.format != PF_RGBA8888) {
+    if (target.format != kPixelFormatRGBA8888) {
         throw std::invalid_argument("frames are rasterised into RGBA pixmaps");
     }
 }

@@ -27,7 +27,8 @@ uint8_t ClampChannel(int value) {
 }
 
 bool HasAlpha(int format) {
-    return format == PF_A8 || format == PF_BGRA8888 || format == PF_RGBA8888;
+    return format == kPixelFormatA8 || format == kPixelFormatBGRA8888 ||
+           format == kPixelFormatRGBA8888;
 }
 
 } // namespace
@@ -111,7 +112,7 @@ const TPixmap& TImage::DrawableFrame(int frame) const {
 }
 
 std::shared_ptr<TPixmap> DrawablePixmap(const TPixmap& source, bool masked, MaskColor mask) {
-    std::shared_ptr<TPixmap> rgba = source.Convert(PF_RGBA8888);
+    std::shared_ptr<TPixmap> rgba = source.Convert(kPixelFormatRGBA8888);
     if (!rgba || !masked || HasAlpha(source.format)) {
         return rgba;
     }

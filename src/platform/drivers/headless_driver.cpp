@@ -191,7 +191,8 @@ std::string HeadlessDriver::GetClipboardText() {
 
 std::shared_ptr<TPixmap> HeadlessDriver::LastFrame() {
     if (!drawn_) {
-        drawn_ = TPixmap::Create(std::max(width_, 1), std::max(height_, 1), PF_RGBA8888, 4);
+        drawn_ =
+            TPixmap::Create(std::max(width_, 1), std::max(height_, 1), kPixelFormatRGBA8888, 4);
         if (!drawn_) {
             return nullptr;
         }
@@ -210,7 +211,7 @@ void HeadlessDriver::SaveScreenshot(const std::string& path) {
 
 Outcome HeadlessDriver::WriteScreenshot(const std::string& path) {
     const std::shared_ptr<TPixmap> frame = LastFrame();
-    const std::shared_ptr<TPixmap> picture = frame ? frame->Convert(PF_RGB888) : nullptr;
+    const std::shared_ptr<TPixmap> picture = frame ? frame->Convert(kPixelFormatRGB888) : nullptr;
     if (!picture) {
         return Failure{"not enough memory for a picture of " + std::to_string(width_) + " x " +
                        std::to_string(height_) + " pixels"};

@@ -11,27 +11,27 @@ namespace {
 
 void WidenToRgba(const uint8_t* s, int format, uint8_t* d, int count) {
     switch (format) {
-    case PF_I8:
+    case kPixelFormatI8:
         for (int i = 0; i < count; ++i, s += 1, d += 4)
             d[0] = d[1] = d[2] = s[0], d[3] = 255;
         break;
-    case PF_A8:
+    case kPixelFormatA8:
         for (int i = 0; i < count; ++i, s += 1, d += 4)
             d[0] = d[1] = d[2] = 255, d[3] = s[0];
         break;
-    case PF_BGR888:
+    case kPixelFormatBGR888:
         for (int i = 0; i < count; ++i, s += 3, d += 4)
             d[0] = s[2], d[1] = s[1], d[2] = s[0], d[3] = 255;
         break;
-    case PF_RGB888:
+    case kPixelFormatRGB888:
         for (int i = 0; i < count; ++i, s += 3, d += 4)
             d[0] = s[0], d[1] = s[1], d[2] = s[2], d[3] = 255;
         break;
-    case PF_BGRA8888:
+    case kPixelFormatBGRA8888:
         for (int i = 0; i < count; ++i, s += 4, d += 4)
             d[0] = s[2], d[1] = s[1], d[2] = s[0], d[3] = s[3];
         break;
-    case PF_RGBA8888:
+    case kPixelFormatRGBA8888:
         std::memcpy(d, s, static_cast<size_t>(count) * 4);
         break;
     }
@@ -39,27 +39,27 @@ void WidenToRgba(const uint8_t* s, int format, uint8_t* d, int count) {
 
 void NarrowFromRgba(const uint8_t* s, uint8_t* d, int format, int count) {
     switch (format) {
-    case PF_I8:
+    case kPixelFormatI8:
         for (int i = 0; i < count; ++i, s += 4, d += 1)
             d[0] = static_cast<uint8_t>((s[0] + s[1] + s[2]) / 3);
         break;
-    case PF_A8:
+    case kPixelFormatA8:
         for (int i = 0; i < count; ++i, s += 4, d += 1)
             d[0] = s[3];
         break;
-    case PF_BGR888:
+    case kPixelFormatBGR888:
         for (int i = 0; i < count; ++i, s += 4, d += 3)
             d[0] = s[2], d[1] = s[1], d[2] = s[0];
         break;
-    case PF_RGB888:
+    case kPixelFormatRGB888:
         for (int i = 0; i < count; ++i, s += 4, d += 3)
             d[0] = s[0], d[1] = s[1], d[2] = s[2];
         break;
-    case PF_BGRA8888:
+    case kPixelFormatBGRA8888:
         for (int i = 0; i < count; ++i, s += 4, d += 4)
             d[0] = s[2], d[1] = s[1], d[2] = s[0], d[3] = s[3];
         break;
-    case PF_RGBA8888:
+    case kPixelFormatRGBA8888:
         std::memcpy(d, s, static_cast<size_t>(count) * 4);
         break;
     }
@@ -75,11 +75,11 @@ void ConvertPixelRow(const uint8_t* source, int sourceFormat, uint8_t* target, i
         std::memmove(target, source, static_cast<size_t>(count) * BytesPerPixel(sourceFormat));
         return;
     }
-    if (targetFormat == PF_RGBA8888) {
+    if (targetFormat == kPixelFormatRGBA8888) {
         WidenToRgba(source, sourceFormat, target, count);
         return;
     }
-    if (sourceFormat == PF_RGBA8888) {
+    if (sourceFormat == kPixelFormatRGBA8888) {
         NarrowFromRgba(source, target, targetFormat, count);
         return;
     }

@@ -33,7 +33,7 @@ bool Overlap(ByteRange a, ByteRange b) {
 TPixmap::TPixmap(Key, uint8_t* pixels, int width, int height, int pitch, int format, int capacity,
                  std::unique_ptr<uint8_t[]> memory, std::shared_ptr<TPixmap> source)
     : pixels(pixels), width(width), height(height), pitch(pitch), format(format),
-      capacity(capacity), _bpp(BytesPerPixel(format)), _memory(std::move(memory)),
+      capacity(capacity), bpp_(BytesPerPixel(format)), memory_(std::move(memory)),
       _source(std::move(source)) {}
 
 std::shared_ptr<TPixmap> TPixmap::Create(int width, int height, int format, int align) {
@@ -109,7 +109,7 @@ void TPixmap::Paste(const TPixmap& source, int x, int y) {
 }
 
 void TPixmap::ClearPixels(uint32_t argb) {
-    const size_t rowBytes = static_cast<size_t>(width) * _bpp;
+    const size_t rowBytes = static_cast<size_t>(width) * bpp_;
     if (argb == 0) {
         // Owned memory holds nothing but our rows, padding included, so it clears in one block.
         if (capacity >= 0 || static_cast<size_t>(pitch) == rowBytes)

@@ -7,24 +7,24 @@
 namespace dm {
 
 // Pixel formats, named after their byte order in memory. The numbers are stable.
-inline constexpr int PF_I8 = 1;       // grey
-inline constexpr int PF_A8 = 2;       // alpha only
-inline constexpr int PF_BGR888 = 3;   // blue, green, red
-inline constexpr int PF_RGB888 = 4;   // red, green, blue
-inline constexpr int PF_BGRA8888 = 5; // blue, green, red, alpha
-inline constexpr int PF_RGBA8888 = 6; // red, green, blue, alpha
+inline constexpr int kPixelFormatI8 = 1;       // grey
+inline constexpr int kPixelFormatA8 = 2;       // alpha only
+inline constexpr int kPixelFormatBGR888 = 3;   // blue, green, red
+inline constexpr int kPixelFormatRGB888 = 4;   // red, green, blue
+inline constexpr int kPixelFormatBGRA8888 = 5; // blue, green, red, alpha
+inline constexpr int kPixelFormatRGBA8888 = 6; // red, green, blue, alpha
 
 // Bytes per pixel of a format; 0 for a number that is no format.
 constexpr int BytesPerPixel(int format) {
     switch (format) {
-    case PF_I8:
-    case PF_A8:
+    case kPixelFormatI8:
+    case kPixelFormatA8:
         return 1;
-    case PF_BGR888:
-    case PF_RGB888:
+    case kPixelFormatBGR888:
+    case kPixelFormatRGB888:
         return 3;
-    case PF_BGRA8888:
-    case PF_RGBA8888:
+    case kPixelFormatBGRA8888:
+    case kPixelFormatRGBA8888:
         return 4;
     default:
         return 0;
@@ -72,22 +72,22 @@ class TPixmap : public std::enable_shared_from_this<TPixmap> {
     // PixelPtr, ReadPixel and WritePixel check no bounds: callers keep 0 <= x < width and
     // 0 <= y < height.
     uint8_t* PixelPtr(int x, int y) const {
-        return pixels + static_cast<ptrdiff_t>(y) * pitch + static_cast<ptrdiff_t>(x) * _bpp;
+        return pixels + static_cast<ptrdiff_t>(y) * pitch + static_cast<ptrdiff_t>(x) * bpp_;
     }
 
     // I8 reads as opaque grey, A8 as white with its alpha, the three-byte formats as opaque.
     uint32_t ReadPixel(int x, int y) const {
         const uint8_t* p = PixelPtr(x, y);
         switch (format) {
-        case PF_I8:
+        case kPixelFormatI8:
             return 0xFF000000u | p[0] * 0x010101u;
-        case PF_A8:
+        case kPixelFormatA8:
             return static_cast<uint32_t>(p[0]) << 24 | 0xFFFFFFu;
-        case PF_BGR888:
+        case kPixelFormatBGR888:
             return 0xFF000000u | Pack(p[2], p[1], p[0]);
-        case PF_RGB888:
+        case kPixelFormatRGB888:
             return 0xFF000000u | Pack(p[0], p[1], p[2]);
-        case PF_BGRA8888:
+        case kPixelFormatBGRA8888:
             return static_cast<uint32_t>(p[3]) << 24 | Pack(p[2], p[1], p[0]);
         default:
             return static_cast<uint32_t>(p[3]) << 24 | Pack(p[0], p[1], p[2]);
@@ -99,19 +99,19 @@ class TPixmap : public std::enable_shared_from_this<TPixmap> {
         uint8_t* p = PixelPtr(x, y);
         const uint8_t a = argb >> 24, r = argb >> 16, g = argb >> 8, b = argb;
         switch (format) {
-        case PF_I8:
+        case kPixelFormatI8:
             p[0] = static_cast<uint8_t>((r + g + b) / 3);
             break;
-        case PF_A8:
+        case kPixelFormatA8:
             p[0] = a;
             break;
-        case PF_BGR888:
+        case kPixelFormatBGR888:
             p[0] = b, p[1] = g, p[2] = r;
             break;
-        case PF_RGB888:
+        case kPixelFormatRGB888:
             p[0] = r, p[1] = g, p[2] = b;
             break;
-        case PF_BGRA8888:
+        case kPixelFormatBGRA8888:
             p[0] = b, p[1] = g, p[2] = r, p[3] = a;
             break;
         default:
@@ -141,8 +141,8 @@ class TPixmap : public std::enable_shared_from_this<TPixmap> {
   private:
     static uint32_t Pack(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; }
 
-    const int _bpp;
-    std::unique_ptr<uint8_t[]> _memory;
+    const int bpp_;
+    std::unique_ptr<uint8_t[]> memory_;
     std::shared_ptr<TPixmap> _source;
 };
 

@@ -176,11 +176,11 @@ int PixmapFormat(const DecodedLayout& layout) {
         return 0;
     switch (layout.colorType) {
     case PNG_COLOR_TYPE_GRAY:
-        return PF_I8;
+        return kPixelFormatI8;
     case PNG_COLOR_TYPE_RGB:
-        return PF_RGB888;
+        return kPixelFormatRGB888;
     case PNG_COLOR_TYPE_RGB_ALPHA:
-        return PF_RGBA8888;
+        return kPixelFormatRGBA8888;
     default:
         return 0;
     }
@@ -288,17 +288,17 @@ EncodeLayout LayoutFor(int width, int height, int format, int compression, bool&
                         PNG_COLOR_TYPE_RGB_ALPHA, false, std::clamp(compression, 0, 9)};
     convert = false;
     switch (format) {
-    case PF_I8:
+    case kPixelFormatI8:
         layout.colorType = PNG_COLOR_TYPE_GRAY;
         break;
-    case PF_RGB888:
-    case PF_BGR888:
+    case kPixelFormatRGB888:
+    case kPixelFormatBGR888:
         layout.colorType = PNG_COLOR_TYPE_RGB;
-        layout.bgr = format == PF_BGR888;
+        layout.bgr = format == kPixelFormatBGR888;
         break;
-    case PF_RGBA8888:
-    case PF_BGRA8888:
-        layout.bgr = format == PF_BGRA8888;
+    case kPixelFormatRGBA8888:
+    case kPixelFormatBGRA8888:
+        layout.bgr = format == kPixelFormatBGRA8888;
         break;
     default:
         convert = true;
@@ -403,7 +403,7 @@ bool WritePixmapPNG(const TPixmap& pixmap, TStream& out, int compression,
     const TPixmap* source = &pixmap;
     std::shared_ptr<TPixmap> converted;
     if (convert) {
-        converted = pixmap.Convert(PF_RGBA8888);
+        converted = pixmap.Convert(kPixelFormatRGBA8888);
         if (!converted)
             return false;
         source = converted.get();
@@ -429,7 +429,7 @@ bool WritePngBands(TStream& out, const PngLayout& picture, int bandRows, int com
     const std::shared_ptr<TPixmap> band =
         TPixmap::Create(picture.width, rowsInBand, picture.format, 4);
     const std::shared_ptr<TPixmap> converted =
-        convert ? TPixmap::Create(picture.width, rowsInBand, PF_RGBA8888, 4) : band;
+        convert ? TPixmap::Create(picture.width, rowsInBand, kPixelFormatRGBA8888, 4) : band;
     if (!band || !converted)
         return false;
     std::vector<png_bytep> rows;

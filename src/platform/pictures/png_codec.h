@@ -21,12 +21,12 @@ inline constexpr uint64_t kPngMaxChunkBytes = 8ull * 1024 * 1024; // one ancilla
 inline constexpr uint32_t kPngMaxCachedChunks = 128;              // ancillary chunks kept
 
 // Decodes a PNG picture at the stream's position. 16-bit samples are cut to 8 bits; palettes,
-// grey below 8 bits and transparency chunks are expanded. Grey loads as PF_I8, RGB as PF_RGB888,
-// anything with alpha as PF_RGBA8888 (grey with alpha as (g, g, g, a)); rows are aligned to 4.
-// Null when the signature is missing, the data are damaged or cut short, the stream fails, or a
-// limit above is exceeded. Decoding stops after the last row: compressed data that follow it are
-// not inflated, only read for their checksums, and the file must still end with IEND after
-// nothing but image data and ancillary chunks. Never prints anything.
+// grey below 8 bits and transparency chunks are expanded. Grey loads as kPixelFormatI8, RGB as
+// kPixelFormatRGB888, anything with alpha as kPixelFormatRGBA8888 (grey with alpha as (g, g, g,
+// a)); rows are aligned to 4. Null when the signature is missing, the data are damaged or cut
+// short, the stream fails, or a limit above is exceeded. Decoding stops after the last row:
+// compressed data that follow it are not inflated, only read for their checksums, and the file must
+// still end with IEND after nothing but image data and ancillary chunks. Never prints anything.
 std::shared_ptr<TPixmap> LoadPixmap(TStream& stream);
 
 // Opens the file and decodes it as above; null when it cannot be opened or decoded.
@@ -61,10 +61,11 @@ bool ReadPngBands(TStream& stream, int bandRows, const PngLayoutCheck& check,
 using PngRowProgress = std::function<void(int rowsWritten, int rowsTotal)>;
 
 // Encodes the pixmap as an 8-bit, non-interlaced PNG at zlib level compression (clamped to 0-9).
-// PF_I8 is written as grey, the three-byte formats as RGB, PF_RGBA8888 and PF_BGRA8888 as RGBA,
-// and PF_A8 as RGBA with white colour channels. False when the encoder fails; a failing stream
-// write is not caught and reaches the caller as TStreamWriteException, and whatever progress
-// throws reaches the caller too, once the encoder has stopped. The stream is flushed.
+// kPixelFormatI8 is written as grey, the three-byte formats as RGB, kPixelFormatRGBA8888 and
+// kPixelFormatBGRA8888 as RGBA, and kPixelFormatA8 as RGBA with white colour channels. False when
+// the encoder fails; a failing stream write is not caught and reaches the caller as
+// TStreamWriteException, and whatever progress throws reaches the caller too, once the encoder has
+// stopped. The stream is flushed.
 bool WritePixmapPNG(const TPixmap& pixmap, TStream& out, int compression,
                     const PngRowProgress& progress = {});
 

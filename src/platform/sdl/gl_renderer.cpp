@@ -149,7 +149,7 @@ void GlRenderer::Render(const FrameList& frame) {
 }
 
 std::shared_ptr<TPixmap> GlRenderer::ReadBack() const {
-    std::shared_ptr<TPixmap> picture = TPixmap::Create(width_, height_, PF_RGBA8888, 4);
+    std::shared_ptr<TPixmap> picture = TPixmap::Create(width_, height_, kPixelFormatRGBA8888, 4);
     std::vector<uint8_t> rows(static_cast<size_t>(picture->pitch) * height_);
     glReadBuffer(GL_BACK);
     glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());

@@ -44,7 +44,7 @@ void SoftwarePresenter::Release::operator()(SDL_Texture* texture) const {
 SoftwarePresenter::SoftwarePresenter(RendererHandle renderer, TextureHandle texture,
                                      uint32_t format, int width, int height)
     : renderer_(std::move(renderer)), texture_(std::move(texture)), format_(format), width_(width),
-      height_(height), picture_(TPixmap::Create(width, height, PF_RGBA8888, 4)) {}
+      height_(height), picture_(TPixmap::Create(width, height, kPixelFormatRGBA8888, 4)) {}
 
 void SoftwarePresenter::Upload(int x, int y, int width, int height) {
     const SDL_Rect rect{x, y, width, height};
@@ -86,7 +86,7 @@ void SoftwarePresenter::Render(const FrameList& frame) {
 }
 
 std::shared_ptr<TPixmap> SoftwarePresenter::ReadBack() const {
-    std::shared_ptr<TPixmap> picture = TPixmap::Create(width_, height_, PF_RGBA8888, 4);
+    std::shared_ptr<TPixmap> picture = TPixmap::Create(width_, height_, kPixelFormatRGBA8888, 4);
     SDL_RenderReadPixels(renderer_.get(), nullptr, SDL_PIXELFORMAT_RGBA32, picture->pixels,
                          picture->pitch);
     return picture;

@@ -30,7 +30,7 @@ int TextureAtlas::NewPage(bool filtered) {
     AtlasPage page;
     page.size = pageSize_;
     page.filtered = filtered;
-    page.pixels = TPixmap::Create(pageSize_, pageSize_, PF_RGBA8888, 4);
+    page.pixels = TPixmap::Create(pageSize_, pageSize_, kPixelFormatRGBA8888, 4);
     if (!page.pixels) {
         throw std::bad_alloc();
     }

@@ -129,7 +129,7 @@ TEST(FrameDamage, OnlyCommandsThatDifferOrAreAddedOrRemovedMarkTheirTiles) {
 
 // Four 5 x 7 frames with holes, so that drawing one over another leaves some of each.
 std::shared_ptr<TImage> HoledSheet() {
-    std::shared_ptr<TPixmap> sheet = TPixmap::Create(20, 7, PF_RGBA8888, 4);
+    std::shared_ptr<TPixmap> sheet = TPixmap::Create(20, 7, kPixelFormatRGBA8888, 4);
     for (int y = 0; y < sheet->height; ++y) {
         for (int x = 0; x < sheet->width; ++x) {
             const bool hole = (x * 7 + y * 3) % 5 < 2;
@@ -229,7 +229,7 @@ TEST(FrameDamage, RedrawingTheDamageGivesTheWholeFramesPixelsFrameAfterFrame) {
         std::remove_if(frame.commands.begin(), frame.commands.end(),
                        [](const DrawCommand& command) { return command.kind == DrawKind::Clear; }),
         frame.commands.end());
-    std::shared_ptr<TPixmap> kept = TPixmap::Create(kWidth, kHeight, PF_RGBA8888, 4);
+    std::shared_ptr<TPixmap> kept = TPixmap::Create(kWidth, kHeight, kPixelFormatRGBA8888, 4);
     kept->ClearPixels(0xFF000000u);
     RasterizeFrame(frame, *kept);
     int partial = 0;
@@ -238,7 +238,7 @@ TEST(FrameDamage, RedrawingTheDamageGivesTheWholeFramesPixelsFrameAfterFrame) {
         const DamageGrid damage = FrameDamage(frame, next, kWidth, kHeight);
         partial += !damage.IsEmpty() && !damage.IsFull() ? 1 : 0;
         RasterizeDamage(next, damage, *kept);
-        std::shared_ptr<TPixmap> whole = TPixmap::Create(kWidth, kHeight, PF_RGBA8888, 4);
+        std::shared_ptr<TPixmap> whole = TPixmap::Create(kWidth, kHeight, kPixelFormatRGBA8888, 4);
         whole->ClearPixels(0xFF000000u);
         RasterizeFrame(next, *whole);
         int differing = 0;
@@ -256,8 +256,8 @@ TEST(FrameDamage, RedrawingTheDamageGivesTheWholeFramesPixelsFrameAfterFrame) {
 
 TEST(FrameDamage, RedrawingRefusesAPictureOfAnotherSizeOrFormat) {
     const FrameList frame{{Command(DrawKind::Rect, 0, 0, 4, 4)}};
-    std::shared_ptr<TPixmap> rgb = TPixmap::Create(8, 8, PF_RGB888, 4);
-    std::shared_ptr<TPixmap> rgba = TPixmap::Create(8, 8, PF_RGBA8888, 4);
+    std::shared_ptr<TPixmap> rgb = TPixmap::Create(8, 8, kPixelFormatRGB888, 4);
+    std::shared_ptr<TPixmap> rgba = TPixmap::Create(8, 8, kPixelFormatRGBA8888, 4);
     EXPECT_THROW(RasterizeDamage(frame, DamageGrid(8, 8), *rgb), std::invalid_argument);
     EXPECT_THROW(RasterizeDamage(frame, DamageGrid(9, 8), *rgba), std::invalid_argument);
 }

@@ -43,12 +43,12 @@ std::set<std::pair<int, int>> Block(int x0, int y0, int x1, int y1) {
 }
 
 TEST(ImageMask, MaskPixelsBecomeTransparentWithTheirNeighboursAverage) {
-    std::shared_ptr<TPixmap> source = Picture(3, 2, PF_RGB888, 0xFF000000u);
+    std::shared_ptr<TPixmap> source = Picture(3, 2, kPixelFormatRGB888, 0xFF000000u);
     source->WritePixel(0, 0, 0xFF0A1400u); // (10, 20, 0)
     source->WritePixel(2, 0, 0xFF1E0001u); // (30, 0, 1)
     source->WritePixel(2, 1, 0xFF010000u); // near black stays visible
     const std::shared_ptr<TPixmap> drawn = DrawablePixmap(*source, true, MaskColor{});
-    ASSERT_EQ(drawn->format, PF_RGBA8888);
+    ASSERT_EQ(drawn->format, kPixelFormatRGBA8888);
     EXPECT_EQ(drawn->ReadPixel(0, 0), 0xFF0A1400u);
     EXPECT_EQ(drawn->ReadPixel(2, 1), 0xFF010000u);
     // (1, 0) sees (10, 20, 0), (30, 0, 1) and (1, 0, 0): the average truncates.
@@ -56,17 +56,17 @@ TEST(ImageMask, MaskPixelsBecomeTransparentWithTheirNeighboursAverage) {
     // (0, 1) sees only (10, 20, 0) among its unmasked neighbours.
     EXPECT_EQ(drawn->ReadPixel(0, 1), 0x000A1400u);
 
-    const std::shared_ptr<TPixmap> allMask = Picture(2, 2, PF_RGB888, 0xFF102030u);
+    const std::shared_ptr<TPixmap> allMask = Picture(2, 2, kPixelFormatRGB888, 0xFF102030u);
     EXPECT_EQ(DrawablePixmap(*allMask, true, MaskColor{16, 32, 48})->ReadPixel(1, 1), 0u);
     EXPECT_EQ(DrawablePixmap(*allMask, false, MaskColor{16, 32, 48})->ReadPixel(1, 1), 0xFF102030u);
 
     // A picture with an alpha channel keeps it, whatever the mask colour.
-    const std::shared_ptr<TPixmap> withAlpha = Picture(1, 1, PF_RGBA8888, 0x40000000u);
+    const std::shared_ptr<TPixmap> withAlpha = Picture(1, 1, kPixelFormatRGBA8888, 0x40000000u);
     EXPECT_EQ(DrawablePixmap(*withAlpha, true, MaskColor{})->ReadPixel(0, 0), 0x40000000u);
 }
 
 TEST(SoftwareRenderer, AlphaTestPassesFromOneHalfAndTintsByTheDrawingColour) {
-    std::shared_ptr<TPixmap> sheet = Picture(3, 1, PF_RGBA8888, 0);
+    std::shared_ptr<TPixmap> sheet = Picture(3, 1, kPixelFormatRGBA8888, 0);
     sheet->WritePixel(0, 0, 0x7FFFFFFFu);
     sheet->WritePixel(1, 0, 0x80FFFFFFu);
     sheet->WritePixel(2, 0, 0xFF804020u);

@@ -15,32 +15,32 @@ std::vector<uint8_t> Bytes(const TPixmap& p, int x, int y, int count) {
 }
 
 TEST(Pixmap, CreateRoundsThePitchUpAndRefusesBadArguments) {
-    auto p = TPixmap::Create(5, 2, PF_RGB888, 4);
+    auto p = TPixmap::Create(5, 2, kPixelFormatRGB888, 4);
     ASSERT_TRUE(p);
     EXPECT_EQ(p->pitch, 16);
     EXPECT_EQ(p->capacity, 32);
     EXPECT_EQ(p->PixelPtr(1, 1) - p->pixels, 19);
-    auto q = TPixmap::Create(3, 7, PF_I8, 1);
+    auto q = TPixmap::Create(3, 7, kPixelFormatI8, 1);
     ASSERT_TRUE(q);
     EXPECT_EQ(q->pitch, 3);
     EXPECT_EQ(q->capacity, 21);
-    EXPECT_EQ(TPixmap::Create(3, 2, PF_BGRA8888, 8)->pitch, 16);
+    EXPECT_EQ(TPixmap::Create(3, 2, kPixelFormatBGRA8888, 8)->pitch, 16);
 
-    EXPECT_FALSE(TPixmap::Create(0, 5, PF_I8, 4));
-    EXPECT_FALSE(TPixmap::Create(5, 0, PF_I8, 4));
-    EXPECT_FALSE(TPixmap::Create(-3, 5, PF_I8, 4));
+    EXPECT_FALSE(TPixmap::Create(0, 5, kPixelFormatI8, 4));
+    EXPECT_FALSE(TPixmap::Create(5, 0, kPixelFormatI8, 4));
+    EXPECT_FALSE(TPixmap::Create(-3, 5, kPixelFormatI8, 4));
     EXPECT_FALSE(TPixmap::Create(5, 5, 0, 4));
     EXPECT_FALSE(TPixmap::Create(5, 5, 7, 4));
-    EXPECT_FALSE(TPixmap::Create(5, 5, PF_I8, 0));
+    EXPECT_FALSE(TPixmap::Create(5, 5, kPixelFormatI8, 0));
     // Over the cap: refused before any allocation is tried.
-    EXPECT_FALSE(TPixmap::Create(100000, 100000, PF_RGBA8888, 4));
-    EXPECT_FALSE(TPixmap::Create(0x7FFFFFFF, 1, PF_RGBA8888, 4));
-    EXPECT_FALSE(TPixmap::Create(1, 0x7FFFFFFF, PF_I8, 4));
+    EXPECT_FALSE(TPixmap::Create(100000, 100000, kPixelFormatRGBA8888, 4));
+    EXPECT_FALSE(TPixmap::Create(0x7FFFFFFF, 1, kPixelFormatRGBA8888, 4));
+    EXPECT_FALSE(TPixmap::Create(1, 0x7FFFFFFF, kPixelFormatI8, 4));
 }
 
 TEST(Pixmap, CreateStaticWrapsForeignMemory) {
     std::array<uint8_t, 12> memory{};
-    auto p = TPixmap::CreateStatic(memory.data(), 2, 2, 6, PF_RGB888);
+    auto p = TPixmap::CreateStatic(memory.data(), 2, 2, 6, kPixelFormatRGB888);
     ASSERT_TRUE(p);
     EXPECT_EQ(p->capacity, -1);
     p->WritePixel(1, 1, 0xFF010203);
@@ -48,8 +48,8 @@ TEST(Pixmap, CreateStaticWrapsForeignMemory) {
     EXPECT_EQ(memory[10], 2);
     EXPECT_EQ(memory[11], 3);
 
-    EXPECT_FALSE(TPixmap::CreateStatic(nullptr, 2, 2, 6, PF_RGB888));
-    EXPECT_FALSE(TPixmap::CreateStatic(memory.data(), 2, 2, 5, PF_RGB888));
+    EXPECT_FALSE(TPixmap::CreateStatic(nullptr, 2, 2, 6, kPixelFormatRGB888));
+    EXPECT_FALSE(TPixmap::CreateStatic(memory.data(), 2, 2, 5, kPixelFormatRGB888));
     EXPECT_FALSE(TPixmap::CreateStatic(memory.data(), 2, 2, 6, 9));
 }
 
@@ -61,12 +61,12 @@ struct FormatCase {
 };
 
 const std::array<FormatCase, 6> kCases{{
-    {PF_I8, {116}, 0xFF747474}, // (200 + 100 + 50) / 3 = 116.67
-    {PF_A8, {77}, 0x4DFFFFFF},
-    {PF_BGR888, {50, 100, 200}, 0xFFC86432},
-    {PF_RGB888, {200, 100, 50}, 0xFFC86432},
-    {PF_BGRA8888, {50, 100, 200, 77}, 0x4DC86432},
-    {PF_RGBA8888, {200, 100, 50, 77}, 0x4DC86432},
+    {kPixelFormatI8, {116}, 0xFF747474}, // (200 + 100 + 50) / 3 = 116.67
+    {kPixelFormatA8, {77}, 0x4DFFFFFF},
+    {kPixelFormatBGR888, {50, 100, 200}, 0xFFC86432},
+    {kPixelFormatRGB888, {200, 100, 50}, 0xFFC86432},
+    {kPixelFormatBGRA8888, {50, 100, 200, 77}, 0x4DC86432},
+    {kPixelFormatRGBA8888, {200, 100, 50, 77}, 0x4DC86432},
 }};
 const uint32_t kColour = 0x4DC86432;
 
@@ -83,9 +83,9 @@ TEST(Pixmap, PixelsPerFormat) {
         EXPECT_EQ(p->ReadPixel(2, 1), c.argb);
 
         // Converted to RGBA every pixel reads as before; back from RGBA the format's own bytes.
-        auto rgba = p->Convert(PF_RGBA8888);
+        auto rgba = p->Convert(kPixelFormatRGBA8888);
         ASSERT_TRUE(rgba);
-        EXPECT_EQ(rgba->format, PF_RGBA8888);
+        EXPECT_EQ(rgba->format, kPixelFormatRGBA8888);
         EXPECT_EQ(rgba->width, 3);
         EXPECT_EQ(rgba->height, 2);
         for (int y = 0; y < 2; ++y)
@@ -94,7 +94,7 @@ TEST(Pixmap, PixelsPerFormat) {
         EXPECT_EQ(Bytes(*rgba, 2, 1, 4),
                   (std::vector<uint8_t>{uint8_t(c.argb >> 16), uint8_t(c.argb >> 8),
                                         uint8_t(c.argb), uint8_t(c.argb >> 24)}));
-        auto full = TPixmap::Create(1, 1, PF_RGBA8888, 4);
+        auto full = TPixmap::Create(1, 1, kPixelFormatRGBA8888, 4);
         full->WritePixel(0, 0, kColour);
         auto narrowed = full->Convert(c.format);
         ASSERT_TRUE(narrowed);
@@ -108,7 +108,7 @@ TEST(Pixmap, PixelsPerFormat) {
                 ASSERT_EQ(Bytes(*cleared, x, y, size), c.bytes) << x << "," << y;
     }
     // Grey sums the channels without overflowing a byte.
-    auto grey = TPixmap::Create(1, 1, PF_I8, 4);
+    auto grey = TPixmap::Create(1, 1, kPixelFormatI8, 4);
     grey->WritePixel(0, 0, 0xFFFFFFFF);
     EXPECT_EQ(grey->ReadPixel(0, 0), 0xFFFFFFFFu);
     EXPECT_FALSE(grey->Convert(0));
@@ -118,22 +118,22 @@ TEST(Pixmap, PixelsPerFormat) {
 TEST(Pixmap, ConvertBetweenNonRgbaFormats) {
     // Wider than one conversion chunk, so the chunked path runs more than once.
     const int width = 600;
-    auto bgr = TPixmap::Create(width, 1, PF_BGR888, 4);
+    auto bgr = TPixmap::Create(width, 1, kPixelFormatBGR888, 4);
     for (int x = 0; x < width; ++x)
         bgr->WritePixel(x, 0, 0xFF000000u | static_cast<uint32_t>(x % 256) << 16 | 0x0030F0);
-    auto grey = bgr->Convert(PF_I8);
+    auto grey = bgr->Convert(kPixelFormatI8);
     ASSERT_TRUE(grey);
     for (int x = 0; x < width; ++x)
         ASSERT_EQ(grey->pixels[x], (x % 256 + 0x30 + 0xF0) / 3) << "x " << x;
-    auto rgb = bgr->Convert(PF_RGB888);
+    auto rgb = bgr->Convert(kPixelFormatRGB888);
     for (int x = 0; x < width; ++x)
         ASSERT_EQ(rgb->ReadPixel(x, 0), bgr->ReadPixel(x, 0)) << "x " << x;
-    auto alpha = grey->Convert(PF_A8);
+    auto alpha = grey->Convert(kPixelFormatA8);
     EXPECT_EQ(alpha->pixels[width - 1], 255); // grey is opaque
 }
 
 TEST(Pixmap, CopyIsIndependent) {
-    auto p = TPixmap::Create(3, 3, PF_RGB888, 4);
+    auto p = TPixmap::Create(3, 3, kPixelFormatRGB888, 4);
     p->ClearPixels(0xFF112233);
     p->WritePixel(1, 2, 0xFF445566);
     auto q = p->Copy();
@@ -145,7 +145,7 @@ TEST(Pixmap, CopyIsIndependent) {
 }
 
 TEST(Pixmap, WindowSharesMemoryAndKeepsSourceAlive) {
-    auto source = TPixmap::Create(8, 6, PF_RGBA8888, 4);
+    auto source = TPixmap::Create(8, 6, kPixelFormatRGBA8888, 4);
     source->ClearPixels(0);
     EXPECT_TRUE(source->Window(0, 0, 8, 6));
     EXPECT_FALSE(source->Window(-1, 0, 2, 2));
@@ -186,7 +186,7 @@ TEST(Pixmap, WindowSharesMemoryAndKeepsSourceAlive) {
 }
 
 TEST(Pixmap, ClearPixelsOfAWindowStaysInside) {
-    auto source = TPixmap::Create(5, 4, PF_RGB888, 4);
+    auto source = TPixmap::Create(5, 4, kPixelFormatRGB888, 4);
     source->ClearPixels(0xFFFFFFFF);
     auto window = source->Window(1, 1, 3, 2);
     window->ClearPixels(0);
@@ -200,9 +200,9 @@ TEST(Pixmap, ClearPixelsOfAWindowStaysInside) {
 }
 
 TEST(Pixmap, PasteConvertsAndClips) {
-    auto target = TPixmap::Create(4, 3, PF_RGB888, 4);
+    auto target = TPixmap::Create(4, 3, kPixelFormatRGB888, 4);
     target->ClearPixels(0xFF000000);
-    auto source = TPixmap::Create(2, 2, PF_BGRA8888, 4);
+    auto source = TPixmap::Create(2, 2, kPixelFormatBGRA8888, 4);
     source->WritePixel(0, 0, 0x80102030);
     source->WritePixel(1, 0, 0x80405060);
     source->WritePixel(0, 1, 0x80708090);
@@ -233,7 +233,7 @@ TEST(Pixmap, PasteConvertsAndClips) {
 
 TEST(Pixmap, PasteOfAnOverlappingWindow) {
     // Shifting a picture down by one row inside itself must read every row before it is written.
-    auto p = TPixmap::Create(2, 4, PF_I8, 1);
+    auto p = TPixmap::Create(2, 4, kPixelFormatI8, 1);
     for (int y = 0; y < 4; ++y)
         p->pixels[y * 2] = p->pixels[y * 2 + 1] = static_cast<uint8_t>(10 * (y + 1));
     auto top = p->Window(0, 0, 2, 3);
@@ -242,11 +242,11 @@ TEST(Pixmap, PasteOfAnOverlappingWindow) {
               (std::vector<uint8_t>{10, 10, 10, 10, 20, 20, 30, 30}));
 
     // The same with a format change on the way.
-    auto q = TPixmap::Create(3, 1, PF_RGBA8888, 4);
+    auto q = TPixmap::Create(3, 1, kPixelFormatRGBA8888, 4);
     q->WritePixel(0, 0, 0xFF102030);
     q->WritePixel(1, 0, 0xFF405060);
     q->WritePixel(2, 0, 0xFF708090);
-    auto asBgr = TPixmap::CreateStatic(q->pixels, 4, 1, 12, PF_BGR888);
+    auto asBgr = TPixmap::CreateStatic(q->pixels, 4, 1, 12, kPixelFormatBGR888);
     asBgr->Paste(*q->Window(0, 0, 2, 1), 1, 0);
     EXPECT_EQ(asBgr->ReadPixel(1, 0), 0xFF102030u);
     EXPECT_EQ(asBgr->ReadPixel(2, 0), 0xFF405060u);

@@ -71,7 +71,7 @@ TEST(PngLoad, GreyLoadsAsI8) {
     picture.rows = {0, 128, 255, 7, 8, 9};
     auto p = LoadBytes(EncodePng(picture));
     ASSERT_TRUE(p);
-    EXPECT_EQ(p->format, PF_I8);
+    EXPECT_EQ(p->format, kPixelFormatI8);
     EXPECT_EQ(p->width, 3);
     EXPECT_EQ(p->height, 2);
     EXPECT_EQ(p->pitch, 4);
@@ -85,7 +85,7 @@ TEST(PngLoad, GreyBelowEightBitsIsExpanded) {
     picture.rows = {0x1B, 0xE0};
     auto p = LoadBytes(EncodePng(picture));
     ASSERT_TRUE(p);
-    EXPECT_EQ(p->format, PF_I8);
+    EXPECT_EQ(p->format, kPixelFormatI8);
     EXPECT_EQ(std::vector<uint8_t>(p->pixels, p->pixels + 4),
               (std::vector<uint8_t>{0, 85, 170, 255}));
     EXPECT_EQ(std::vector<uint8_t>(p->PixelPtr(0, 1), p->PixelPtr(0, 1) + 4),
@@ -105,14 +105,14 @@ TEST(PngLoad, PaletteLoadsAsRgbOrWithAlphaAsRgba) {
     picture.rows = {0x21, 0x00};
     auto p = LoadBytes(EncodePng(picture));
     ASSERT_TRUE(p);
-    EXPECT_EQ(p->format, PF_RGB888);
+    EXPECT_EQ(p->format, kPixelFormatRGB888);
     EXPECT_EQ(std::vector<uint8_t>(p->pixels, p->pixels + 9),
               (std::vector<uint8_t>{250, 240, 230, 40, 50, 60, 10, 20, 30}));
 
     picture.paletteAlpha = {0, 128};
     auto q = LoadBytes(EncodePng(picture));
     ASSERT_TRUE(q);
-    EXPECT_EQ(q->format, PF_RGBA8888);
+    EXPECT_EQ(q->format, kPixelFormatRGBA8888);
     EXPECT_EQ(Pixels(*q), (std::vector<uint32_t>{0xFFFAF0E6, 0x8028323C, 0x000A141E}));
 }
 
@@ -121,7 +121,7 @@ TEST(PngLoad, SixteenBitRgbIsCutToEightBits) {
     picture.rows = {0x12, 0xFF, 0x34, 0x00, 0x56, 0x80, 0xAB, 0x01, 0xCD, 0x02, 0xEF, 0x03};
     auto p = LoadBytes(EncodePng(picture));
     ASSERT_TRUE(p);
-    EXPECT_EQ(p->format, PF_RGB888);
+    EXPECT_EQ(p->format, kPixelFormatRGB888);
     EXPECT_EQ(Pixels(*p), (std::vector<uint32_t>{0xFF123456, 0xFFABCDEF}));
 }
 
@@ -132,14 +132,14 @@ TEST(PngLoad, TransparencyAndGreyAlphaLoadAsRgba) {
     grey.transparentColor.gray = 50;
     auto p = LoadBytes(EncodePng(grey));
     ASSERT_TRUE(p);
-    EXPECT_EQ(p->format, PF_RGBA8888);
+    EXPECT_EQ(p->format, kPixelFormatRGBA8888);
     EXPECT_EQ(Pixels(*p), (std::vector<uint32_t>{0x00323232, 0xFF333333, 0x00323232}));
 
     auto greyAlpha = test::Picture(2, 1, PNG_COLOR_TYPE_GRAY_ALPHA);
     greyAlpha.rows = {9, 200, 250, 0};
     auto q = LoadBytes(EncodePng(greyAlpha));
     ASSERT_TRUE(q);
-    EXPECT_EQ(q->format, PF_RGBA8888);
+    EXPECT_EQ(q->format, kPixelFormatRGBA8888);
     EXPECT_EQ(Pixels(*q), (std::vector<uint32_t>{0xC8090909, 0x00FAFAFA}));
 
     auto rgb = test::Picture(2, 1, PNG_COLOR_TYPE_RGB);
@@ -150,14 +150,14 @@ TEST(PngLoad, TransparencyAndGreyAlphaLoadAsRgba) {
     rgb.transparentColor.blue = 6;
     auto r = LoadBytes(EncodePng(rgb));
     ASSERT_TRUE(r);
-    EXPECT_EQ(r->format, PF_RGBA8888);
+    EXPECT_EQ(r->format, kPixelFormatRGBA8888);
     EXPECT_EQ(Pixels(*r), (std::vector<uint32_t>{0xFF010203, 0x00040506}));
 
     auto greyAlpha16 = test::Picture(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 16);
     greyAlpha16.rows = {0x40, 0x99, 0x80, 0x11};
     auto s = LoadBytes(EncodePng(greyAlpha16));
     ASSERT_TRUE(s);
-    EXPECT_EQ(s->format, PF_RGBA8888);
+    EXPECT_EQ(s->format, kPixelFormatRGBA8888);
     EXPECT_EQ(s->ReadPixel(0, 0), 0x80404040u);
 }
 
@@ -166,7 +166,7 @@ TEST(PngLoad, RgbaAndInterlacedPictures) {
     rgba.rows = {1, 2, 3, 4, 250, 251, 252, 253};
     auto p = LoadBytes(EncodePng(rgba));
     ASSERT_TRUE(p);
-    EXPECT_EQ(p->format, PF_RGBA8888);
+    EXPECT_EQ(p->format, kPixelFormatRGBA8888);
     EXPECT_EQ(std::vector<uint8_t>(p->pixels, p->pixels + 8), rgba.rows);
 
     auto interlaced = test::Picture(11, 9, PNG_COLOR_TYPE_RGB);
@@ -175,7 +175,7 @@ TEST(PngLoad, RgbaAndInterlacedPictures) {
         interlaced.rows.push_back(static_cast<uint8_t>(i * 7));
     auto q = LoadBytes(EncodePng(interlaced));
     ASSERT_TRUE(q);
-    EXPECT_EQ(q->format, PF_RGB888);
+    EXPECT_EQ(q->format, kPixelFormatRGB888);
     for (int y = 0; y < 9; ++y)
         EXPECT_EQ(std::vector<uint8_t>(q->PixelPtr(0, y), q->PixelPtr(0, y) + 33),
                   std::vector<uint8_t>(interlaced.rows.begin() + y * 33,
@@ -314,9 +314,9 @@ TEST(PngBands, RowsEqualTheWholePictureInEveryFormat) {
     for (int i = 0; i < 11 * 9 * 3; ++i)
         interlaced.rows.push_back(static_cast<uint8_t>(i * 7));
     const std::vector<std::vector<uint8_t>> files = {
-        Encode(*Varied(13, 10, PF_I8), 6),
-        Encode(*Varied(13, 10, PF_RGB888), 6),
-        Encode(*Varied(13, 10, PF_RGBA8888), 6),
+        Encode(*Varied(13, 10, kPixelFormatI8), 6),
+        Encode(*Varied(13, 10, kPixelFormatRGB888), 6),
+        Encode(*Varied(13, 10, kPixelFormatRGBA8888), 6),
         EncodePng(palette),
         EncodePng(interlaced),
     };
@@ -347,7 +347,7 @@ TEST(PngBands, RowsEqualTheWholePictureInEveryFormat) {
 }
 
 TEST(PngBands, RefusalsAndFailuresHandOverNothingOrReportFalse) {
-    const std::vector<uint8_t> png = Encode(*Varied(20, 30, PF_RGB888), 6);
+    const std::vector<uint8_t> png = Encode(*Varied(20, 30, kPixelFormatRGB888), 6);
     TMemoryStream refused(png);
     int sinkCalls = 0;
     EXPECT_FALSE(ReadPngBands(
@@ -376,7 +376,7 @@ TEST(PngBands, RefusalsAndFailuresHandOverNothingOrReportFalse) {
 }
 
 TEST(PngBands, WhatTheSinkThrowsReachesTheCaller) {
-    const std::vector<uint8_t> png = Encode(*Varied(6, 9, PF_RGB888), 6);
+    const std::vector<uint8_t> png = Encode(*Varied(6, 9, kPixelFormatRGB888), 6);
     TMemoryStream stream(png);
     int sinkCalls = 0;
     EXPECT_THROW(ReadPngBands(stream, 2, nullptr,
@@ -393,8 +393,11 @@ TEST(PngSave, RoundTripsEveryFormat) {
         int format;
         int loadedFormat;
     };
-    for (const Case c : {Case{PF_I8, PF_I8}, Case{PF_BGR888, PF_RGB888}, Case{PF_RGB888, PF_RGB888},
-                         Case{PF_BGRA8888, PF_RGBA8888}, Case{PF_RGBA8888, PF_RGBA8888}}) {
+    for (const Case c :
+         {Case{kPixelFormatI8, kPixelFormatI8}, Case{kPixelFormatBGR888, kPixelFormatRGB888},
+          Case{kPixelFormatRGB888, kPixelFormatRGB888},
+          Case{kPixelFormatBGRA8888, kPixelFormatRGBA8888},
+          Case{kPixelFormatRGBA8888, kPixelFormatRGBA8888}}) {
         auto original = Varied(7, 5, c.format);
         auto loaded = LoadBytes(Encode(*original, 6));
         ASSERT_TRUE(loaded) << "format " << c.format;
@@ -406,13 +409,13 @@ TEST(PngSave, RoundTripsEveryFormat) {
 }
 
 TEST(PngSave, AlphaOnlyIsWrittenAsWhiteRgba) {
-    auto alpha = TPixmap::Create(3, 2, PF_A8, 4);
+    auto alpha = TPixmap::Create(3, 2, kPixelFormatA8, 4);
     const std::vector<uint8_t> values{0, 1, 127, 128, 254, 255};
     for (int i = 0; i < 6; ++i)
         *alpha->PixelPtr(i % 3, i / 3) = values[static_cast<size_t>(i)];
     auto loaded = LoadBytes(Encode(*alpha, 9));
     ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded->format, PF_RGBA8888);
+    EXPECT_EQ(loaded->format, kPixelFormatRGBA8888);
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(std::vector<uint8_t>(loaded->PixelPtr(i % 3, i / 3),
                                        loaded->PixelPtr(i % 3, i / 3) + 4),
@@ -421,7 +424,7 @@ TEST(PngSave, AlphaOnlyIsWrittenAsWhiteRgba) {
 
 TEST(PngSave, WindowsAndCompressionLevels) {
     // A window's rows are further apart than its width; only its own pixels are written.
-    auto big = Varied(9, 7, PF_RGB888);
+    auto big = Varied(9, 7, kPixelFormatRGB888);
     auto window = big->Window(2, 3, 4, 3);
     auto loaded = LoadBytes(Encode(*window, 1));
     ASSERT_TRUE(loaded);
@@ -430,7 +433,7 @@ TEST(PngSave, WindowsAndCompressionLevels) {
     EXPECT_EQ(Pixels(*loaded), Pixels(*window));
 
     // Levels outside 0-9 are clamped, not refused; level 0 stores without compressing.
-    auto flat = TPixmap::Create(64, 64, PF_RGBA8888, 4);
+    auto flat = TPixmap::Create(64, 64, kPixelFormatRGBA8888, 4);
     flat->ClearPixels(0xFF336699);
     const auto stored = Encode(*flat, -3);
     const auto packed = Encode(*flat, 42);
@@ -443,7 +446,7 @@ TEST(PngSave, WindowsAndCompressionLevels) {
 }
 
 TEST(PngSave, StreamFailuresReachTheCaller) {
-    auto p = Varied(32, 32, PF_RGBA8888);
+    auto p = Varied(32, 32, kPixelFormatRGBA8888);
     FailingStream full({}, 100, FailingStream::Failure::ShortRead);
     EXPECT_THROW(WritePixmapPNG(*p, full, 6), TStreamWriteException);
     FailingStream broken({}, 100, FailingStream::Failure::LogicError);
@@ -451,7 +454,7 @@ TEST(PngSave, StreamFailuresReachTheCaller) {
 }
 
 TEST(PngSave, RowProgressCountsEveryRowUpToTheHeight) {
-    for (const int format : {PF_RGBA8888, PF_BGR888, PF_A8}) {
+    for (const int format : {kPixelFormatRGBA8888, kPixelFormatBGR888, kPixelFormatA8}) {
         auto p = Varied(6, 5, format);
         TMemoryStream stream;
         std::vector<std::pair<int, int>> calls;
@@ -472,7 +475,7 @@ TEST(PngSave, RowProgressCountsEveryRowUpToTheHeight) {
 }
 
 TEST(PngSave, ThrowingRowProgressStopsTheWriteAndReachesTheCaller) {
-    auto p = Varied(4, 9, PF_RGB888);
+    auto p = Varied(4, 9, kPixelFormatRGB888);
     TMemoryStream stream;
     int lastRow = 0;
     EXPECT_THROW(WritePixmapPNG(*p, stream, 6,
@@ -486,7 +489,7 @@ TEST(PngSave, ThrowingRowProgressStopsTheWriteAndReachesTheCaller) {
 }
 
 TEST_F(PngFiles, SaveAndLoadThroughFiles) {
-    auto original = Varied(10, 6, PF_BGRA8888);
+    auto original = Varied(10, 6, kPixelFormatBGRA8888);
     const auto path = PathOf("picture.png");
     ASSERT_TRUE(WritePixmapPNG(*original, path, 8));
     std::ifstream file(path, std::ios::binary);
@@ -498,14 +501,14 @@ TEST_F(PngFiles, SaveAndLoadThroughFiles) {
     EXPECT_EQ(Pixels(*loaded), Pixels(*original));
 
     // An existing file is replaced, not appended to.
-    auto small = Varied(1, 1, PF_I8);
+    auto small = Varied(1, 1, kPixelFormatI8);
     ASSERT_TRUE(WritePixmapPNG(*small, path, 8));
     EXPECT_EQ(std::filesystem::file_size(path), Encode(*small, 8).size());
     EXPECT_EQ(Pixels(*LoadPixmap(path)), Pixels(*small));
 }
 
 TEST_F(PngFiles, MissingFilesAndFoldersFail) {
-    auto p = Varied(2, 2, PF_RGB888);
+    auto p = Varied(2, 2, kPixelFormatRGB888);
     EXPECT_FALSE(WritePixmapPNG(*p, PathOf("no/such/folder/picture.png"), 9));
     EXPECT_FALSE(std::filesystem::exists(PathOf("no")));
     EXPECT_FALSE(LoadPixmap(PathOf("missing.png")));
@@ -519,9 +522,9 @@ TEST_F(PngFiles, MissingFilesAndFoldersFail) {
 TEST(PngSave, FullDiskThrowsWriteException) {
     if (!std::filesystem::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full on this system";
-    auto p = Varied(128, 128, PF_RGBA8888);
+    auto p = Varied(128, 128, kPixelFormatRGBA8888);
     EXPECT_THROW(WritePixmapPNG(*p, "/dev/full", 0), TStreamWriteException);
-    auto tiny = Varied(1, 1, PF_I8);
+    auto tiny = Varied(1, 1, kPixelFormatI8);
     EXPECT_THROW(WritePixmapPNG(*tiny, "/dev/full", 9), TStreamWriteException);
 }
 

@@ -67,7 +67,7 @@ std::shared_ptr<tilemap> EveryGlyph() {
 // are written beside the test, named after `name`.
 int CountDifferences(const std::shared_ptr<TPixmap>& window,
                      const std::shared_ptr<TPixmap>& software, const std::string& name) {
-    std::shared_ptr<TPixmap> difference = TPixmap::Create(kWidth, kHeight, PF_RGB888, 4);
+    std::shared_ptr<TPixmap> difference = TPixmap::Create(kWidth, kHeight, kPixelFormatRGB888, 4);
     int differing = 0;
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
@@ -77,8 +77,8 @@ int CountDifferences(const std::shared_ptr<TPixmap>& window,
         }
     }
     if (differing > 0) {
-        WritePixmapPNG(*window->Convert(PF_RGB888), name + "_window.png", 6);
-        WritePixmapPNG(*software->Convert(PF_RGB888), name + "_software.png", 6);
+        WritePixmapPNG(*window->Convert(kPixelFormatRGB888), name + "_window.png", 6);
+        WritePixmapPNG(*software->Convert(kPixelFormatRGB888), name + "_software.png", 6);
         WritePixmapPNG(*difference, name + "_difference.png", 6);
     }
     return differing;
@@ -87,7 +87,7 @@ int CountDifferences(const std::shared_ptr<TPixmap>& window,
 int PresentAndCompare(SdlDriver& driver, const std::string& name) {
     const FrameList recorded = CurrentGraphics()->frame;
     Flip(0);
-    std::shared_ptr<TPixmap> software = TPixmap::Create(kWidth, kHeight, PF_RGBA8888, 4);
+    std::shared_ptr<TPixmap> software = TPixmap::Create(kWidth, kHeight, kPixelFormatRGBA8888, 4);
     software->ClearPixels(0xFF000000u);
     RasterizeFrame(recorded, *software);
     return CountDifferences(driver.LastFrame(), software, name);

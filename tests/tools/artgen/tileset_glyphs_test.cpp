@@ -82,7 +82,7 @@ TEST(ArtImages, SheetPlacesGlyphsInRowsOfSixteen) {
     ASSERT_TRUE(sheet);
     ASSERT_EQ(sheet->width, 16 * kGlyphWidth);
     ASSERT_EQ(sheet->height, 16 * kGlyphHeight);
-    EXPECT_EQ(sheet->format, PF_RGB888);
+    EXPECT_EQ(sheet->format, kPixelFormatRGB888);
     int inked = 0;
     for (int y = 0; y < sheet->height; ++y) {
         for (int x = 0; x < sheet->width; ++x) {

@@ -66,7 +66,7 @@ TEST(MakeScene, ADoubleFrameAroundTheMapWithThePlayerInEverySize) {
 
 TEST(FrameIcon, MagnifiesByRepeatingPixelsCentresAndRoundsTheCorners) {
     // A 16 x 8 scene of distinct opaque colours, magnified 3 times into 64 x 64.
-    const auto scene = TPixmap::Create(16, 8, PF_RGB888, 4);
+    const auto scene = TPixmap::Create(16, 8, kPixelFormatRGB888, 4);
     for (int y = 0; y < 8; ++y) {
         for (int x = 0; x < 16; ++x) {
             scene->WritePixel(x, y, 0xFF000000u | static_cast<uint32_t>(x << 16 | y << 8 | 0x80));
@@ -75,7 +75,7 @@ TEST(FrameIcon, MagnifiesByRepeatingPixelsCentresAndRoundsTheCorners) {
     const auto icon = FrameIcon(*scene, 3, 64);
     ASSERT_TRUE(icon);
     ASSERT_EQ(std::make_tuple(icon->width, icon->height, icon->format),
-              std::make_tuple(64, 64, PF_RGBA8888));
+              std::make_tuple(64, 64, kPixelFormatRGBA8888));
     const int left = (64 - 48) / 2;
     const int top = (64 - 24) / 2;
     int partial = 0;
