@@ -2,6 +2,7 @@
 
 #include "editor/canvas.h"
 #include "editor/edit_tools_state.h"
+#include "files/random.h"
 #include "model/tilemap.h"
 #include "platform/drawing/graphics.h"
 #include "render/display.h"
@@ -64,6 +65,8 @@ struct EditorState {
     bool shiftdown = false;
 
     EditToolsState edittools;
+    // The picture codec's draws for importing and encoding, handed to the work as it runs.
+    RandomGenerator random;
     // Keeps recovery files of unsaved work; none until recovery is started.
     std::shared_ptr<Autosaver> autosaver;
 };
