@@ -5,6 +5,7 @@
 #include "files/recovery_store.h"
 #include "platform/drivers/headless_driver.h"
 #include "platform/fatal_error.h"
+#include "platform/host.h"
 #include "platform/io/program_folder.h"
 #include "platform/io/write_failure_signals.h"
 #include "platform/requesters/file_requester.h"
@@ -78,11 +79,10 @@ int main(int argc, char** argv) {
     if (!driver) {
         return 2;
     }
-    dm::SetRequesterFolder(startFolder);
     const std::string configPath =
         dm::ChooseDisplayConfig(dm::UserFoldersFromEnvironment(), dm::kDisplayConfigPath);
     EnterProgramFolder();
-    dm::SetSystemDriver(driver);
+    dm::SetUpHost(driver, startFolder);
     const int status = dm::RunReportingFatal([&arguments, &configPath] {
         std::unique_ptr<dm::EditorState> state;
         try {
@@ -97,7 +97,6 @@ int main(int argc, char** argv) {
         }
         return 0;
     });
-    dm::CloseGraphics();
-    dm::SetSystemDriver(nullptr);
+    dm::ResetHost();
     return status;
 }

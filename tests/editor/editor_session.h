@@ -4,7 +4,7 @@
 #include "editor/recovery.h"
 #include "files/tilemap_file.h"
 #include "platform/drivers/headless_driver.h"
-#include "platform/drivers/system_driver.h"
+#include "platform/host.h"
 #include "platform/input/polled_input.h"
 #include "support/drawn_cells.h"
 
@@ -82,8 +82,7 @@ class EditorSession {
     }
     ~EditorSession() {
         state_.reset();
-        CloseGraphics();
-        SetSystemDriver(nullptr);
+        ResetHost();
         std::filesystem::current_path(previousFolder_);
     }
     EditorSession(const EditorSession&) = delete;
@@ -115,7 +114,7 @@ class EditorSession {
         }
         driver_ = std::make_shared<Driver>(std::move(*parsed.script), log_,
                                            std::forward<Extra>(extra)...);
-        SetSystemDriver(driver_);
+        SetUpHost(driver_);
         try {
             state_ = StartEditor(mapPaths);
             if (!recoveryFolder_.empty()) {
