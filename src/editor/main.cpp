@@ -8,7 +8,6 @@
 #include "platform/host.h"
 #include "platform/io/program_folder.h"
 #include "platform/io/write_failure_signals.h"
-#include "platform/requesters/file_requester.h"
 #include "platform/sdl/sdl_driver.h"
 #include "platform/version.h"
 #include "render/config_location.h"
