@@ -363,12 +363,12 @@ TEST_F(PictureArtRun, RefusesSizesNoMapHasAndStopsWhenProgressThrows) {
     request.columns = 0;
     EXPECT_FALSE(MakeArt(*picture_, look_, request));
 
-    EXPECT_THROW(MakeArt(*picture_, look_, Request(3),
-                         [](int thousandths) {
-                             if (thousandths > 100) {
-                                 throw std::runtime_error("stop");
-                             }
-                         }),
+    EXPECT_THROW((void)MakeArt(*picture_, look_, Request(3),
+                               [](int thousandths) {
+                                   if (thousandths > 100) {
+                                       throw std::runtime_error("stop");
+                                   }
+                               }),
                  std::runtime_error);
 }
 
