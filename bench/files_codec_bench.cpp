@@ -27,27 +27,30 @@ std::shared_ptr<tilemap> SampleMap() {
 
 void BM_EncodeScrambled(benchmark::State& state) {
     const auto map = SampleMap();
+    RandomGenerator random;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(EncodePNGBytes(*map, 1));
+        benchmark::DoNotOptimize(EncodePNGBytes(*map, 1, random));
     }
 }
 BENCHMARK(BM_EncodeScrambled)->Unit(benchmark::kMillisecond);
 
 void BM_DecodeScrambled(benchmark::State& state) {
-    const std::vector<uint8_t> png = *EncodePNGBytes(*SampleMap(), 1);
+    RandomGenerator random;
+    const std::vector<uint8_t> png = *EncodePNGBytes(*SampleMap(), 1, random);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(DecodePNG(png, 1));
+        benchmark::DoNotOptimize(DecodePNG(png, 1, random));
     }
 }
 BENCHMARK(BM_DecodeScrambled)->Unit(benchmark::kMillisecond);
 
 void BM_MixVectorList(benchmark::State& state) {
+    RandomGenerator random;
     for (auto _ : state) {
         state.PauseTiming();
         std::vector<vector> list = createvectorlist(kSide, kSide);
-        SeedRandom(0);
+        random.Seed(0);
         state.ResumeTiming();
-        mixvectorlist(list);
+        mixvectorlist(list, random);
         benchmark::DoNotOptimize(list.data());
     }
 }

@@ -5,6 +5,7 @@
 #include "platform/drawing/graphics.h"
 #include "platform/drawing/software_renderer.h"
 #include "platform/drivers/headless_driver.h"
+#include "platform/host.h"
 #include "platform/sdl/sdl_driver.h"
 #include "render/display.h"
 #include "render/map_draw.h"
@@ -77,7 +78,7 @@ std::ostringstream quietLog;
 
 // The scene's window on the headless driver, which records what is drawn.
 void OpenHeadless(const Scene& scene) {
-    dm::SetSystemDriver(std::make_shared<dm::HeadlessDriver>(dm::ReplayScript{}, quietLog));
+    dm::SetUpHost(std::make_shared<dm::HeadlessDriver>(dm::ReplayScript{}, quietLog));
     dm::OpenGraphics(scene.display.windowWidth, scene.display.windowHeight, 0, 60, 0);
 }
 
@@ -120,7 +121,7 @@ std::shared_ptr<dm::SdlDriver> OpenWindow(benchmark::State& state, dm::RendererR
         return nullptr;
     }
     static const auto driver = std::make_shared<dm::SdlDriver>();
-    dm::SetSystemDriver(driver);
+    dm::SetUpHost(driver);
     driver->RequestRenderer(request);
     std::string whyNot;
     if (!dm::OpenGraphics(width, height, 0, 60, 0, &whyNot)) {
@@ -131,8 +132,7 @@ std::shared_ptr<dm::SdlDriver> OpenWindow(benchmark::State& state, dm::RendererR
 }
 
 void CloseWindow() {
-    dm::CloseGraphics();
-    dm::SetSystemDriver(nullptr);
+    dm::ResetHost();
 }
 
 // Presents the frame in a real window without pacing, so that its rate is the frames per second
@@ -175,7 +175,7 @@ struct HeadlessEditor {
     HeadlessEditor() {
         fs::current_path(fs::read_symlink("/proc/self/exe").parent_path());
         driver->RunPastEnd();
-        dm::SetSystemDriver(driver);
+        dm::SetUpHost(driver);
         state = dm::StartEditor({});
         dm::AddCanvas(*state, dm::CanvasFromFile(RandomMap(64, 64, 5), "bench.dtm"));
         state->showtables = true;
@@ -184,8 +184,7 @@ struct HeadlessEditor {
     }
     ~HeadlessEditor() {
         state.reset();
-        dm::CloseGraphics();
-        dm::SetSystemDriver(nullptr);
+        dm::ResetHost();
     }
     HeadlessEditor(const HeadlessEditor&) = delete;
     HeadlessEditor& operator=(const HeadlessEditor&) = delete;
@@ -261,7 +260,7 @@ struct Stroke {
         driver = std::make_shared<dm::HeadlessDriver>(script, quietLog);
         fs::current_path(fs::read_symlink("/proc/self/exe").parent_path());
         driver->RunPastEnd();
-        dm::SetSystemDriver(driver);
+        dm::SetUpHost(driver);
         state = dm::StartEditor({});
         dm::AddCanvas(*state, dm::CanvasFromFile(dm::tilemap::Create(kCells, kCells), "bench.dtm"));
         dm::RunFrame(*state);
@@ -272,8 +271,7 @@ struct Stroke {
     }
     ~Stroke() {
         state.reset();
-        dm::CloseGraphics();
-        dm::SetSystemDriver(nullptr);
+        dm::ResetHost();
     }
     Stroke(const Stroke&) = delete;
     Stroke& operator=(const Stroke&) = delete;

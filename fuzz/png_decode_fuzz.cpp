@@ -18,9 +18,9 @@ bool SameCells(const std::shared_ptr<dm::tilemap>& a, const std::shared_ptr<dm::
 }
 
 // The map a picture decodes to must encode to a picture that decodes to the same map again.
-void CheckRoundTrip(const dm::tilemap& map, int32_t scramble) {
-    const auto picture = dm::EncodePNG(map, scramble);
-    if (!picture || !SameCells(dm::DecodePNG(*picture, scramble), map.Copy()))
+void CheckRoundTrip(const dm::tilemap& map, int32_t scramble, dm::RandomGenerator& random) {
+    const auto picture = dm::EncodePNG(map, scramble, random);
+    if (!picture || !SameCells(dm::DecodePNG(*picture, scramble, random), map.Copy()))
         __builtin_trap();
 }
 
@@ -34,14 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     dm::TMemoryStream stream(bytes);
     const std::shared_ptr<dm::TPixmap> picture = dm::LoadPixmap(stream);
     dm::fuzz::RecordPngFeatures(data, size, picture != nullptr);
+    dm::RandomGenerator random;
     for (const int32_t scramble : {0, 1}) {
-        const std::shared_ptr<dm::tilemap> map = dm::DecodePNG(bytes, scramble);
+        const std::shared_ptr<dm::tilemap> map = dm::DecodePNG(bytes, scramble, random);
         const std::shared_ptr<dm::tilemap> fromPicture =
-            picture ? dm::DecodePNG(*picture, scramble) : nullptr;
+            picture ? dm::DecodePNG(*picture, scramble, random) : nullptr;
         if (!SameCells(map, fromPicture))
             __builtin_trap();
         if (map)
-            CheckRoundTrip(*map, scramble);
+            CheckRoundTrip(*map, scramble, random);
     }
     return 0;
 }

@@ -111,8 +111,10 @@ std::vector<Seed> CellPictureSeeds() {
     std::vector<Seed> seeds;
     for (const Shape& shape : kShapes) {
         const auto map = PatternMap(shape);
-        seeds.push_back({std::string(shape.name) + ".png", *EncodePNGBytes(*map, 0)});
-        seeds.push_back({std::string(shape.name) + "_scrambled.png", *EncodePNGBytes(*map, 1)});
+        RandomGenerator random;
+        seeds.push_back({std::string(shape.name) + ".png", *EncodePNGBytes(*map, 0, random)});
+        seeds.push_back(
+            {std::string(shape.name) + "_scrambled.png", *EncodePNGBytes(*map, 1, random)});
     }
     return seeds;
 }

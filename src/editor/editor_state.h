@@ -3,6 +3,7 @@
 #include "editor/canvas.h"
 #include "editor/edit_tools_state.h"
 #include "editor/screen_regions.h"
+#include "files/random.h"
 #include "model/tilemap.h"
 #include "platform/drawing/graphics.h"
 #include "render/display.h"
@@ -60,6 +61,8 @@ struct EditorState {
     bool shiftdown = false;
 
     EditToolsState edittools;
+    // The picture codec's draws for importing and encoding, handed to the work as it runs.
+    RandomGenerator random;
     // Keeps recovery files of unsaved work; none until recovery is started.
     std::shared_ptr<Autosaver> autosaver;
 };

@@ -179,9 +179,10 @@ void ImportCanvas(EditorState& state) {
         return;
     }
     std::shared_ptr<tilemap> map;
-    RunWithProgress(state, "Import Encoded Tilemap", [&map, &answer](const WorkProgress& progress) {
-        map = DecodePNG(answer, 1, progress);
-    });
+    RunWithProgress(state, "Import Encoded Tilemap",
+                    [&map, &answer, &random = state.random](const WorkProgress& progress) {
+                        map = DecodePNG(answer, 1, random, progress);
+                    });
     if (!map) {
         ShowError(state, "Unable to read PNG image file.");
         return;
@@ -200,11 +201,12 @@ void ExportActiveCanvas(EditorState& state) {
 }
 
 void EncodeActiveCanvas(EditorState& state) {
-    WriteActiveCanvasPicture(
-        state, {"Encode Tilemap", "encoded", "Failed to encode tilemap image!"},
-        [](const tilemap& image, const std::string& path, const WorkProgress& progress) {
-            return EncodePNG(image, path, 1, progress) != nullptr;
-        });
+    WriteActiveCanvasPicture(state,
+                             {"Encode Tilemap", "encoded", "Failed to encode tilemap image!"},
+                             [&random = state.random](const tilemap& image, const std::string& path,
+                                                      const WorkProgress& progress) {
+                                 return EncodePNG(image, path, 1, random, progress) != nullptr;
+                             });
 }
 
 } // namespace dm

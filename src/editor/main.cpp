@@ -5,8 +5,9 @@
 #include "files/recovery_store.h"
 #include "platform/drivers/headless_driver.h"
 #include "platform/fatal_error.h"
+#include "platform/host.h"
+#include "platform/io/program_folder.h"
 #include "platform/io/write_failure_signals.h"
-#include "platform/requesters/file_requester.h"
 #include "platform/sdl/sdl_driver.h"
 #include "platform/version.h"
 #include "render/config_location.h"
@@ -17,15 +18,9 @@
 
 namespace {
 
-std::filesystem::path ProgramFolder() {
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::path() : program.parent_path();
-}
-
 // The system's files are found beside the program, so its folder becomes the current one.
 void EnterProgramFolder() {
-    const std::filesystem::path program = ProgramFolder();
+    const std::string program = dm::ProgramFolder();
     std::error_code error;
     if (!program.empty()) {
         std::filesystem::current_path(program, error);
@@ -40,8 +35,8 @@ std::string StartFolder() {
     if (!error) {
         return current.string();
     }
-    const std::filesystem::path program = ProgramFolder();
-    const std::string fallback = program.empty() ? std::string("/") : program.string();
+    const std::string program = dm::ProgramFolder();
+    const std::string fallback = program.empty() ? std::string("/") : program;
     std::cerr << "duskmarch: the current folder cannot be found (" << error.message()
               << "); file requesters start in " << fallback
               << ", and relative paths are taken from there" << std::endl;
@@ -83,11 +78,10 @@ int main(int argc, char** argv) {
     if (!driver) {
         return 2;
     }
-    dm::SetRequesterFolder(startFolder);
     const std::string configPath =
         dm::ChooseDisplayConfig(dm::UserFoldersFromEnvironment(), dm::kDisplayConfigPath);
     EnterProgramFolder();
-    dm::SetSystemDriver(driver);
+    dm::SetUpHost(driver, startFolder);
     const int status = dm::RunReportingFatal([&arguments, &configPath] {
         std::unique_ptr<dm::EditorState> state;
         try {
@@ -102,7 +96,6 @@ int main(int argc, char** argv) {
         }
         return 0;
     });
-    dm::CloseGraphics();
-    dm::SetSystemDriver(nullptr);
+    dm::ResetHost();
     return status;
 }

@@ -2,6 +2,7 @@
 
 #include "files/color_match.h"
 #include "files/glyph_sheet.h"
+#include "platform/io/program_folder.h"
 #include "platform/pictures/pixmap.h"
 #include "platform/pictures/png_codec.h"
 
@@ -20,7 +21,8 @@ std::string Size(int64_t width, int64_t height) {
 Expected<std::shared_ptr<ExportPainter>> ExportPainter::Create(const tilemap& map,
                                                                const ExportLook& look) {
     const std::string sheetPath = ForegroundSheetPath(look.tilesetPath);
-    const std::shared_ptr<TPixmap> sheet = LoadPixmap(sheetPath);
+    const std::shared_ptr<TPixmap> sheet =
+        LoadPixmap(PathFromFolder(look.resourceFolder, sheetPath));
     if (!sheet) {
         return Failure{"Cannot load the glyph sheet " + sheetPath + "."};
     }

@@ -14,10 +14,12 @@
 namespace dm {
 
 // What an exported picture looks like: the glyph sheets named by the tileset path (its
-// "_fg.png" sheet is read again), the glyph size fixed at start-up, and the palette as three
-// planes of 256 entries (red, green, blue).
+// "_fg.png" sheet is read again; a relative path is taken from resourceFolder, "" for the
+// current folder), the glyph size fixed at start-up, and the palette as three planes of 256
+// entries (red, green, blue).
 struct ExportLook {
     std::string tilesetPath;
+    std::string resourceFolder;
     int GlyphWidth = 0;
     int GlyphHeight = 0;
     PalettePlanes palette{};

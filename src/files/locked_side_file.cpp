@@ -129,7 +129,8 @@ struct NamedFile {
 std::string UniqueChars() {
     static constexpr std::string_view kChars =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937 random(std::random_device{}());
+    // Seeded afresh for each name: names are made once a save, on any thread.
+    std::mt19937 random(std::random_device{}());
     std::uniform_int_distribution<size_t> pick(0, kChars.size() - 1);
     std::string chars(kUniqueChars, ' ');
     for (char& c : chars) {

@@ -31,9 +31,9 @@ constexpr int kShuffleShare = 800;
 constexpr int kLoadShare = 100;
 
 std::shared_ptr<TPixmap> EncodePicture(const tilemap& map, int32_t scramble,
-                                       const WorkProgress& progress);
+                                       RandomGenerator& random, const WorkProgress& progress);
 std::shared_ptr<tilemap> DecodePicture(const TPixmap& picture, int32_t scramble,
-                                       const WorkProgress& progress);
+                                       RandomGenerator& random, const WorkProgress& progress);
 // Signature and header chunk, enough to learn the picture's size before decoding it.
 constexpr int64_t kPngHeadBytes = 24;
 
@@ -41,9 +41,9 @@ using Cell = std::array<uint8_t, 3>; // glyph, foreground, background
 
 // Both sides reseed from the picture's size. For every height above 1 the arc cosine is not a
 // number, so all such maps start from the default seed.
-void SeedFromSize(int32_t w, int32_t h) {
+void SeedFromSize(int32_t w, int32_t h, RandomGenerator& random) {
     const double degrees = std::acos(static_cast<double>(h)) * kDegreesPerRadian;
-    SeedRandom(TruncToInt32(static_cast<double>(w) * degrees));
+    random.Seed(TruncToInt32(static_cast<double>(w) * degrees));
 }
 
 // The upper bound of the rotation draw at pixel (x, y). Only coordinates 0 and 1 lie inside the
@@ -59,8 +59,8 @@ int32_t RotationBound(int32_t x, int32_t y) {
 // The channel rotation of pixel (x, y), 0 to 2. The draw can come out as INT32_MIN, whose
 // remainder is negative; such a pixel would stay unwritten and its cell be lost, so a negative
 // remainder is taken up to the matching non-negative one.
-int DrawRotation(const vector& position, int32_t scramble) {
-    const int32_t r = RandomInt(0, RotationBound(position.x, position.y));
+int DrawRotation(const vector& position, int32_t scramble, RandomGenerator& random) {
+    const int32_t r = random.Int(0, RotationBound(position.x, position.y));
     const auto product =
         static_cast<int32_t>(static_cast<uint32_t>(r) * static_cast<uint32_t>(scramble));
     const int k = product % 3;
@@ -68,8 +68,8 @@ int DrawRotation(const vector& position, int32_t scramble) {
 }
 
 // Draws the noise decision; with scrambling off the draw still happens but never adds noise.
-bool DrawNoise(int32_t scramble) {
-    const bool hit = RandomInt(0, 45) == 0;
+bool DrawNoise(int32_t scramble, RandomGenerator& random) {
+    const bool hit = random.Int(0, 45) == 0;
     return hit && scramble != 0;
 }
 
@@ -90,12 +90,12 @@ Cell UnpackRotated(uint32_t argb, int k) {
 }
 
 // The positions in the order that carries the cells, row by row.
-std::vector<vector> CellPositions(int32_t w, int32_t h, int32_t scramble,
+std::vector<vector> CellPositions(int32_t w, int32_t h, int32_t scramble, RandomGenerator& random,
                                   const WorkProgress& progress) {
-    SeedFromSize(w, h);
+    SeedFromSize(w, h, random);
     std::vector<vector> positions = createvectorlist(w, h);
     if (scramble != 0) {
-        mixvectorlist(positions, progress);
+        mixvectorlist(positions, random, progress);
     }
     return positions;
 }
@@ -105,9 +105,9 @@ constexpr uint64_t kStepsPerPixel = 4;
 
 // Without scrambling the draws change no pixel, so they are skipped; the generator still ends
 // where they would leave it.
-void SkipUnscrambledDraws(int32_t w, int32_t h) {
-    SeedFromSize(w, h);
-    GlobalRandom().Advance(kStepsPerPixel * static_cast<uint64_t>(w) * static_cast<uint64_t>(h));
+void SkipUnscrambledDraws(int32_t w, int32_t h, RandomGenerator& random) {
+    SeedFromSize(w, h, random);
+    random.Advance(kStepsPerPixel * static_cast<uint64_t>(w) * static_cast<uint64_t>(h));
 }
 
 // Rows decoded at a time: a cache line of every column of every plane.
@@ -115,7 +115,7 @@ constexpr int kBandRows = 64;
 
 // Decodes an RGB picture band by band straight into the cells, so that the whole picture is
 // never held. rgb turns false, with nothing decoded, for a picture of another format.
-std::shared_ptr<tilemap> DecodeUnscrambledRgb(TStream& in, bool& rgb) {
+std::shared_ptr<tilemap> DecodeUnscrambledRgb(TStream& in, bool& rgb, RandomGenerator& random) {
     std::shared_ptr<tilemap> map;
     const bool decoded = ReadPngBands(
         in, kBandRows,
@@ -131,13 +131,14 @@ std::shared_ptr<tilemap> DecodeUnscrambledRgb(TStream& in, bool& rgb) {
     if (!decoded) {
         return nullptr;
     }
-    SkipUnscrambledDraws(map->tmapw, map->tmaph);
+    SkipUnscrambledDraws(map->tmapw, map->tmaph, random);
     return map;
 }
 
 // Decodes a picture at the stream's position, refusing one announced as too large before any
 // pixel is decoded.
-std::shared_ptr<tilemap> DecodeStream(TStream& in, int32_t scramble, const WorkProgress& progress) {
+std::shared_ptr<tilemap> DecodeStream(TStream& in, int32_t scramble, RandomGenerator& random,
+                                      const WorkProgress& progress) {
     const int64_t start = in.Pos();
     std::vector<uint8_t> head(kPngHeadBytes);
     const int64_t got = in.Read(head.data(), kPngHeadBytes);
@@ -151,7 +152,7 @@ std::shared_ptr<tilemap> DecodeStream(TStream& in, int32_t scramble, const WorkP
     }
     if (scramble == 0) {
         bool rgb = true;
-        std::shared_ptr<tilemap> map = DecodeUnscrambledRgb(in, rgb);
+        std::shared_ptr<tilemap> map = DecodeUnscrambledRgb(in, rgb, random);
         if (rgb || in.Seek(start) != start) {
             return map;
         }
@@ -160,7 +161,7 @@ std::shared_ptr<tilemap> DecodeStream(TStream& in, int32_t scramble, const WorkP
     if (!picture) {
         return nullptr;
     }
-    return DecodePicture(*picture, scramble,
+    return DecodePicture(*picture, scramble, random,
                          StageProgress(progress, kLoadShare, kProgressTotal - 1));
 }
 
@@ -169,7 +170,7 @@ std::shared_ptr<tilemap> DecodeStream(TStream& in, int32_t scramble, const WorkP
 namespace {
 
 std::shared_ptr<TPixmap> EncodePicture(const tilemap& map, int32_t scramble,
-                                       const WorkProgress& progress) {
+                                       RandomGenerator& random, const WorkProgress& progress) {
     const int32_t w = map.tmapw;
     const int32_t h = map.tmaph;
     if (w <= 0 || h <= 0) {
@@ -185,17 +186,17 @@ std::shared_ptr<TPixmap> EncodePicture(const tilemap& map, int32_t scramble,
     }
     if (scramble == 0) {
         CellsToPixels(map, *picture);
-        SkipUnscrambledDraws(w, h);
+        SkipUnscrambledDraws(w, h, random);
         return picture;
     }
-    const std::vector<vector> positions = CellPositions(w, h, scramble, progress);
+    const std::vector<vector> positions = CellPositions(w, h, scramble, random, progress);
     for (size_t n = 0; n < plane; ++n) {
         const vector position = positions[n];
         Cell cell = {map.tmap[n], map.tmap[plane + n], map.tmap[2 * plane + n]};
-        const int k = DrawRotation(position, scramble);
-        if (DrawNoise(scramble)) {
+        const int k = DrawRotation(position, scramble, random);
+        if (DrawNoise(scramble, random)) {
             for (uint8_t& component : cell) {
-                component = static_cast<uint8_t>(component + RandomInt(0, 255));
+                component = static_cast<uint8_t>(component + random.Int(0, 255));
             }
         }
         picture->WritePixel(position.x, position.y, PackRotated(cell, k));
@@ -205,8 +206,8 @@ std::shared_ptr<TPixmap> EncodePicture(const tilemap& map, int32_t scramble,
 
 } // namespace
 
-std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, int32_t scramble) {
-    return EncodePicture(map, scramble, {});
+std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, int32_t scramble, RandomGenerator& random) {
+    return EncodePicture(map, scramble, random, {});
 }
 
 Outcome CheckEncodable(const tilemap& map) {
@@ -224,7 +225,8 @@ Outcome CheckEncodable(const tilemap& map) {
 }
 
 Expected<std::shared_ptr<TPixmap>> EncodePNGFile(const tilemap& map, const std::string& path,
-                                                 int32_t scramble, const WorkProgress& progress) {
+                                                 int32_t scramble, RandomGenerator& random,
+                                                 const WorkProgress& progress) {
     if (const Outcome encodable = CheckEncodable(map); !encodable) {
         return encodable.Error();
     }
@@ -236,7 +238,7 @@ Expected<std::shared_ptr<TPixmap>> EncodePNGFile(const tilemap& map, const std::
         return Failure{"Cannot write " + path + ": " + failure + "."};
     }
     std::shared_ptr<TPixmap> picture =
-        EncodePicture(map, scramble, StageProgress(progress, 0, kShuffleShare));
+        EncodePicture(map, scramble, random, StageProgress(progress, 0, kShuffleShare));
     if (!picture) {
         return Failure{"Not enough memory for a picture of " + std::to_string(map.tmapw) + " x " +
                        std::to_string(map.tmaph) + " pixels."};
@@ -265,16 +267,18 @@ Expected<std::shared_ptr<TPixmap>> EncodePNGFile(const tilemap& map, const std::
 }
 
 std::shared_ptr<TPixmap> EncodePNG(const tilemap& map, const std::string& path, int32_t scramble,
-                                   const WorkProgress& progress) {
-    Expected<std::shared_ptr<TPixmap>> picture = EncodePNGFile(map, path, scramble, progress);
+                                   RandomGenerator& random, const WorkProgress& progress) {
+    Expected<std::shared_ptr<TPixmap>> picture =
+        EncodePNGFile(map, path, scramble, random, progress);
     return picture ? std::move(*picture) : nullptr;
 }
 
-std::optional<std::vector<uint8_t>> EncodePNGBytes(const tilemap& map, int32_t scramble) {
+std::optional<std::vector<uint8_t>> EncodePNGBytes(const tilemap& map, int32_t scramble,
+                                                   RandomGenerator& random) {
     if (!CheckEncodable(map)) {
         return std::nullopt;
     }
-    const std::shared_ptr<TPixmap> picture = EncodePNG(map, scramble);
+    const std::shared_ptr<TPixmap> picture = EncodePNG(map, scramble, random);
     if (!picture) {
         return std::nullopt;
     }
@@ -285,8 +289,13 @@ std::optional<std::vector<uint8_t>> EncodePNGBytes(const tilemap& map, int32_t s
     return out.TakeBytes();
 }
 
+std::optional<std::vector<uint8_t>> EncodeUnscrambledPNGBytes(const tilemap& map) {
+    RandomGenerator unscrambled;
+    return EncodePNGBytes(map, 0, unscrambled);
+}
+
 int64_t pngsize(const tilemap& map) {
-    const std::optional<std::vector<uint8_t>> png = EncodePNGBytes(map, 0);
+    const std::optional<std::vector<uint8_t>> png = EncodeUnscrambledPNGBytes(map);
     return png ? static_cast<int64_t>(png->size()) : -1;
 }
 
@@ -301,7 +310,7 @@ void WritePNG(const tilemap& map, TStream& out, const std::vector<uint8_t>& png)
 }
 
 int32_t WritePNG(const tilemap& map, TStream& out) {
-    const std::optional<std::vector<uint8_t>> png = EncodePNGBytes(map, 0);
+    const std::optional<std::vector<uint8_t>> png = EncodeUnscrambledPNGBytes(map);
     if (!png) {
         return 0;
     }
@@ -310,12 +319,12 @@ int32_t WritePNG(const tilemap& map, TStream& out) {
 }
 
 std::shared_ptr<tilemap> DecodePNG(const std::string& path, int32_t scramble,
-                                   const WorkProgress& progress) {
+                                   RandomGenerator& random, const WorkProgress& progress) {
     const std::shared_ptr<TStream> in = OpenReadStream(path);
     if (!in) {
         return nullptr;
     }
-    std::shared_ptr<tilemap> map = DecodeStream(*in, scramble, progress);
+    std::shared_ptr<tilemap> map = DecodeStream(*in, scramble, random, progress);
     in->Close();
     if (map && progress) {
         progress(kProgressTotal);
@@ -323,19 +332,26 @@ std::shared_ptr<tilemap> DecodePNG(const std::string& path, int32_t scramble,
     return map;
 }
 
-std::shared_ptr<tilemap> DecodePNG(std::vector<uint8_t> png, int32_t scramble) {
+std::shared_ptr<tilemap> DecodePNG(std::vector<uint8_t> png, int32_t scramble,
+                                   RandomGenerator& random) {
     TMemoryStream in(std::move(png));
-    return DecodeStream(in, scramble, {});
+    return DecodeStream(in, scramble, random, {});
 }
 
-std::shared_ptr<tilemap> DecodePNG(const TPixmap& picture, int32_t scramble) {
-    return DecodePicture(picture, scramble, {});
+std::shared_ptr<tilemap> DecodeUnscrambledPNG(std::vector<uint8_t> png) {
+    RandomGenerator unscrambled;
+    return DecodePNG(std::move(png), 0, unscrambled);
+}
+
+std::shared_ptr<tilemap> DecodePNG(const TPixmap& picture, int32_t scramble,
+                                   RandomGenerator& random) {
+    return DecodePicture(picture, scramble, random, {});
 }
 
 namespace {
 
 std::shared_ptr<tilemap> DecodePicture(const TPixmap& picture, int32_t scramble,
-                                       const WorkProgress& progress) {
+                                       RandomGenerator& random, const WorkProgress& progress) {
     const int32_t w = picture.width;
     const int32_t h = picture.height;
     if (!IsMapSizeAllowed(w, h)) {
@@ -344,18 +360,18 @@ std::shared_ptr<tilemap> DecodePicture(const TPixmap& picture, int32_t scramble,
     std::shared_ptr<tilemap> map = tilemap::Create(w, h);
     if (scramble == 0 && picture.format == kPixelFormatRGB888) {
         PixelsToCells(picture, 0, *map);
-        SkipUnscrambledDraws(w, h);
+        SkipUnscrambledDraws(w, h, random);
         return map;
     }
     const size_t plane = static_cast<size_t>(w) * static_cast<size_t>(h);
-    const std::vector<vector> positions = CellPositions(w, h, scramble, progress);
+    const std::vector<vector> positions = CellPositions(w, h, scramble, random, progress);
     for (size_t n = 0; n < plane; ++n) {
         const vector position = positions[n];
-        const int k = DrawRotation(position, scramble);
+        const int k = DrawRotation(position, scramble, random);
         Cell cell = UnpackRotated(picture.ReadPixel(position.x, position.y), k);
-        if (DrawNoise(scramble)) {
+        if (DrawNoise(scramble, random)) {
             for (uint8_t& component : cell) {
-                component = static_cast<uint8_t>(component - RandomInt(0, 255));
+                component = static_cast<uint8_t>(component - random.Int(0, 255));
             }
         }
         map->tmap[n] = cell[0];

@@ -92,17 +92,4 @@ class RandomGenerator {
     int32_t state_ = kDefaultSeed;
 };
 
-// The process-wide generator behind SeedRandom, RandomReal and RandomInt.
-RandomGenerator& GlobalRandom();
-
-inline void SeedRandom(int32_t seed) {
-    GlobalRandom().Seed(seed);
-}
-inline double RandomReal() {
-    return GlobalRandom().Real();
-}
-inline int32_t RandomInt(int32_t min, int32_t max) {
-    return GlobalRandom().Int(min, max);
-}
-
 } // namespace dm

@@ -109,7 +109,7 @@ std::shared_ptr<tilemap> ReadPicture(TStream& in) {
     if (const std::optional<PictureSize> size = ReadPngDimensions(png)) {
         RequireAllowedSize(size->width, size->height);
     }
-    std::shared_ptr<tilemap> map = DecodePNG(std::move(png), 0);
+    std::shared_ptr<tilemap> map = DecodeUnscrambledPNG(std::move(png));
     if (!map) {
         throw Refusal{"The embedded PNG image could not be decoded."};
     }

@@ -28,7 +28,7 @@ void WriteSmallerBody(const tilemap& map, TStream& out) {
     const int64_t cells = int64_t{map.tmapw} * map.tmaph * 3;
     const std::vector<uint8_t> runs = EncodeRuns(map);
     const auto rle = static_cast<int64_t>(runs.size());
-    const std::optional<std::vector<uint8_t>> png = EncodePNGBytes(map, 0);
+    const std::optional<std::vector<uint8_t>> png = EncodeUnscrambledPNGBytes(map);
     const int64_t png_size = png ? static_cast<int64_t>(png->size()) : -1;
     PrintStatistics(cells, rle, png_size);
 

@@ -65,8 +65,8 @@ void WalkOnce(std::vector<vector>& list, std::vector<vector>& kept, int32_t p,
 
 } // namespace
 
-void mixvectorlist(std::vector<vector>& list, const WorkProgress& progress) {
-    RandomGenerator& random = GlobalRandom();
+void mixvectorlist(std::vector<vector>& list, RandomGenerator& random,
+                   const WorkProgress& progress) {
     const int32_t passes = random.Int(4, 17);
     const int32_t p = random.Int(4, 17);
     if (list.empty()) {

@@ -3,6 +3,7 @@
 #include "platform/fatal_error.h"
 #include "platform/io/open_stream.h"
 #include "platform/io/paths.h"
+#include "platform/io/program_folder.h"
 #include "platform/text/string_to_int.h"
 #include "render/config_tokenizer.h"
 
@@ -47,6 +48,10 @@ void ProcessLine(const std::string& line, const std::string& where, DisplayConfi
 }
 
 } // namespace
+
+std::string ResourcePath(const DisplayConfig& config, const std::string& path) {
+    return PathFromFolder(config.resourceFolder, PathFromBackslashes(path));
+}
 
 void LoadDisplayConfig(const std::string& path, DisplayConfig& config) {
     const std::shared_ptr<TStream> stream = OpenReadStream(PathFromBackslashes(path));

@@ -20,7 +20,14 @@ struct DisplayConfig {
     int32_t scale = 1;                               // "scale": magnification of every glyph
     int32_t autosave = 60; // "autosave": seconds between autosaves of unsaved work; 0 or less: none
     bool loaded = false;   // a configuration file was read to its end
+    // Set by the program, not by the file: the folder relative resource paths are taken from
+    // (the program's own); "" takes them from the current folder.
+    std::string resourceFolder;
 };
+
+// The file a resource path (backslashes separating folders) names: taken from
+// config.resourceFolder when it is relative. Messages keep showing the path as written.
+std::string ResourcePath(const DisplayConfig& config, const std::string& path);
 
 // Reads the configuration file at path (a configuration path, see above) into config and sets
 // loaded. Throws FatalError when the file cannot be read or a line holds an unknown keyword or a

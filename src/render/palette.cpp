@@ -2,7 +2,6 @@
 
 #include "platform/drawing/graphics.h"
 #include "platform/fatal_error.h"
-#include "platform/io/paths.h"
 #include "platform/pictures/pixmap.h"
 #include "platform/pictures/png_codec.h"
 
@@ -10,7 +9,7 @@ namespace dm {
 
 Palette LoadPalette(const std::string& path, const DisplayConfig& config) {
     const std::string& palettePath = path == kUseDefaultPath ? config.pallet : path;
-    const std::shared_ptr<TPixmap> image = LoadPixmap(PathFromBackslashes(palettePath));
+    const std::shared_ptr<TPixmap> image = LoadPixmap(ResourcePath(config, palettePath));
     if (!image) {
         throw FatalError("Failed to load " + palettePath);
     }

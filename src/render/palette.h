@@ -19,8 +19,9 @@ struct Palette {
 };
 
 // Reads the palette image at the configured path (kUseDefaultPath: config.pallet; backslashes
-// separate folders) pixel by pixel, rows from the top, into consecutive entries; alpha is
-// ignored. Throws FatalError when the image cannot be loaded or holds more than 256 pixels.
+// separate folders; a relative path is taken from config.resourceFolder) pixel by pixel, rows from
+// the top, into consecutive entries; alpha is ignored. Throws FatalError when the image cannot be
+// loaded or holds more than 256 pixels.
 Palette LoadPalette(const std::string& path, const DisplayConfig& config);
 
 // (red + green + blue) / 3 of an entry.

@@ -26,7 +26,8 @@ Tileset LoadTileset(const std::string& path, const DisplayConfig& config) {
     const std::string foregroundPath = ForegroundSheetPath(tilesetPath);
     const std::string backgroundPath = BackgroundSheetPath(tilesetPath);
 
-    const std::shared_ptr<TImage> whole = TImage::Load(foregroundPath, -1, GetMaskRGB());
+    const std::shared_ptr<TImage> whole =
+        TImage::Load(ResourcePath(config, foregroundPath), -1, GetMaskRGB());
     if (!whole) {
         throw FatalError("Failed to load " + foregroundPath);
     }
@@ -47,7 +48,7 @@ Tileset LoadTileset(const std::string& path, const DisplayConfig& config) {
     if (!tileset.ForegroundSheet) {
         throw FatalError("Failed to load tileset image " + foregroundPath);
     }
-    const std::shared_ptr<TPixmap> background = LoadPixmap(backgroundPath);
+    const std::shared_ptr<TPixmap> background = LoadPixmap(ResourcePath(config, backgroundPath));
     if (background && background->width >= glyphWidth * kGlyphsPerRow) {
         tileset.BackgroundSheet = CutSheet(*background, glyphWidth, glyphHeight);
     }

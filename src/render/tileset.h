@@ -20,9 +20,10 @@ struct Tileset {
     uint8_t GlyphHeight = 0;
 };
 
-// Loads both glyph sheets named after path (kUseDefaultPath: config.tileset) and cuts each into
-// 256 frames of the foreground sheet's glyph size, 16 to a row. Sets the mask colour to black.
-// Throws FatalError when a sheet cannot be loaded or is too small or too large for 16 x 16 glyphs.
+// Loads both glyph sheets named after path (kUseDefaultPath: config.tileset; a relative path is
+// taken from config.resourceFolder) and cuts each into 256 frames of the foreground sheet's glyph
+// size, 16 to a row. Sets the mask colour to black. Throws FatalError when a sheet cannot be loaded
+// or is too small or too large for 16 x 16 glyphs.
 Tileset LoadTileset(const std::string& path, const DisplayConfig& config);
 
 } // namespace dm

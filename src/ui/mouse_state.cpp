@@ -1,12 +1,12 @@
 #include "ui/mouse_state.h"
 
+#include "platform/host.h"
 #include "platform/input/polled_input.h"
 
 namespace dm {
 
 MouseState& Mouse() {
-    static MouseState state;
-    return state;
+    return CurrentHost().Slot<MouseState>();
 }
 
 int32_t UpdateMouse(const Display& display) {

@@ -5,7 +5,7 @@
 #include "editor/screen_regions.h"
 #include "files/tilemap_file.h"
 #include "platform/drivers/headless_driver.h"
-#include "platform/drivers/system_driver.h"
+#include "platform/host.h"
 #include "platform/input/polled_input.h"
 #include "support/drawn_cells.h"
 
@@ -97,8 +97,7 @@ class EditorSession {
     }
     ~EditorSession() {
         state_.reset();
-        CloseGraphics();
-        SetSystemDriver(nullptr);
+        ResetHost();
         std::filesystem::current_path(previousFolder_);
     }
     EditorSession(const EditorSession&) = delete;
@@ -130,7 +129,7 @@ class EditorSession {
         }
         driver_ = std::make_shared<Driver>(std::move(*parsed.script), log_,
                                            std::forward<Extra>(extra)...);
-        SetSystemDriver(driver_);
+        SetUpHost(driver_);
         try {
             state_ = StartEditor(mapPaths);
             if (!recoveryFolder_.empty()) {

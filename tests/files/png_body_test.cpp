@@ -51,13 +51,14 @@ Bytes ReadFile(const std::filesystem::path& path) {
 // The scrambled encoder restated from its rules with the rotation table spelled out. A negative
 // remainder counts as the non-negative one, so that no pixel is left unwritten. Counts the
 // pixels that received noise into noisy.
-std::vector<uint32_t> ReferenceScrambledPixels(const tilemap& map, int& noisy) {
+std::vector<uint32_t> ReferenceScrambledPixels(const tilemap& map, int& noisy,
+                                               RandomGenerator& random) {
     const int32_t w = map.tmapw;
     const int32_t h = map.tmaph;
     const double degrees = 57.29577951308232;
-    SeedRandom(TruncToInt32(w * (std::acos(static_cast<double>(h)) * degrees)));
+    random.Seed(TruncToInt32(w * (std::acos(static_cast<double>(h)) * degrees)));
     std::vector<vector> positions = createvectorlist(w, h);
-    mixvectorlist(positions);
+    mixvectorlist(positions, random);
     std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
     for (size_t n = 0; n < positions.size(); ++n) {
         const vector at = positions[n];
@@ -66,12 +67,12 @@ std::vector<uint32_t> ReferenceScrambledPixels(const tilemap& map, int& noisy) {
         uint8_t b = map.tmap[2 * positions.size() + n];
         const int32_t bound = TruncToInt32(std::asin(static_cast<double>(at.x)) * degrees +
                                            std::acos(static_cast<double>(at.y)) * degrees);
-        const int32_t k = (RandomInt(0, bound) % 3 + 3) % 3;
-        if (RandomInt(0, 45) == 0) {
+        const int32_t k = (random.Int(0, bound) % 3 + 3) % 3;
+        if (random.Int(0, 45) == 0) {
             ++noisy;
-            g = static_cast<uint8_t>((g + RandomInt(0, 255)) % 256);
-            f = static_cast<uint8_t>((f + RandomInt(0, 255)) % 256);
-            b = static_cast<uint8_t>((b + RandomInt(0, 255)) % 256);
+            g = static_cast<uint8_t>((g + random.Int(0, 255)) % 256);
+            f = static_cast<uint8_t>((f + random.Int(0, 255)) % 256);
+            b = static_cast<uint8_t>((b + random.Int(0, 255)) % 256);
         }
         uint32_t pixel = 0;
         switch (k) {
@@ -101,6 +102,7 @@ class PngBody : public ::testing::Test {
     void TearDown() override { std::filesystem::remove_all(folder_); }
 
     std::filesystem::path folder_;
+    RandomGenerator random_;
 };
 
 TEST_F(PngBody, UnscrambledPixelsRunDownColumns) {
@@ -111,7 +113,7 @@ TEST_F(PngBody, UnscrambledPixelsRunDownColumns) {
         map->tmap[6 + i] = static_cast<uint8_t>(100 + i);
         map->tmap[12 + i] = static_cast<uint8_t>(200 + i);
     }
-    const auto picture = EncodePNG(*map, 0);
+    const auto picture = EncodePNG(*map, 0, random_);
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->width, 3);
     EXPECT_EQ(picture->height, 2);
@@ -128,7 +130,7 @@ TEST_F(PngBody, UnscrambledPixelsRunDownColumns) {
 
     auto single = tilemap::Create(1, 1);
     single->tmap = {65, 7, 255};
-    const auto dot = EncodePNG(*single, 0);
+    const auto dot = EncodePNG(*single, 0, random_);
     ASSERT_NE(dot, nullptr);
     EXPECT_EQ(dot->ReadPixel(0, 0), Opaque(65, 7, 255));
 }
@@ -139,8 +141,8 @@ TEST_F(PngBody, ScrambledPixelsFollowTheirRules) {
          {std::tuple{2, 2, 1u}, std::tuple{1, 2, 2u}, std::tuple{2, 1, 3u}, std::tuple{1, 1, 4u},
           std::tuple{9, 7, 5u}, std::tuple{30, 20, 6u}}) {
         const auto map = RandomMap(w, h, seed);
-        const std::vector<uint32_t> expected = ReferenceScrambledPixels(*map, noisy);
-        const auto picture = EncodePNG(*map, 1);
+        const std::vector<uint32_t> expected = ReferenceScrambledPixels(*map, noisy, random_);
+        const auto picture = EncodePNG(*map, 1, random_);
         ASSERT_NE(picture, nullptr);
         for (int y = 0; y < h; ++y) {
             for (int x = 0; x < w; ++x) {
@@ -156,8 +158,8 @@ TEST_F(PngBody, BytesInMemoryMatchTheSavedFile) {
     const auto map = RandomMap(23, 17, 5);
     for (const int32_t scramble : {0, 1}) {
         const std::filesystem::path path = folder_ / ("map" + std::to_string(scramble) + ".png");
-        ASSERT_NE(EncodePNG(*map, path.string(), scramble), nullptr);
-        const std::optional<Bytes> bytes = EncodePNGBytes(*map, scramble);
+        ASSERT_NE(EncodePNG(*map, path.string(), scramble, random_), nullptr);
+        const std::optional<Bytes> bytes = EncodePNGBytes(*map, scramble, random_);
         ASSERT_TRUE(bytes.has_value());
         EXPECT_EQ(ReadFile(path), *bytes);
         ASSERT_GT(bytes->size(), 26u);
@@ -165,21 +167,21 @@ TEST_F(PngBody, BytesInMemoryMatchTheSavedFile) {
         EXPECT_EQ((*bytes)[24], 8); // bit depth
         EXPECT_EQ((*bytes)[25], 2); // colour type RGB
     }
-    EXPECT_EQ(pngsize(*map), static_cast<int64_t>(EncodePNGBytes(*map, 0)->size()));
-    EXPECT_EQ(EncodePNG(*map, (folder_ / "missing" / "map.png").string(), 0), nullptr);
+    EXPECT_EQ(pngsize(*map), static_cast<int64_t>(EncodePNGBytes(*map, 0, random_)->size()));
+    EXPECT_EQ(EncodePNG(*map, (folder_ / "missing" / "map.png").string(), 0, random_), nullptr);
     // A failed encode leaves the file it would have replaced as it was.
     const std::string locked = (folder_ / "locked.png").string();
     const Bytes previous = {'o', 'l', 'd'};
     test::WriteFileBytes(locked, previous);
     std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
-    EXPECT_EQ(EncodePNG(*map, locked, 1), nullptr);
+    EXPECT_EQ(EncodePNG(*map, locked, 1, random_), nullptr);
     EXPECT_EQ(ReadFile(locked), previous);
 }
 
 TEST_F(PngBody, FileImageEmbedsThePicture) {
     auto map = tilemap::Create(1, 1);
     map->tmap = {65, 7, 0};
-    const Bytes png = *EncodePNGBytes(*map, 0);
+    const Bytes png = *EncodePNGBytes(*map, 0, random_);
     TMemoryStream out;
     EXPECT_EQ(WritePNG(*map, out), 1);
     TMemoryStream in(out.Bytes());
@@ -203,7 +205,7 @@ TEST_F(PngBody, FileImageEmbedsThePicture) {
     EXPECT_EQ(WritePNG(*empty, nothing), 0);
     EXPECT_EQ(nothing.Size(), 0);
     EXPECT_EQ(pngsize(*empty), -1);
-    EXPECT_EQ(EncodePNG(*empty, 0), nullptr);
+    EXPECT_EQ(EncodePNG(*empty, 0, random_), nullptr);
 }
 
 TEST_F(PngBody, MapsRoundTripWithAndWithoutScrambling) {
@@ -213,9 +215,9 @@ TEST_F(PngBody, MapsRoundTripWithAndWithoutScrambling) {
     for (const auto& [w, h] : sizes) {
         const auto map = RandomMap(w, h, ++seed);
         for (const int32_t scramble : {0, 1}) {
-            const std::optional<Bytes> png = EncodePNGBytes(*map, scramble);
+            const std::optional<Bytes> png = EncodePNGBytes(*map, scramble, random_);
             ASSERT_TRUE(png.has_value());
-            const auto decoded = DecodePNG(*png, scramble);
+            const auto decoded = DecodePNG(*png, scramble, random_);
             ASSERT_NE(decoded, nullptr);
             EXPECT_EQ(decoded->tmapw, w);
             EXPECT_EQ(decoded->tmaph, h);
@@ -223,8 +225,8 @@ TEST_F(PngBody, MapsRoundTripWithAndWithoutScrambling) {
             EXPECT_EQ(decoded->GetChecksum(), map->GetChecksum());
 
             const std::filesystem::path path = folder_ / "round.png";
-            ASSERT_NE(EncodePNG(*map, path.string(), scramble), nullptr);
-            const auto fromFile = DecodePNG(path.string(), scramble);
+            ASSERT_NE(EncodePNG(*map, path.string(), scramble, random_), nullptr);
+            const auto fromFile = DecodePNG(path.string(), scramble, random_);
             ASSERT_NE(fromFile, nullptr);
             EXPECT_EQ(fromFile->tmap, map->tmap);
         }
@@ -236,9 +238,9 @@ TEST_F(PngBody, ScrambledFilesReportRisingProgressEndingWhenDone) {
     const std::string path = (folder_ / "progress.png").string();
     std::vector<int> reports;
     const WorkProgress record = [&reports](int thousandths) { reports.push_back(thousandths); };
-    ASSERT_NE(EncodePNG(*map, path, 1, record), nullptr);
+    ASSERT_NE(EncodePNG(*map, path, 1, random_, record), nullptr);
     const size_t encoded = reports.size();
-    ASSERT_NE(DecodePNG(path, 1, record), nullptr);
+    ASSERT_NE(DecodePNG(path, 1, random_, record), nullptr);
     for (const auto& [from, to] :
          {std::pair{size_t{0}, encoded}, std::pair{encoded, reports.size()}}) {
         ASSERT_GT(to - from, 5u); // the shuffle's walks and, encoding, the picture's rows
@@ -257,13 +259,13 @@ TEST_F(PngBody, UnscrambledCodingLeavesTheGeneratorWhereItsDrawsWould) {
         expected.Int(0, INT32_MIN);
         expected.Int(0, 45);
     }
-    SeedRandom(99);
-    const auto picture = EncodePNG(*map, 0);
+    random_.Seed(99);
+    const auto picture = EncodePNG(*map, 0, random_);
     ASSERT_NE(picture, nullptr);
-    EXPECT_EQ(GlobalRandom().State(), expected.State());
-    SeedRandom(99);
-    ASSERT_NE(DecodePNG(*picture, 0), nullptr);
-    EXPECT_EQ(GlobalRandom().State(), expected.State());
+    EXPECT_EQ(random_.State(), expected.State());
+    random_.Seed(99);
+    ASSERT_NE(DecodePNG(*picture, 0, random_), nullptr);
+    EXPECT_EQ(random_.State(), expected.State());
 }
 
 // The PNG bytes of the picture whose pixel (x, y) carries cell x * h + y, built without the
@@ -293,28 +295,28 @@ TEST_F(PngBody, UnscrambledBytesDecodeAtEverySizeLikeTheWholePicture) {
         SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
         const auto map = RandomMap(w, h, static_cast<uint32_t>(w * 1000 + h));
         const Bytes png = PngOfColumns(*map);
-        SeedRandom(7);
-        const auto decoded = DecodePNG(png, 0);
+        random_.Seed(7);
+        const auto decoded = DecodePNG(png, 0, random_);
         ASSERT_NE(decoded, nullptr);
         EXPECT_EQ(decoded->tmapw, w);
         EXPECT_EQ(decoded->tmaph, h);
         EXPECT_EQ(decoded->tmap, map->tmap);
-        const int32_t state = GlobalRandom().State();
+        const int32_t state = random_.State();
 
         TMemoryStream in(png);
         const auto picture = LoadPixmap(in);
         ASSERT_NE(picture, nullptr);
-        SeedRandom(7);
-        const auto whole = DecodePNG(*picture, 0);
+        random_.Seed(7);
+        const auto whole = DecodePNG(*picture, 0, random_);
         ASSERT_NE(whole, nullptr);
         EXPECT_EQ(whole->tmap, map->tmap);
-        EXPECT_EQ(GlobalRandom().State(), state);
+        EXPECT_EQ(random_.State(), state);
     }
 }
 
 TEST_F(PngBody, UnscrambledGreyAndAlphaBytesDecodeLikeTheirPictures) {
     const auto map = RandomMap(19, 70, 3);
-    const auto opaque = EncodePNG(*map, 0);
+    const auto opaque = EncodePNG(*map, 0, random_);
     ASSERT_NE(opaque, nullptr);
     for (const int format : {kPixelFormatI8, kPixelFormatRGBA8888}) {
         SCOPED_TRACE("format " + std::to_string(format));
@@ -327,21 +329,21 @@ TEST_F(PngBody, UnscrambledGreyAndAlphaBytesDecodeLikeTheirPictures) {
         const auto loaded = LoadPixmap(in);
         ASSERT_NE(loaded, nullptr);
         ASSERT_EQ(loaded->format, format);
-        SeedRandom(11);
-        const auto reference = DecodePNG(*loaded, 0);
+        random_.Seed(11);
+        const auto reference = DecodePNG(*loaded, 0, random_);
         ASSERT_NE(reference, nullptr);
-        const int32_t state = GlobalRandom().State();
-        SeedRandom(11);
-        const auto decoded = DecodePNG(png, 0);
+        const int32_t state = random_.State();
+        random_.Seed(11);
+        const auto decoded = DecodePNG(png, 0, random_);
         ASSERT_NE(decoded, nullptr);
         EXPECT_EQ(decoded->tmap, reference->tmap);
-        EXPECT_EQ(GlobalRandom().State(), state);
+        EXPECT_EQ(random_.State(), state);
     }
 }
 
 TEST_F(PngBody, PicturesWithAlphaDecodeLikeOpaqueOnes) {
     const auto map = RandomMap(13, 11, 21);
-    const auto opaque = EncodePNG(*map, 0);
+    const auto opaque = EncodePNG(*map, 0, random_);
     ASSERT_NE(opaque, nullptr);
     const auto withAlpha = TPixmap::Create(13, 11, kPixelFormatRGBA8888, 4);
     ASSERT_NE(withAlpha, nullptr);
@@ -351,37 +353,37 @@ TEST_F(PngBody, PicturesWithAlphaDecodeLikeOpaqueOnes) {
         }
     }
     for (const int32_t scramble : {0, 1}) {
-        const auto decoded = DecodePNG(*withAlpha, scramble);
+        const auto decoded = DecodePNG(*withAlpha, scramble, random_);
         ASSERT_NE(decoded, nullptr);
-        const auto reference = DecodePNG(*opaque, scramble);
+        const auto reference = DecodePNG(*opaque, scramble, random_);
         ASSERT_NE(reference, nullptr);
         EXPECT_EQ(decoded->tmap, reference->tmap) << "scramble " << scramble;
     }
-    EXPECT_EQ(DecodePNG(*withAlpha, 0)->tmap, map->tmap);
+    EXPECT_EQ(DecodePNG(*withAlpha, 0, random_)->tmap, map->tmap);
 }
 
 TEST_F(PngBody, ScramblingShufflesRepeatablyAndNeedsItsKey) {
     const auto map = RandomMap(40, 30, 99);
-    const Bytes first = *EncodePNGBytes(*map, 1);
-    SeedRandom(123);
-    RandomInt(0, 1000);
-    RandomReal();
-    const Bytes second = *EncodePNGBytes(*map, 1);
+    const Bytes first = *EncodePNGBytes(*map, 1, random_);
+    random_.Seed(123);
+    random_.Int(0, 1000);
+    random_.Real();
+    const Bytes second = *EncodePNGBytes(*map, 1, random_);
     EXPECT_EQ(first, second);
-    EXPECT_NE(first, *EncodePNGBytes(*map, 0));
+    EXPECT_NE(first, *EncodePNGBytes(*map, 0, random_));
 
-    const auto unscrambledRead = DecodePNG(first, 0);
-    ASSERT_NE(unscrambledRead, nullptr);
-    EXPECT_NE(unscrambledRead->tmap, map->tmap);
+    const auto unscrambled_read = DecodePNG(first, 0, random_);
+    ASSERT_NE(unscrambled_read, nullptr);
+    EXPECT_NE(unscrambled_read->tmap, map->tmap);
 }
 
 TEST_F(PngBody, OtherScrambleValuesLoseNoCell) {
     // With these values most rotation remainders come out negative.
     for (const int32_t scramble : {2, -1, 7}) {
         const auto map = RandomMap(31, 29, static_cast<uint32_t>(scramble + 50));
-        const auto picture = EncodePNG(*map, scramble);
+        const auto picture = EncodePNG(*map, scramble, random_);
         ASSERT_NE(picture, nullptr);
-        const auto decoded = DecodePNG(*picture, scramble);
+        const auto decoded = DecodePNG(*picture, scramble, random_);
         ASSERT_NE(decoded, nullptr);
         EXPECT_EQ(decoded->tmap, map->tmap) << "scramble " << scramble;
     }
@@ -409,34 +411,34 @@ TEST_F(PngBody, PicturesOverTheCellLimitAreRefused) {
         TMemoryStream check(png);
         ASSERT_NE(LoadPixmap(check), nullptr);
     }
-    EXPECT_EQ(DecodePNG(png, 0), nullptr);
-    EXPECT_EQ(DecodePNG(*big, 1), nullptr);
+    EXPECT_EQ(DecodePNG(png, 0, random_), nullptr);
+    EXPECT_EQ(DecodePNG(*big, 1, random_), nullptr);
     const std::filesystem::path path = folder_ / "big.png";
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-    EXPECT_EQ(DecodePNG(path.string(), 0), nullptr);
+    EXPECT_EQ(DecodePNG(path.string(), 0, random_), nullptr);
 }
 
 TEST_F(PngBody, UndecodableInputGivesNull) {
-    EXPECT_EQ(DecodePNG(Bytes{}, 0), nullptr);
-    EXPECT_EQ(DecodePNG(Bytes{'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g'}, 1), nullptr);
+    EXPECT_EQ(DecodePNG(Bytes{}, 0, random_), nullptr);
+    EXPECT_EQ(DecodePNG(Bytes{'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g'}, 1, random_), nullptr);
     std::mt19937 random(3);
     Bytes garbage(5000);
     for (uint8_t& byte : garbage) {
         byte = static_cast<uint8_t>(random());
     }
-    EXPECT_EQ(DecodePNG(garbage, 0), nullptr);
+    EXPECT_EQ(DecodePNG(garbage, 0, random_), nullptr);
     std::memcpy(garbage.data(), kPngSignature, 8);
-    EXPECT_EQ(DecodePNG(garbage, 0), nullptr);
+    EXPECT_EQ(DecodePNG(garbage, 0, random_), nullptr);
 
-    const Bytes png = *EncodePNGBytes(*RandomMap(20, 20, 8), 0);
-    EXPECT_EQ(DecodePNG(Bytes(png.begin(), png.begin() + png.size() / 2), 0), nullptr);
-    EXPECT_EQ(DecodePNG(Bytes(png.begin(), png.begin() + 20), 0), nullptr);
+    const Bytes png = *EncodePNGBytes(*RandomMap(20, 20, 8), 0, random_);
+    EXPECT_EQ(DecodePNG(Bytes(png.begin(), png.begin() + png.size() / 2), 0, random_), nullptr);
+    EXPECT_EQ(DecodePNG(Bytes(png.begin(), png.begin() + 20), 0, random_), nullptr);
 
-    EXPECT_EQ(DecodePNG((folder_ / "absent.png").string(), 0), nullptr);
+    EXPECT_EQ(DecodePNG((folder_ / "absent.png").string(), 0, random_), nullptr);
     const std::filesystem::path text = folder_ / "text.png";
     std::ofstream(text) << "hello";
-    EXPECT_EQ(DecodePNG(text.string(), 0), nullptr);
+    EXPECT_EQ(DecodePNG(text.string(), 0, random_), nullptr);
 }
 
 } // namespace

@@ -184,24 +184,5 @@ TEST(Random, TruncationGivesTheMinimumOutsideTheRange) {
     EXPECT_EQ(TruncToInt32(-0.5), 0);
 }
 
-TEST(Random, ProcessWideDrawsRepeatAfterReseeding) {
-    SeedRandom(31337);
-    const int32_t first = RandomInt(-50, 50);
-    const double second = RandomReal();
-    const int32_t third = RandomInt(0, 1000000);
-    RandomInt(0, 10);
-    SeedRandom(31337);
-    EXPECT_EQ(RandomInt(-50, 50), first);
-    EXPECT_EQ(RandomReal(), second);
-    EXPECT_EQ(RandomInt(0, 1000000), third);
-
-    RandomGenerator local;
-    local.Seed(31337);
-    SeedRandom(31337);
-    for (int i = 0; i < 50; ++i) {
-        EXPECT_EQ(RandomInt(0, 255), local.Int(0, 255));
-    }
-}
-
 } // namespace
 } // namespace dm

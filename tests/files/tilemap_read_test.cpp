@@ -50,7 +50,7 @@ std::vector<uint8_t> RunLengthFile(const tilemap& map) {
 }
 
 std::vector<uint8_t> PictureFile(const tilemap& map, int32_t w, int32_t h) {
-    const std::vector<uint8_t> png = EncodePNGBytes(map, 0).value();
+    const std::vector<uint8_t> png = EncodeUnscrambledPNGBytes(map).value();
     return ByteBuilder()
         .Text("DMTP")
         .Int(w)
@@ -200,7 +200,7 @@ TEST_F(TilemapRead, ImpossibleSizesAreRefusedBeforeReadingCells) {
 }
 
 TEST_F(TilemapRead, OversizedPictureIsRefusedBeforeDecoding) {
-    std::vector<uint8_t> png = EncodePNGBytes(*SmallMap(), 0).value();
+    std::vector<uint8_t> png = EncodeUnscrambledPNGBytes(*SmallMap()).value();
     // Announce 5000 x 4000 pixels in the header chunk (big-endian width at 16, height at 20).
     png[16] = 0x00, png[17] = 0x00, png[18] = 0x13, png[19] = 0x88;
     png[20] = 0x00, png[21] = 0x00, png[22] = 0x0F, png[23] = 0xA0;
@@ -243,7 +243,7 @@ TEST_F(TilemapRead, BrokenPictureBodiesAreRefused) {
                   "The embedded PNG image could not be decoded.");
 
     // A picture cut short inside its own chunks, with the length field agreeing with the cut.
-    std::vector<uint8_t> png = EncodePNGBytes(*SmallMap(), 0).value();
+    std::vector<uint8_t> png = EncodeUnscrambledPNGBytes(*SmallMap()).value();
     png.erase(png.end() - 20, png.end());
     ExpectRefused(ByteBuilder()
                       .Text("DMTP")
@@ -277,7 +277,7 @@ TEST_F(TilemapRead, BrokenPictureBodiesAreRefused) {
 
 TEST_F(TilemapRead, FractionalPictureLengthIsTruncated) {
     const std::shared_ptr<tilemap> map = SmallMap();
-    const std::vector<uint8_t> png = EncodePNGBytes(*map, 0).value();
+    const std::vector<uint8_t> png = EncodeUnscrambledPNGBytes(*map).value();
     const LoadedTilemap loaded = ReadBytes(ByteBuilder()
                                                .Text("DMTP")
                                                .Int(2)

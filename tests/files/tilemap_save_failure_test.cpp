@@ -141,16 +141,17 @@ TEST(TilemapSaveFailure, PicturesTooWideForPngAreRefusedBeforeAnyWork) {
     ContainerTempFolder folder;
     const std::shared_ptr<tilemap> row = tilemap::Create(16777216, 1);
     constexpr int32_t kUntouched = 12345;
-    SeedRandom(kUntouched);
+    RandomGenerator random;
+    random.Seed(kUntouched);
     int reports = 0;
     const Expected<std::shared_ptr<TPixmap>> encoded =
-        EncodePNGFile(*row, folder.Path("row.png"), 1, [&reports](int) { ++reports; });
+        EncodePNGFile(*row, folder.Path("row.png"), 1, random, [&reports](int) { ++reports; });
     ASSERT_FALSE(encoded);
     EXPECT_EQ(encoded.Why(), "The map is 16777216 x 1 cells; a PNG picture is written at most "
                              "1000000 pixels wide and high.");
-    EXPECT_FALSE(EncodePNGBytes(*row, 1));
+    EXPECT_FALSE(EncodePNGBytes(*row, 1, random));
     // Neither reseeded the generator for a shuffle, reported progress, nor opened a side file.
-    EXPECT_EQ(GlobalRandom().State(), kUntouched);
+    EXPECT_EQ(random.State(), kUntouched);
     EXPECT_EQ(reports, 0);
     EXPECT_TRUE(folder.Names().empty());
 
@@ -183,7 +184,9 @@ TEST(TilemapSaveFailure, EncodingStopsAtTheFirstFailedWriteAndSaysWhy) {
     {
         FileSizeLimit limit(1000);
         ASSERT_TRUE(limit.Applied());
-        encoded = EncodePNGFile(*map, path, 1, [&reports](int done) { reports.push_back(done); });
+        RandomGenerator shuffle;
+        encoded = EncodePNGFile(*map, path, 1, shuffle,
+                                [&reports](int done) { reports.push_back(done); });
     }
     ASSERT_FALSE(*encoded);
     EXPECT_EQ(encoded->Why(), "Writing " + path + " failed: File too large.");

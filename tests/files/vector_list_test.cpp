@@ -21,14 +21,15 @@ bool PositionLess(const vector& a, const vector& b) {
 
 // The walk as a doubly linked list performs it: the cursor steps on before the element is
 // handled, and an element sent to the back is met again unless it was the last one.
-std::vector<vector> MixWithLinkedList(const std::vector<vector>& positions) {
+std::vector<vector> MixWithLinkedList(const std::vector<vector>& positions,
+                                      RandomGenerator& random) {
     std::list<vector> list(positions.begin(), positions.end());
-    const int32_t passes = RandomInt(4, 17);
-    const int32_t p = RandomInt(4, 17);
+    const int32_t passes = random.Int(4, 17);
+    const int32_t p = random.Int(4, 17);
     for (int32_t pass = 0; pass <= passes; ++pass) {
         for (auto cursor = list.begin(); cursor != list.end();) {
             const auto current = cursor++;
-            if (RandomInt(0, p) != 0) {
+            if (random.Int(0, p) != 0) {
                 const vector moved = *current;
                 list.erase(current);
                 list.push_back(moved);
@@ -59,27 +60,31 @@ TEST(VectorList, MixingReplaysTheLinkedListWalk) {
                                                  {3, 2}, {5, 7}, {16, 1}, {13, 11}, {40, 25}};
     for (const auto& [w, h] : sizes) {
         for (const int32_t seed : {0, 1, 17, 4096, 123456789, 2147483646}) {
-            SeedRandom(seed);
-            const std::vector<vector> expected = MixWithLinkedList(createvectorlist(w, h));
-            const int32_t stateAfterReference = GlobalRandom().State();
+            RandomGenerator reference;
+            reference.Seed(seed);
+            const std::vector<vector> expected =
+                MixWithLinkedList(createvectorlist(w, h), reference);
+            const int32_t stateAfterReference = reference.State();
 
-            SeedRandom(seed);
+            RandomGenerator random;
+            random.Seed(seed);
             std::vector<vector> mixed = createvectorlist(w, h);
-            mixvectorlist(mixed);
+            mixvectorlist(mixed, random);
 
             ASSERT_EQ(mixed.size(), expected.size());
             EXPECT_TRUE(std::equal(mixed.begin(), mixed.end(), expected.begin(), SamePosition))
                 << w << " x " << h << " seed " << seed;
-            EXPECT_EQ(GlobalRandom().State(), stateAfterReference)
+            EXPECT_EQ(random.State(), stateAfterReference)
                 << "draw count differs for " << w << " x " << h << " seed " << seed;
         }
     }
 }
 
 TEST(VectorList, MixingKeepsEveryPositionOnce) {
-    SeedRandom(2024);
+    RandomGenerator random;
+    random.Seed(2024);
     std::vector<vector> mixed = createvectorlist(37, 23);
-    mixvectorlist(mixed);
+    mixvectorlist(mixed, random);
     std::vector<vector> original = createvectorlist(37, 23);
     EXPECT_FALSE(std::equal(mixed.begin(), mixed.end(), original.begin(), SamePosition));
     std::sort(mixed.begin(), mixed.end(), PositionLess);
@@ -87,15 +92,16 @@ TEST(VectorList, MixingKeepsEveryPositionOnce) {
 }
 
 TEST(VectorList, MixingAnEmptyListDrawsOnlyItsTwoCounts) {
-    SeedRandom(55);
+    RandomGenerator random;
+    random.Seed(55);
     std::vector<vector> empty;
-    mixvectorlist(empty);
+    mixvectorlist(empty, random);
     EXPECT_TRUE(empty.empty());
     RandomGenerator reference;
     reference.Seed(55);
     reference.Int(4, 17);
     reference.Int(4, 17);
-    EXPECT_EQ(GlobalRandom().State(), reference.State());
+    EXPECT_EQ(random.State(), reference.State());
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dm {
@@ -127,6 +128,32 @@ TEST_F(OpenDisplayTest, ResourceAndSizeFailuresAreFatalBeforeAnyWindow) {
     OpenDisplay(largest, WriteConfig("width 4096\nheight 2047\n"), kUseDefaultTitle, Recorder());
     ASSERT_EQ(requests_.size(), 1u);
     EXPECT_EQ(std::pair(requests_[0].width, requests_[0].height), std::pair(32768, 16376));
+}
+
+TEST_F(OpenDisplayTest, RelativeResourcesComeFromTheResourceFolderWithoutEnteringIt) {
+    const std::filesystem::path before = std::filesystem::current_path();
+    const std::string relative = folder_.Write("relative.txt", "tileset glyphs.png\n"
+                                                               "pallet colours.png\n");
+    Display display;
+    display.config.resourceFolder = folder_.Root();
+    OpenDisplay(display, relative, kUseDefaultTitle, Recorder());
+    EXPECT_EQ(display.tileset.GlyphWidth, 8);
+    EXPECT_EQ(display.palette.Blue(37), 37);
+    EXPECT_EQ(std::filesystem::current_path(), before);
+
+    // Messages quote the paths as the configuration writes them, not as they were looked up.
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"tileset glyphs.png\npallet images\\none.png\n", "Failed to load images\\none.png"},
+        {"tileset images\\none.png\npallet colours.png\n", "Failed to load images/none_fg.png"},
+    };
+    for (const auto& [lines, message] : cases) {
+        Display failing;
+        failing.config.resourceFolder = folder_.Root();
+        EXPECT_EQ(FatalMessage(failing, folder_.Write("failing.txt", lines)), message) << lines;
+    }
+    // Without a resource folder the same relative names are looked up in the current folder.
+    Display unplaced;
+    EXPECT_EQ(FatalMessage(unplaced, relative), "Failed to load glyphs_fg.png");
 }
 
 } // namespace

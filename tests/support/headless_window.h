@@ -3,7 +3,7 @@
 #include "platform/drawing/graphics.h"
 #include "platform/drivers/headless_driver.h"
 #include "platform/drivers/replay_script.h"
-#include "platform/drivers/system_driver.h"
+#include "platform/host.h"
 #include "platform/pictures/pixmap.h"
 
 #include <gtest/gtest.h>
@@ -24,17 +24,14 @@ class HeadlessWindow {
         ReplayParseResult parsed = ParseReplayScript(script, baseFolder);
         EXPECT_TRUE(parsed.script) << parsed.error;
         driver_ = std::make_shared<HeadlessDriver>(parsed.script.value_or(ReplayScript{}), log_);
-        SetSystemDriver(driver_);
+        SetUpHost(driver_);
         graphics_ = OpenGraphics(width, height, 0, 60, 0);
         EXPECT_NE(graphics_, nullptr);
     }
-    // Leaves alone a window that a newer one has replaced.
+    // Leaves alone a host that a newer window has set up.
     ~HeadlessWindow() {
-        if (CurrentGraphics() == graphics_.get()) {
-            CloseGraphics();
-        }
         if (CurrentSystemDriver() == driver_.get()) {
-            SetSystemDriver(nullptr);
+            ResetHost();
         }
     }
     HeadlessWindow(const HeadlessWindow&) = delete;

@@ -148,16 +148,16 @@ int RunArtRequest(const Arguments& arguments, const ArtOptions& options) {
         PrintError(opened.Why());
         return kExitFailure;
     }
-    ToolPalette palette(givenPalette->empty() ? PathFromBackslashes(display.config.pallet)
-                                              : *givenPalette);
+    ToolPalette palette =
+        givenPalette->empty() ? ToolPalette(display.palette.planes) : ToolPalette(*givenPalette);
 
     const std::shared_ptr<TPixmap> picture = LoadPicture(*input, shownInput);
     if (!picture) {
         return kExitFailure;
     }
     Expected<GlyphMasks> masks =
-        LoadGlyphMasks(ForegroundSheetPath(display.config.tileset), display.tileset.GlyphWidth,
-                       display.tileset.GlyphHeight);
+        LoadGlyphMasks(ResourcePath(display.config, ForegroundSheetPath(display.config.tileset)),
+                       display.tileset.GlyphWidth, display.tileset.GlyphHeight);
     if (!masks) {
         PrintError(masks.Why());
         return kExitFailure;

@@ -26,7 +26,8 @@ int RunDecode(const std::vector<std::string>& args) {
         return kExitFailure;
     }
     const int32_t scramble = arguments.flags.count("--scramble") != 0 ? 1 : 0;
-    const std::shared_ptr<tilemap> map = DecodePNG(picture, scramble);
+    RandomGenerator random;
+    const std::shared_ptr<tilemap> map = DecodePNG(picture, scramble, random);
     if (!map) {
         PrintError("Unable to read PNG image file.");
         return kExitFailure;

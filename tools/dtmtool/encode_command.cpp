@@ -29,8 +29,9 @@ int RunEncode(const std::vector<std::string>& args) {
     }
     const int32_t scramble = arguments.flags.count("--scramble") != 0 ? 1 : 0;
     // The picture replaces OUT.png only once it is complete, like a saved map.
+    RandomGenerator random;
     const Expected<std::shared_ptr<TPixmap>> encoded =
-        EncodePNGFile(*loaded.map, arguments.operands[1], scramble);
+        EncodePNGFile(*loaded.map, arguments.operands[1], scramble, random);
     if (!encoded) {
         PrintError("Failed to encode tilemap image! " + encoded.Why());
         return kExitFailure;

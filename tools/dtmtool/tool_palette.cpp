@@ -2,7 +2,7 @@
 
 #include "program_folder.h"
 
-#include "platform/io/paths.h"
+#include "platform/io/program_folder.h"
 #include "render/display_config.h"
 #include "render/palette.h"
 
@@ -15,8 +15,9 @@ const PalettePlanes& ToolPalette::Planes() {
     DisplayConfig config;
     std::string path = path_;
     if (path.empty()) {
+        config.resourceFolder = ProgramFolder();
         LoadDisplayConfig(DefaultDisplayConfig(), config);
-        path = (ProgramFolder() / PathFromBackslashes(config.pallet)).generic_string();
+        path = ResourcePath(config, config.pallet);
     }
     planes_ = LoadPalette(path, config).planes;
     return *planes_;

@@ -14,6 +14,8 @@ namespace dm::dtmtool {
 class ToolPalette {
   public:
     explicit ToolPalette(std::string path) : path_(std::move(path)) {}
+    // A palette already loaded, such as the display's.
+    explicit ToolPalette(const PalettePlanes& planes) : planes_(planes) {}
 
     const PalettePlanes& Planes();
 

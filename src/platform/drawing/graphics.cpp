@@ -1,6 +1,7 @@
 #include "platform/drawing/graphics.h"
 
 #include "platform/drivers/system_driver.h"
+#include "platform/host.h"
 #include "platform/input/polled_input.h"
 
 #include <utility>
@@ -10,13 +11,11 @@ namespace dm {
 namespace {
 
 std::string& Title() {
-    static std::string title = "Duskmarch";
-    return title;
+    return CurrentHost().title;
 }
 
 std::shared_ptr<TGraphics>& Current() {
-    static std::shared_ptr<TGraphics> graphics;
-    return graphics;
+    return CurrentHost().graphics;
 }
 
 } // namespace

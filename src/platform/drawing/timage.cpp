@@ -1,5 +1,6 @@
 #include "platform/drawing/timage.h"
 
+#include "platform/host.h"
 #include "platform/pictures/png_codec.h"
 
 #include <algorithm>
@@ -13,8 +14,7 @@ namespace dm {
 namespace {
 
 MaskColor& CurrentMask() {
-    static MaskColor mask;
-    return mask;
+    return CurrentHost().mask;
 }
 
 uint64_t NextImageId() {

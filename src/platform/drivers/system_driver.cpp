@@ -1,19 +1,11 @@
 #include "platform/drivers/system_driver.h"
 
 #include "platform/expected.h"
+#include "platform/host.h"
 
 #include <utility>
 
 namespace dm {
-
-namespace {
-
-std::shared_ptr<SystemDriver>& Current() {
-    static std::shared_ptr<SystemDriver> driver;
-    return driver;
-}
-
-} // namespace
 
 Outcome SystemDriver::SetClipboardText(const std::string& text) {
     static_cast<void>(text);
@@ -21,11 +13,11 @@ Outcome SystemDriver::SetClipboardText(const std::string& text) {
 }
 
 void SetSystemDriver(std::shared_ptr<SystemDriver> driver) {
-    Current() = std::move(driver);
+    CurrentHost().driver = std::move(driver);
 }
 
 SystemDriver* CurrentSystemDriver() {
-    return Current().get();
+    return CurrentHost().driver.get();
 }
 
 void PollSystem() {

@@ -1,5 +1,7 @@
 #include "platform/input/dropped_files.h"
 
+#include "platform/host.h"
+
 #include <utility>
 
 namespace dm {
@@ -7,8 +9,7 @@ namespace dm {
 namespace {
 
 std::vector<std::string>& Queue() {
-    static std::vector<std::string> queue;
-    return queue;
+    return CurrentHost().droppedFiles;
 }
 
 } // namespace

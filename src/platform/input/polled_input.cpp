@@ -1,6 +1,7 @@
 #include "platform/input/polled_input.h"
 
 #include "platform/drivers/system_driver.h"
+#include "platform/host.h"
 #include "platform/input/key_codes.h"
 #include "platform/text/cp437_unicode.h"
 
@@ -11,30 +12,12 @@ namespace dm {
 
 namespace {
 
-constexpr int kKeyCount = 256;
-constexpr int kQueueSize = 256;
-constexpr int kButtonCount = 4;
-
-struct InputState {
-    std::array<int, kKeyCount> keyStates{};
-    std::array<int, kKeyCount> keyHits{};
-    std::array<int, kQueueSize> chars{};
-    uint32_t charPut = 0;
-    uint32_t charGet = 0;
-    std::array<int, kButtonCount> mouseStates{};
-    std::array<int, kButtonCount> mouseHits{};
-    int mouseX = 0;
-    int mouseY = 0;
-    int mouseZ = 0;
-    int wheelNotches = 0; // turned since they were last taken
-    bool suspended = false;
-    bool terminateRequest = false;
-    bool autoPoll = true;
-};
+constexpr int kKeyCount = InputState::kKeyCount;
+constexpr int kQueueSize = InputState::kQueueSize;
+constexpr int kButtonCount = InputState::kButtonCount;
 
 InputState& State() {
-    static InputState state;
-    return state;
+    return CurrentHost().input;
 }
 
 bool ValidKey(int key) {

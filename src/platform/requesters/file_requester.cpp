@@ -1,5 +1,6 @@
 #include "platform/requesters/file_requester.h"
 
+#include "platform/host.h"
 #include "platform/io/file_system.h"
 #include "platform/io/paths.h"
 #include "platform/requesters/file_filter.h"
@@ -14,13 +15,11 @@ namespace dm {
 namespace {
 
 FileRequestFallback& CurrentFallback() {
-    static FileRequestFallback fallback;
-    return fallback;
+    return CurrentHost().requesterFallback;
 }
 
 std::string& Folder() {
-    static std::string folder;
-    return folder;
+    return CurrentHost().requesterFolder;
 }
 
 bool MayReplace(const std::string& path) {

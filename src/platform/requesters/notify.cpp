@@ -2,6 +2,7 @@
 
 #include "platform/drawing/graphics.h"
 #include "platform/drivers/system_driver.h"
+#include "platform/host.h"
 #include "platform/text/terminal_text.h"
 
 #include <iostream>
@@ -13,8 +14,7 @@ namespace dm {
 namespace {
 
 NotifyHandler& CurrentHandler() {
-    static NotifyHandler handler;
-    return handler;
+    return CurrentHost().notifyHandler;
 }
 
 // The index of the button chosen, or -1.

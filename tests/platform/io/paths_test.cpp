@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/io/paths.h"
+#include "platform/io/program_folder.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
 
 namespace dm {
 namespace {
@@ -87,6 +92,21 @@ TEST(PathsTest, PathDirectory) {
     EXPECT_EQ(PathDirectory("//server"), "//");
     EXPECT_EQ(PathDirectory("maps/sub/"), "maps");
     EXPECT_EQ(PathDirectory(""), "");
+}
+
+TEST(PathsTest, PathFromFolderAndProgramFolder) {
+    EXPECT_EQ(PathFromFolder("/opt/dm", "data/image/pallet.png"), "/opt/dm/data/image/pallet.png");
+    EXPECT_EQ(PathFromFolder("/opt/dm/", "dmdata/graphics.txt"), "/opt/dm/dmdata/graphics.txt");
+    EXPECT_EQ(PathFromFolder("/opt/dm", "/home/me/pallet.png"), "/home/me/pallet.png");
+    EXPECT_EQ(PathFromFolder("", "data/image/pallet.png"), "data/image/pallet.png");
+    EXPECT_EQ(PathFromFolder("rel", "x.png"), "rel/x.png");
+
+    // The folder of the running program holds the program itself.
+    const std::string folder = ProgramFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.front(), '/');
+    EXPECT_TRUE(std::filesystem::is_regular_file(
+        PathFromFolder(folder, PathFileName(program_invocation_name))));
 }
 
 } // namespace

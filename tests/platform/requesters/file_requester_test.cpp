@@ -1,3 +1,4 @@
+#include "platform/host.h"
 #include "platform/requesters/chooser_arguments.h"
 #include "platform/requesters/desktop_chooser.h"
 #include "platform/requesters/file_filter.h"
@@ -107,8 +108,7 @@ TEST(RequestFileThroughFallback, PassesWhyAndAsksBeforeReplacingANameItWillNotEx
     SetRequesterFolder(dir.Path());
     SetFileRequestFallback([](const FileRequest&, const std::string&) { return "sub/../map"; });
     EXPECT_EQ(RequestFileThroughFallback({"T", kMaps, false, ""}, "none"), dir.File("map"));
-    SetFileRequestFallback({});
-    SetRequesterFolder("");
+    ResetHost();
 }
 
 // Sets an environment variable, or unsets it for null, until the object goes.
@@ -196,7 +196,7 @@ TEST(DesktopChooser, ARelativeAnswerIsTakenFromTheFolderTheChooserOpenedIn) {
         EXPECT_TRUE(outcome.shown) << outcome.why;
         EXPECT_EQ(outcome.path, chosen) << initial;
     }
-    SetRequesterFolder("");
+    ResetHost();
 }
 
 TEST(FileFilter, GroupsComeBackCleanedAndTheFirstExtensionIsTheDefault) {

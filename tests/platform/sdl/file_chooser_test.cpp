@@ -1,4 +1,5 @@
 #include "platform/drawing/graphics.h"
+#include "platform/host.h"
 #include "platform/input/polled_input.h"
 #include "platform/requesters/file_requester.h"
 #include "platform/scratch_dir.h"
@@ -32,7 +33,7 @@ xdotool key Return
 
 TEST(DesktopFileChooser, ZenityAnswersWhileTheWindowKeepsAnsweringAndTakesNoInput) {
     auto driver = std::make_shared<SdlDriver>();
-    SetSystemDriver(driver);
+    SetUpHost(driver);
     SetApplicationTitle("Chooser Host");
     std::string whyNot;
     std::shared_ptr<TGraphics> graphics = OpenGraphics(320, 200, 0, 60, 0, &whyNot);
@@ -56,8 +57,7 @@ TEST(DesktopFileChooser, ZenityAnswersWhileTheWindowKeepsAnsweringAndTakesNoInpu
     EXPECT_EQ(TakeMouseHits(1), 0);
 
     graphics.reset();
-    CloseGraphics();
-    SetSystemDriver(nullptr);
+    ResetHost();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "model/tilemap.h"
 #include "platform/drawing/graphics.h"
 #include "platform/drawing/software_renderer.h"
+#include "platform/host.h"
 #include "platform/pictures/png_codec.h"
 #include "platform/sdl/sdl_driver.h"
 #include "render/display.h"
@@ -122,7 +123,7 @@ FrameList MapsFrame(const Display& display, tilemap& map) {
 // and reported.
 TEST(RealWindow, MapsAtScaleOneAndTwoAndStraightLinesMatchTheSoftwareRenderer) {
     const std::shared_ptr<SdlDriver> driver = SharedDriver();
-    SetSystemDriver(driver);
+    SetUpHost(driver);
     std::shared_ptr<TGraphics> graphics = OpenWindow(*driver, RendererRequest::OpenGl);
     ASSERT_NE(graphics, nullptr);
     ASSERT_EQ(driver->Path(), PresentPath::OpenGl);
@@ -147,8 +148,7 @@ TEST(RealWindow, MapsAtScaleOneAndTwoAndStraightLinesMatchTheSoftwareRenderer) {
     testing::Test::RecordProperty("slanted_line_pixels_differing", slanted);
     EXPECT_LE(slanted, drawn / 10);
     graphics.reset();
-    CloseGraphics();
-    SetSystemDriver(nullptr);
+    ResetHost();
 }
 
 // Where OpenGL draws on the processor the window shows frames through the software rasteriser,
@@ -156,7 +156,7 @@ TEST(RealWindow, MapsAtScaleOneAndTwoAndStraightLinesMatchTheSoftwareRenderer) {
 // around the cell that changed and does not show an unchanged frame again.
 TEST(RealWindow, TheSoftwarePathShowsAStrokeAsOpenGlDoesRedrawingOnlyWhatChanged) {
     const std::shared_ptr<SdlDriver> driver = SharedDriver();
-    SetSystemDriver(driver);
+    SetUpHost(driver);
     const Display display = ShippedDisplay();
     const auto map = EveryGlyph();
     std::shared_ptr<TGraphics> graphics = OpenWindow(*driver, RendererRequest::Automatic);
@@ -205,8 +205,7 @@ TEST(RealWindow, TheSoftwarePathShowsAStrokeAsOpenGlDoesRedrawingOnlyWhatChanged
         }
     }
     graphics.reset();
-    CloseGraphics();
-    SetSystemDriver(nullptr);
+    ResetHost();
 }
 
 } // namespace
