@@ -62,28 +62,23 @@ ExportResult ExportPNG(const tilemap& map, const std::string& path, int compress
         return Failed(painter.Why());
     }
 
-    std::string failure;
-    const std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path, &failure);
+    const Expected<std::unique_ptr<SideFileWriter>> writer = SideFileWriter::Open(path);
     if (!writer) {
-        return Failed("Cannot write " + path + ": " + failure + ".");
+        return Failed("Cannot write " + path + ": " + writer.Why() + ".");
     }
     JobProgress job(progress);
     const ParallelPngJob picture{.width = static_cast<int>(width),
                                  .height = static_cast<int>(height),
                                  .compression = compression};
-    const Outcome written = WriteParallelPng(
-        writer->Stream(), picture,
-        [&painter](uint8_t* pixels, size_t stride, int firstRow, int count) {
-            (*painter)->Paint(pixels, stride, firstRow, count);
-        },
-        [&job](int rows, int rowCount) { job.Encoded(rows, rowCount); });
-    if (!written || !writer->Commit()) {
-        // The system's reason for a failed write says more than the encoder's.
-        std::string reason = writer->Failure();
-        if (reason.empty()) {
-            reason = written ? "the file could not be put in place" : written.Why();
-        }
-        return Failed("Writing " + path + " failed: " + reason + ".");
+    const Outcome written =
+        WriteParallelPng((*writer)->Stream(), picture,
+                         [&painter](uint8_t* pixels, size_t stride, int firstRow, int count) {
+                             (*painter)->Paint(pixels, stride, firstRow, count);
+                         },
+                         [&job](int rows, int rowCount) { job.Encoded(rows, rowCount); });
+    // The system's reason for a failed write says more than the encoder's.
+    if (const Outcome committed = (*writer)->Commit(written); !committed) {
+        return Failed("Writing " + path + " failed: " + committed.Why() + ".");
     }
     job.Written();
     return {true, {}};

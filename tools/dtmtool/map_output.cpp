@@ -1,10 +1,10 @@
 #include "map_output.h"
 
 #include "map_input.h"
-#include "whole_file.h"
 
 #include "files/map_text.h"
 #include "files/tilemap_file.h"
+#include "files/whole_file.h"
 #include "files/xp_format.h"
 
 namespace dm::dtmtool {
