@@ -89,16 +89,15 @@ int main(int argc, char** argv) {
     EnterProgramFolder();
     dm::SetSystemDriver(driver);
     const int status = dm::RunReportingFatal([&arguments, &configPath] {
-        std::unique_ptr<dm::EditorState> state;
-        try {
-            state = dm::StartEditor(arguments.mapPaths, configPath);
-            dm::StartRecovery(*state, dm::RecoveryFolderFromEnvironment());
-            dm::RunEditor(*state);
-        } catch (const dm::ReplayFinished&) {
+        const std::unique_ptr<dm::EditorState> state =
+            dm::StartEditor(arguments.mapPaths, configPath);
+        if (dm::RunEnded()) {
+            return 0;
+        }
+        dm::StartRecovery(*state, dm::RecoveryFolderFromEnvironment());
+        if (dm::RunEnded() || dm::RunEditor(*state) == dm::FrameResult::Ended) {
             // A script that ran to its end leaves no work behind to recover.
-            if (state) {
-                dm::ForgetRecovery(*state);
-            }
+            dm::ForgetRecovery(*state);
         }
         return 0;
     });

@@ -124,7 +124,12 @@ void StartRecovery(EditorState& state, const std::string& recoveryFolder) {
     if (!found.empty()) {
         const std::string question =
             "Recover " + std::to_string(found.size()) + " unsaved maps from an earlier session?";
-        if (AskYesNo(state.display, "Confirm!", question) == 0) {
+        const int32_t answer = AskYesNo(state.display, "Confirm!", question);
+        // A scripted run that ended before the answer leaves the maps for the next session.
+        if (RunEnded()) {
+            return;
+        }
+        if (answer == 0) {
             OpenRecovered(state, found);
         } else {
             Discard(recoveryFolder, found);

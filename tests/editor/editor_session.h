@@ -116,17 +116,18 @@ class EditorSession {
         driver_ = std::make_shared<Driver>(std::move(*parsed.script), log_,
                                            std::forward<Extra>(extra)...);
         SetSystemDriver(driver_);
-        try {
-            state_ = StartEditor(mapPaths);
-            if (!recoveryFolder_.empty()) {
-                StartRecovery(*state_, recoveryFolder_);
-            }
-            while (RunFrame(*state_) == FrameResult::Continue) {
-            }
-            return true;
-        } catch (const ReplayFinished&) {
+        state_ = StartEditor(mapPaths);
+        if (!RunEnded() && !recoveryFolder_.empty()) {
+            StartRecovery(*state_, recoveryFolder_);
+        }
+        if (RunEnded()) {
             return false;
         }
+        FrameResult result = FrameResult::Continue;
+        while (result == FrameResult::Continue) {
+            result = RunFrame(*state_);
+        }
+        return result == FrameResult::Quit;
     }
 
     EditorState& State() { return *state_; }

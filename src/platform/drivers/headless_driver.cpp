@@ -146,11 +146,8 @@ void HeadlessDriver::Present(const FrameList& frame, int) {
             SaveScreenshot(step.text);
         }
     }
-    const bool finished = frame_ == lastFrame_;
+    ended_ = ended_ || (frame_ == lastFrame_ && !runPastEnd_);
     ++frame_;
-    if (finished && !runPastEnd_) {
-        throw ReplayFinished();
-    }
 }
 
 void HeadlessDriver::PresentInterim(const FrameList& frame) {
@@ -235,6 +232,9 @@ Outcome HeadlessDriver::WriteScreenshot(const std::string& path) {
 
 int HeadlessDriver::ShowMessageBox(MessageBoxKind kind, const std::string& caption,
                                    const std::string& text, bool) {
+    if (ended_) {
+        return -1;
+    }
     log_ << "messagebox " << MessageBoxKindName(kind) << ' ' << caption << ": " << text
          << std::endl;
     Poll();
@@ -247,6 +247,9 @@ int HeadlessDriver::ShowMessageBox(MessageBoxKind kind, const std::string& capti
 }
 
 std::string HeadlessDriver::RequestFile(const FileRequest& request) {
+    if (ended_) {
+        return "";
+    }
     log_ << "requester " << (request.save ? "save" : "open") << ' ' << request.title << " ["
          << request.filter << "] " << request.initialPath << std::endl;
     Poll();

@@ -70,6 +70,10 @@ class SystemDriver {
     // The desktop clipboard, as UTF-8 text; a driver without one keeps nothing.
     virtual Outcome SetClipboardText(const std::string& text);
     virtual std::string GetClipboardText() { return ""; }
+
+    // Whether a scripted run has come to its end: popups and prompts then give their cancel
+    // answer at once and the frame loop stops. A run on the desktop ends only when the user quits.
+    virtual bool RunEnded() const { return false; }
 };
 
 // The driver every platform call goes through; none until the program sets one.
@@ -78,5 +82,8 @@ SystemDriver* CurrentSystemDriver();
 
 // Lets the current driver take its pending events; nothing without a driver.
 void PollSystem();
+
+// Whether the current driver's run has ended (SystemDriver::RunEnded); false without a driver.
+bool RunEnded();
 
 } // namespace dm

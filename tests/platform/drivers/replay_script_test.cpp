@@ -125,8 +125,22 @@ TEST(ReplayScript, ScriptsThatCouldNeverEndAreRefusedWhenRead) {
 TEST(HeadlessDriver, AScriptWithoutEndStopsAfterItsLastFrame) {
     test::HeadlessWindow window(4, 4, "frame 1\npress 65\n");
     Flip(0);
-    EXPECT_THROW(Flip(0), ReplayFinished);
+    EXPECT_FALSE(window.Driver().RunEnded());
+    Flip(0);
+    EXPECT_TRUE(window.Driver().RunEnded());
     EXPECT_EQ(TakeKeyHits(65), 1);
+}
+
+// Once the run has ended, message boxes and requesters close unanswered and unlogged, whatever
+// the script had ready for them.
+TEST(HeadlessDriver, AnEndedRunAnswersNothingMore) {
+    test::HeadlessWindow window(4, 4, "choose 1\nanswer /a.dtm\nend\n");
+    HeadlessDriver& driver = window.Driver();
+    Flip(0);
+    ASSERT_TRUE(driver.RunEnded());
+    EXPECT_EQ(driver.ShowMessageBox(MessageBoxKind::Confirm, "Confirm!", "Sure?", false), -1);
+    EXPECT_EQ(driver.RequestFile(FileRequest{}), "");
+    EXPECT_EQ(window.Log(), "");
 }
 
 TEST(FramePacing, SixtyFramesTakeOneSecondWithSixteenOrSeventeenMillisecondsEach) {
