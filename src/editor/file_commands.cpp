@@ -55,9 +55,10 @@ struct PictureCommand {
 };
 
 using PictureWriter =
-    std::function<bool(const tilemap& image, const std::string& path, const WorkProgress&)>;
+    std::function<Outcome(const tilemap& image, const std::string& path, const WorkProgress&)>;
 
-// Export and encode: ask where, write the picture with progress shown, and say how it went.
+// Export and encode: ask where, write the picture with progress shown, and say how it went (the
+// command's own failure text, whatever the reason).
 void WriteActiveCanvasPicture(EditorState& state, const PictureCommand& command,
                               const PictureWriter& write) {
     FlushKeysAtEnd flush;
@@ -69,7 +70,7 @@ void WriteActiveCanvasPicture(EditorState& state, const PictureCommand& command,
     }
     // The work reads its own copy, so that the screen can be drawn meanwhile.
     const std::shared_ptr<const tilemap> image = active.img->Copy();
-    bool written = false;
+    Outcome written = Failure{command.failure};
     RunWithProgress(state, command.title, [&](const WorkProgress& progress) {
         written = write(*image, answer, progress);
     });
@@ -193,7 +194,7 @@ void ExportActiveCanvas(EditorState& state) {
     WriteActiveCanvasPicture(
         state, {"Export Tilemap", "exported", "Failed to export tilemap image!"},
         [&state](const tilemap& image, const std::string& path, const WorkProgress& progress) {
-            return ExportPNG(image, path, 8, MakeExportLook(state.display), progress).ok;
+            return ExportPNG(image, path, 8, MakeExportLook(state.display), progress);
         });
 }
 
@@ -201,7 +202,9 @@ void EncodeActiveCanvas(EditorState& state) {
     WriteActiveCanvasPicture(
         state, {"Encode Tilemap", "encoded", "Failed to encode tilemap image!"},
         [](const tilemap& image, const std::string& path, const WorkProgress& progress) {
-            return EncodePNG(image, path, 1, progress) != nullptr;
+            const Expected<std::shared_ptr<TPixmap>> encoded =
+                EncodePNGFile(image, path, 1, progress);
+            return encoded ? Outcome() : encoded.Error();
         });
 }
 

@@ -63,19 +63,20 @@ std::shared_ptr<dm::SystemDriver> ReplayDriver(const std::string& scriptPath,
 int main(int argc, char** argv) {
     dm::IgnoreWriteFailureSignals();
     const std::string startFolder = StartFolder();
-    const dm::ProgramArguments arguments =
+    const dm::Expected<dm::ProgramArguments> parsed =
         dm::ParseProgramArguments(std::vector<std::string>(argv + 1, argv + argc), startFolder);
-    if (arguments.error == "help") {
+    if (!parsed) {
+        std::cerr << "duskmarch: " << parsed.Why() << "\n\n" << dm::kProgramUsage;
+        return 2;
+    }
+    const dm::ProgramArguments& arguments = *parsed;
+    if (arguments.request == dm::ProgramRequest::Help) {
         std::cout << dm::kProgramUsage << "\n" << dm::kDisplayConfigHelp;
         return 0;
     }
-    if (arguments.error == "version") {
+    if (arguments.request == dm::ProgramRequest::Version) {
         std::cout << "duskmarch " << dm::kDuskmarchVersion << "\n";
         return 0;
-    }
-    if (!arguments.error.empty()) {
-        std::cerr << "duskmarch: " << arguments.error << "\n\n" << dm::kProgramUsage;
-        return 2;
     }
     std::shared_ptr<dm::SystemDriver> driver =
         arguments.replayScript.empty() ? std::make_shared<dm::SdlDriver>()

@@ -107,14 +107,13 @@ class EditorSession {
     template <class Driver, class... Extra>
     bool RunOn(const std::string& script, const std::vector<std::string>& mapPaths,
                Extra&&... extra) {
-        ReplayParseResult parsed = ParseReplayScript(script, "/");
+        Expected<ReplayScript> parsed = ParseReplayScript(script, "/");
         // A script that does not parse would leave the editor running without end.
-        EXPECT_TRUE(parsed.script) << parsed.error;
-        if (!parsed.script) {
+        EXPECT_TRUE(parsed) << (parsed ? "" : parsed.Why());
+        if (!parsed) {
             return false;
         }
-        driver_ = std::make_shared<Driver>(std::move(*parsed.script), log_,
-                                           std::forward<Extra>(extra)...);
+        driver_ = std::make_shared<Driver>(std::move(*parsed), log_, std::forward<Extra>(extra)...);
         SetSystemDriver(driver_);
         state_ = StartEditor(mapPaths);
         if (!RunEnded() && !recoveryFolder_.empty()) {

@@ -2,13 +2,14 @@
 
 namespace dm::dtmtool {
 
-Arguments ParseArguments(const std::vector<std::string>& args, size_t operand_count,
-                         const std::set<std::string>& known_flags,
-                         const std::set<std::string>& valued_options) {
+Expected<Arguments> ParseArguments(const std::vector<std::string>& args, size_t operand_count,
+                                   const std::set<std::string>& known_flags,
+                                   const std::set<std::string>& valued_options) {
     Arguments parsed;
-    const auto fail = [&parsed](const std::string& error) {
-        if (parsed.error.empty()) {
-            parsed.error = error;
+    Outcome usable;
+    const auto fail = [&usable](const std::string& error) {
+        if (usable) {
+            usable = Failure{error};
         }
     };
     bool optionsEnded = false;
@@ -38,6 +39,9 @@ Arguments ParseArguments(const std::vector<std::string>& args, size_t operand_co
     if (parsed.operands.size() != operand_count) {
         fail("expected " + std::to_string(operand_count) + " file name" +
              (operand_count == 1 ? "" : "s") + ", got " + std::to_string(parsed.operands.size()));
+    }
+    if (!usable && !parsed.help) {
+        return usable.Error();
     }
     return parsed;
 }

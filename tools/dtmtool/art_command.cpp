@@ -61,12 +61,13 @@ std::optional<int64_t> NumberIn(const std::string& text, int64_t first, int64_t 
     return value;
 }
 
-// The options of valid arguments; the arguments' error is set when one is unusable.
-ArtOptions OptionsOf(Arguments& arguments) {
+// The options of valid arguments, or the first one that is unusable.
+Expected<ArtOptions> OptionsOf(const Arguments& arguments) {
     ArtOptions options;
-    const auto fail = [&arguments](const std::string& error) {
-        if (arguments.error.empty()) {
-            arguments.error = error;
+    Outcome usable;
+    const auto fail = [&usable](const std::string& error) {
+        if (usable) {
+            usable = Failure{error};
         }
     };
     if (const auto columns = arguments.values.find("--columns");
@@ -95,6 +96,9 @@ ArtOptions OptionsOf(Arguments& arguments) {
         fail(UnknownOutputFormat(arguments.operands[1]));
     }
     options.format = format.value_or(OutputFormat::Dtm);
+    if (!usable) {
+        return usable.Error();
+    }
     return options;
 }
 
@@ -191,16 +195,19 @@ int RunArtRequest(const Arguments& arguments, const ArtOptions& options) {
 }
 
 int RunArt(const std::vector<std::string>& args) {
-    Arguments arguments = ParseArguments(
+    Expected<Arguments> arguments = ParseArguments(
         args, 2, {"--report"}, {"--columns", "--glyphs", "--palette", "--config", "--background"});
-    ArtOptions options;
-    if (arguments.error.empty()) {
-        options = OptionsOf(arguments);
+    Expected<ArtOptions> options = ArtOptions{};
+    if (arguments && !arguments->help) {
+        options = OptionsOf(*arguments);
+        if (!options) {
+            arguments = options.Error();
+        }
     }
     if (const auto status = FinishEarly(kUsage, arguments)) {
         return *status;
     }
-    return RunReportingFatal([&] { return RunArtRequest(arguments, options); });
+    return RunReportingFatal([&] { return RunArtRequest(*arguments, *options); });
 }
 
 } // namespace

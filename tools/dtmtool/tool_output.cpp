@@ -23,15 +23,15 @@ LoadedTilemap ReadOrReport(const std::string& path) {
     return loaded;
 }
 
-std::optional<int> FinishEarly(const std::string& usage, const Arguments& arguments) {
-    if (arguments.help) {
-        std::cout << usage << std::flush;
-        return kExitSuccess;
-    }
-    if (!arguments.error.empty()) {
-        PrintError(arguments.error);
+std::optional<int> FinishEarly(const std::string& usage, const Expected<Arguments>& arguments) {
+    if (!arguments) {
+        PrintError(arguments.Why());
         std::cerr << usage << std::flush;
         return kExitUsage;
+    }
+    if (arguments->help) {
+        std::cout << usage << std::flush;
+        return kExitSuccess;
     }
     return std::nullopt;
 }

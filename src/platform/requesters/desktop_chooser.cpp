@@ -29,7 +29,7 @@ std::string ChosenPath(std::string output, const std::string& startFolder) {
 }
 
 // Why a chooser that did not answer failed, for the one line the fallback shows.
-std::string Failure(const std::string& name, const ChildResult& run) {
+std::string WhyNoAnswer(const std::string& name, const ChildResult& run) {
     if (!run.started) {
         return run.startError == ENOENT
                    ? name + " is not installed"
@@ -51,12 +51,10 @@ bool HasDesktopSession() {
     return set("DISPLAY") || set("WAYLAND_DISPLAY");
 }
 
-ChooserOutcome RunDesktopChooser(const FileRequest& request,
-                                 const std::function<void()>& whileOpen) {
-    ChooserOutcome outcome;
+Expected<std::string> RunDesktopChooser(const FileRequest& request,
+                                        const std::function<void()>& whileOpen) {
     if (!HasDesktopSession()) {
-        outcome.why = "No file chooser: no desktop session (DISPLAY is not set)";
-        return outcome;
+        return Failure{"No file chooser: no desktop session (DISPLAY is not set)"};
     }
     const std::string folder = RequesterFolder();
     const std::vector<std::vector<std::string>> choosers = {ZenityArguments(request, folder),
@@ -66,15 +64,12 @@ ChooserOutcome RunDesktopChooser(const FileRequest& request,
         const ChildResult run = RunChildProcess(arguments, whileOpen, kChooserKeepAliveMs);
         // Both exit with 0 for a choice and 1 for a cancel; anything else is a failure.
         if (run.started && (run.exitStatus == 0 || run.exitStatus == 1)) {
-            outcome.shown = true;
             const std::string startFolder = SplitInitialPath(request.initialPath, folder).folder;
-            outcome.path = run.exitStatus == 0 ? ChosenPath(run.output, startFolder) : "";
-            return outcome;
+            return run.exitStatus == 0 ? ChosenPath(run.output, startFolder) : "";
         }
-        failures += (failures.empty() ? "" : ", ") + Failure(arguments.front(), run);
+        failures += (failures.empty() ? "" : ", ") + WhyNoAnswer(arguments.front(), run);
     }
-    outcome.why = "No file chooser: " + failures;
-    return outcome;
+    return Failure{"No file chooser: " + failures};
 }
 
 } // namespace dm

@@ -433,8 +433,8 @@ int SdlDriver::ShowMessageBox(MessageBoxKind kind, const std::string& caption,
 }
 
 std::string SdlDriver::RequestFile(const FileRequest& request) {
-    const ChooserOutcome outcome = RunDesktopChooser(request, [this] { KeepAnswering(); });
-    return outcome.shown ? outcome.path : RequestFileThroughFallback(request, outcome.why);
+    const Expected<std::string> chosen = RunDesktopChooser(request, [this] { KeepAnswering(); });
+    return chosen ? *chosen : RequestFileThroughFallback(request, chosen.Why());
 }
 
 Outcome SdlDriver::SetClipboardText(const std::string& text) {
