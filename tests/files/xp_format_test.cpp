@@ -35,9 +35,12 @@ std::vector<uint8_t> Gzip(const std::vector<uint8_t>& bytes) {
 
 std::vector<uint8_t> Gunzip(std::vector<uint8_t> bytes) {
     TMemoryStream in(std::move(bytes));
-    GzipReader gzip(in);
+    const Expected<std::unique_ptr<GzipReader>> gzip = GzipReader::Open(in);
+    EXPECT_TRUE(gzip);
     std::vector<uint8_t> inflated(1 << 16);
-    inflated.resize(static_cast<size_t>(gzip.Read(inflated.data(), 1 << 16)));
+    const Expected<int64_t> got = gzip ? (*gzip)->Read(inflated.data(), 1 << 16) : int64_t{0};
+    EXPECT_TRUE(got) << (got ? "" : got.Why());
+    inflated.resize(static_cast<size_t>(got ? *got : 0));
     return inflated;
 }
 
