@@ -26,7 +26,8 @@ class HeadlessWindow {
         driver_ =
             std::make_shared<HeadlessDriver>(parsed ? std::move(*parsed) : ReplayScript{}, log_);
         SetSystemDriver(driver_);
-        graphics_ = OpenGraphics(width, height, 0, 60, 0);
+        Expected<std::shared_ptr<TGraphics>> opened = OpenGraphics(width, height, 0, 60, 0);
+        graphics_ = opened ? std::move(*opened) : nullptr;
         EXPECT_NE(graphics_, nullptr);
     }
     // Leaves alone a window that a newer one has replaced.

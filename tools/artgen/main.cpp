@@ -30,11 +30,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: artgen FONT.psf.gz OUTPUT_FOLDER\n");
         return 2;
     }
-    std::string error;
-    const auto font = dm::LoadPsfFont(argv[1], error);
-    const auto glyphs = font ? dm::BuildTilesetGlyphs(*font, error) : std::nullopt;
+    const dm::Expected<dm::PsfFont> font = dm::LoadPsfFont(argv[1]);
+    const dm::Expected<dm::GlyphSet> glyphs =
+        font ? dm::BuildTilesetGlyphs(*font) : dm::Expected<dm::GlyphSet>(font.Error());
     if (!glyphs) {
-        std::fprintf(stderr, "artgen: %s\n", error.c_str());
+        std::fprintf(stderr, "artgen: %s\n", glyphs.Why().c_str());
         return 1;
     }
     const std::string folder = std::string(argv[2]) + "/";

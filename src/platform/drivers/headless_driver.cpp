@@ -52,23 +52,21 @@ HeadlessDriver::HeadlessDriver(ReplayScript script, std::ostream& log)
     }
 }
 
-bool HeadlessDriver::OpenWindow(const std::string&, int width, int height, std::string& whyNot) {
+Outcome HeadlessDriver::OpenWindow(const std::string&, int width, int height) {
     if (width <= 0 || height <= 0) {
-        whyNot = "a window needs a positive size";
-        return false;
+        return Failure{"a window needs a positive size"};
     }
     // Every frame is drawn into one picture, which could not be made.
     if (int64_t{width} * height * 4 > TPixmap::kMaxBytes) {
-        whyNot = "a frame of " + std::to_string(width) + " x " + std::to_string(height) +
-                 " pixels is larger than a picture can be";
-        return false;
+        return Failure{"a frame of " + std::to_string(width) + " x " + std::to_string(height) +
+                       " pixels is larger than a picture can be"};
     }
     width_ = width;
     height_ = height;
     presented_.commands.clear();
     drawn_.reset();
     exposed_ = true;
-    return true;
+    return {};
 }
 
 void HeadlessDriver::Poll() {

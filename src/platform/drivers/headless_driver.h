@@ -26,7 +26,7 @@ class HeadlessDriver : public SystemDriver {
   public:
     HeadlessDriver(ReplayScript script, std::ostream& log);
 
-    bool OpenWindow(const std::string& title, int width, int height, std::string& whyNot) override;
+    Outcome OpenWindow(const std::string& title, int width, int height) override;
     void Poll() override;
     int64_t Millisecs() override { return clock_; }
     void Delay(int milliseconds) override;

@@ -31,10 +31,9 @@ class SystemDriver {
   public:
     virtual ~SystemDriver() = default;
 
-    // Opens the window with a client area of exactly width x height pixels. False, with the
-    // host's reason in whyNot, when the window or its drawing context cannot be made.
-    virtual bool OpenWindow(const std::string& title, int width, int height,
-                            std::string& whyNot) = 0;
+    // Opens the window with a client area of exactly width x height pixels; fails with the host's
+    // reason when the window or its drawing context cannot be made.
+    virtual Outcome OpenWindow(const std::string& title, int width, int height) = 0;
 
     // Takes every pending host event without waiting and hands each to EmitEvent.
     virtual void Poll() = 0;
