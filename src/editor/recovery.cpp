@@ -114,8 +114,8 @@ void StartRecovery(EditorState& state, const std::string& recoveryFolder) {
     SystemDriver* driver = CurrentSystemDriver();
     const int64_t seconds = state.display.config.autosave;
     state.autosaver = std::make_shared<Autosaver>(
-        session ? std::move(*session) : nullptr, session ? "" : session.Why(),
-        seconds > 0 ? seconds * kMillisecondsPerSecond : 0, driver ? driver->Millisecs() : 0);
+        std::move(session), seconds > 0 ? seconds * kMillisecondsPerSecond : 0,
+        driver ? driver->Millisecs() : 0);
     if (recoveryFolder.empty()) {
         return;
     }

@@ -79,7 +79,7 @@ Expected<RecoveryRecord> DecodeChecked(TMemoryStream& in, int64_t bodyEnd) {
         return Failure{kDamaged};
     }
     std::shared_ptr<tilemap> image = tilemap::Create(width, height);
-    if (ReadRLE(in, *image) != RleDecodeResult::Complete || in.Pos() != bodyEnd) {
+    if (!ReadRLE(in, *image) || in.Pos() != bodyEnd) {
         return Failure{kDamaged};
     }
     return RecoveryRecord{std::move(*path), std::move(*filePath), std::move(image)};

@@ -18,7 +18,7 @@ namespace dm {
 namespace {
 
 const char* const kTitle = "Error!";
-const char* const kUnexpectedEnd = "Encountered unexpected end of file.";
+const char* const kUnexpectedEnd = kRleCutShort;
 
 // A save embeds a picture only when it is smaller than the cell array; twice the largest cell
 // array leaves room for pictures written by other encoders and still bounds the allocation.
@@ -82,13 +82,8 @@ ReadMap ReadRunLength(TStream& in, int32_t w, int32_t h) {
         return Failure{kUnexpectedEnd};
     }
     std::shared_ptr<tilemap> map = tilemap::Create(w, h);
-    switch (ReadRLE(in, *map)) {
-    case RleDecodeResult::Complete:
-        break;
-    case RleDecodeResult::RunPastEnd:
-        return Failure{"The run-length data runs past the end of the map; the file is damaged."};
-    case RleDecodeResult::EndOfStream:
-        return Failure{kUnexpectedEnd};
+    if (const Outcome decoded = ReadRLE(in, *map); !decoded) {
+        return decoded.Error();
     }
     return ReadTrailer(in, std::move(map));
 }

@@ -51,7 +51,7 @@ TEST(Autosave, WritesWhatChangedAtEachIntervalAndRemovesTheFilesOfSavedAndClosed
         RecoverySession::Create(folder.Path("recovery"));
     ASSERT_TRUE(session);
     const std::string sessionFolder = (*session)->Folder();
-    Autosaver saver(std::move(*session), "", 1000, 0);
+    Autosaver saver(std::move(session), 1000, 0);
     auto untouched = std::make_shared<canvas>();
     untouched->path = "Untitled";
     untouched->img = tilemap::Create(4, 1);
