@@ -96,7 +96,13 @@ void OpenMapFile(EditorState& state, const std::string& path) {
     std::shared_ptr<tilemap> map;
     if (LowerExtension(path) == kXpExtension) {
         if (const std::shared_ptr<TStream> stream = OpenReadStream(path)) {
-            map = ReadXp(*stream, state.display.palette.planes, kXpAllLayers, report);
+            Expected<std::shared_ptr<tilemap>> image =
+                ReadXp(*stream, state.display.palette.planes, kXpAllLayers);
+            // Refused like a map file, under the same title.
+            if (!image) {
+                report(kReadRefusalTitle, image.Why());
+            }
+            map = image ? std::move(*image) : nullptr;
         }
     } else {
         map = Read(path, report);

@@ -17,7 +17,6 @@
 namespace dm {
 namespace {
 
-const char* const kTitle = "Error!";
 const char* const kUnexpectedEnd = kRleCutShort;
 
 // A save embeds a picture only when it is smaller than the cell array; twice the largest cell
@@ -147,18 +146,13 @@ Expected<LoadedTilemap> ReadOpenFile(TStream& in) {
 
 } // namespace
 
-LoadedTilemap ReadTilemapFile(const std::string& path, const MessageCallback& report) {
-    std::shared_ptr<TStream> stream;
+Expected<LoadedTilemap> ReadTilemapStream(TStream& in) {
     std::string refusal;
     try {
-        stream = OpenReadStream(path);
-        if (!stream) {
-            return {};
-        }
-        Expected<LoadedTilemap> loaded = ReadOpenFile(*stream);
+        Expected<LoadedTilemap> loaded = ReadOpenFile(in);
         if (loaded) {
-            stream->Close();
-            return std::move(*loaded);
+            in.Close();
+            return loaded;
         }
         refusal = loaded.Why();
     } catch (const TStreamReadException&) {
@@ -168,21 +162,27 @@ LoadedTilemap ReadTilemapFile(const std::string& path, const MessageCallback& re
     } catch (const std::exception& error) {
         refusal = std::string("Failed to read the tilemap file: ") + error.what();
     }
-    if (stream) {
-        try {
-            stream->Close();
-        } catch (const TStreamException&) {
-            // Nothing was written; closing a file opened for reading loses nothing.
-        }
+    try {
+        in.Close();
+    } catch (const TStreamException&) {
+        // Nothing was written; closing a file opened for reading loses nothing.
     }
-    if (report) {
-        report(kTitle, refusal);
-    }
-    return {};
+    return Failure{refusal};
 }
 
 std::shared_ptr<tilemap> Read(const std::string& path, const MessageCallback& report) {
-    return ReadTilemapFile(path, report).map;
+    const std::shared_ptr<TStream> stream = OpenReadStream(path);
+    if (!stream) {
+        return nullptr;
+    }
+    Expected<LoadedTilemap> loaded = ReadTilemapStream(*stream);
+    if (!loaded) {
+        if (report) {
+            report(kReadRefusalTitle, loaded.Why());
+        }
+        return nullptr;
+    }
+    return loaded->map;
 }
 
 } // namespace dm

@@ -11,7 +11,6 @@
 namespace dm {
 namespace {
 
-const char* const kTitle = "Error!";
 constexpr int64_t kChunkCells = 4096;
 
 struct LayerSize {
@@ -205,22 +204,12 @@ Expected<std::shared_ptr<tilemap>> ReadImage(TStream& in, const PalettePlanes& p
 
 } // namespace
 
-std::shared_ptr<tilemap> ReadXp(TStream& in, const PalettePlanes& palette, int layer,
-                                const MessageCallback& report) {
-    std::string refusal;
+Expected<std::shared_ptr<tilemap>> ReadXp(TStream& in, const PalettePlanes& palette, int layer) {
     try {
-        Expected<std::shared_ptr<tilemap>> image = ReadImage(in, palette, layer);
-        if (image) {
-            return std::move(*image);
-        }
-        refusal = image.Why();
+        return ReadImage(in, palette, layer);
     } catch (const std::exception& error) {
-        refusal = std::string("Failed to read the .xp image: ") + error.what();
+        return Failure{std::string("Failed to read the .xp image: ") + error.what()};
     }
-    if (report) {
-        report(kTitle, refusal);
-    }
-    return nullptr;
 }
 
 } // namespace dm

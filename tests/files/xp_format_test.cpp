@@ -12,7 +12,6 @@ namespace dm {
 namespace {
 
 using test::ByteBuilder;
-using test::MessageLog;
 
 // Every entry distinct, none of them the transparent colour: index i is (i, 255 - i, 7i).
 PalettePlanes TestPalette() {
@@ -55,13 +54,11 @@ struct XpRead {
 
 XpRead Read(std::vector<uint8_t> bytes, int layer = kXpAllLayers) {
     TMemoryStream in(std::move(bytes));
-    MessageLog log;
-    XpRead read{ReadXp(in, TestPalette(), layer, log.Callback()), {}};
-    for (const auto& [title, text] : log.messages) {
-        EXPECT_EQ(title, "Error!");
-        read.messages.push_back(text);
+    Expected<std::shared_ptr<tilemap>> map = ReadXp(in, TestPalette(), layer);
+    if (!map) {
+        return {nullptr, {map.Why()}};
     }
-    return read;
+    return {std::move(*map), {}};
 }
 
 std::vector<uint8_t> Written(const tilemap& map) {

@@ -1,5 +1,6 @@
 #include "tool_output.h"
 
+#include "platform/io/open_stream.h"
 #include "platform/text/terminal_text.h"
 
 #include <iostream>
@@ -11,16 +12,17 @@ void PrintError(const std::string& text) {
 }
 
 LoadedTilemap ReadOrReport(const std::string& path) {
-    bool reported = false;
-    LoadedTilemap loaded =
-        ReadTilemapFile(path, [&reported](const std::string&, const std::string& text) {
-            PrintError(text);
-            reported = true;
-        });
-    if (!loaded.map && !reported) {
+    const std::shared_ptr<TStream> stream = OpenReadStream(path);
+    if (!stream) {
         PrintError("cannot open " + path);
+        return {};
     }
-    return loaded;
+    Expected<LoadedTilemap> loaded = ReadTilemapStream(*stream);
+    if (!loaded) {
+        PrintError(loaded.Why());
+        return {};
+    }
+    return std::move(*loaded);
 }
 
 std::optional<int> FinishEarly(const std::string& usage, const Expected<Arguments>& arguments) {
