@@ -4,9 +4,7 @@
 #include "platform/requesters/chooser_arguments.h"
 #include "platform/requesters/file_requester.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -29,16 +27,14 @@ std::string ChosenPath(std::string output, const std::string& startFolder) {
 }
 
 // Why a chooser that did not answer failed, for the one line the fallback shows.
-std::string WhyNoAnswer(const std::string& name, const ChildResult& run) {
-    if (!run.started) {
-        return run.startError == ENOENT
-                   ? name + " is not installed"
-                   : name + " could not start (" + std::strerror(run.startError) + ")";
+std::string WhyNoAnswer(const std::string& name, const Expected<ChildRun>& run) {
+    if (!run) {
+        return run.Why();
     }
-    if (run.exitStatus < 0) {
+    if (run->exitStatus < 0) {
         return name + " was ended by a signal";
     }
-    return name + " failed with exit status " + std::to_string(run.exitStatus);
+    return name + " failed with exit status " + std::to_string(run->exitStatus);
 }
 
 } // namespace
@@ -61,11 +57,11 @@ Expected<std::string> RunDesktopChooser(const FileRequest& request,
                                                             KdialogArguments(request, folder)};
     std::string failures;
     for (const std::vector<std::string>& arguments : choosers) {
-        const ChildResult run = RunChildProcess(arguments, whileOpen, kChooserKeepAliveMs);
+        const Expected<ChildRun> run = RunChildProcess(arguments, whileOpen, kChooserKeepAliveMs);
         // Both exit with 0 for a choice and 1 for a cancel; anything else is a failure.
-        if (run.started && (run.exitStatus == 0 || run.exitStatus == 1)) {
+        if (run && (run->exitStatus == 0 || run->exitStatus == 1)) {
             const std::string startFolder = SplitInitialPath(request.initialPath, folder).folder;
-            return run.exitStatus == 0 ? ChosenPath(run.output, startFolder) : "";
+            return run->exitStatus == 0 ? ChosenPath(run->output, startFolder) : "";
         }
         failures += (failures.empty() ? "" : ", ") + WhyNoAnswer(arguments.front(), run);
     }
