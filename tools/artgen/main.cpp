@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -14,13 +15,12 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBlack = 0x000000;
 constexpr int kCompression = 9;
 
-bool Write(const std::shared_ptr<dm::TPixmap>& picture, const std::string& path) {
+dm::Outcome Write(const std::shared_ptr<dm::TPixmap>& picture, const std::string& path) {
     if (!picture || !dm::WritePixmapPNG(*picture, path, kCompression)) {
-        std::fprintf(stderr, "artgen: cannot write %s\n", path.c_str());
-        return false;
+        return dm::Failure{"cannot write " + path};
     }
     std::printf("wrote %s\n", path.c_str());
-    return true;
+    return {};
 }
 
 } // namespace
@@ -39,9 +39,16 @@ int main(int argc, char** argv) {
     }
     const std::string folder = std::string(argv[2]) + "/";
     // The background sheet is the exact complement of the foreground sheet.
-    const bool written =
-        Write(dm::RenderSheet(*glyphs, kWhite, kBlack), folder + "curses_fg.png") &&
-        Write(dm::RenderSheet(*glyphs, kBlack, kWhite), folder + "curses_bg.png") &&
-        Write(dm::RenderPalette(dm::DesignPalette()), folder + "pallet.png");
-    return written ? 0 : 1;
+    const std::pair<std::shared_ptr<dm::TPixmap>, std::string> pictures[] = {
+        {dm::RenderSheet(*glyphs, kWhite, kBlack), folder + "curses_fg.png"},
+        {dm::RenderSheet(*glyphs, kBlack, kWhite), folder + "curses_bg.png"},
+        {dm::RenderPalette(dm::DesignPalette()), folder + "pallet.png"},
+    };
+    for (const auto& [picture, path] : pictures) {
+        if (const dm::Outcome written = Write(picture, path); !written) {
+            std::fprintf(stderr, "artgen: %s\n", written.Why().c_str());
+            return 1;
+        }
+    }
+    return 0;
 }
