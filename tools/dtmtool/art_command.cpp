@@ -91,11 +91,11 @@ Expected<ArtOptions> OptionsOf(const Arguments& arguments) {
         }
         options.background = static_cast<uint8_t>(background.value_or(0));
     }
-    const std::optional<OutputFormat> format = OutputFormatOf(arguments.operands[1]);
+    const Expected<OutputFormat> format = OutputFormatOf(arguments.operands[1]);
     if (!format) {
-        fail(UnknownOutputFormat(arguments.operands[1]));
+        fail(format.Why());
     }
-    options.format = format.value_or(OutputFormat::Dtm);
+    options.format = format ? *format : OutputFormat::Dtm;
     if (!usable) {
         return usable.Error();
     }

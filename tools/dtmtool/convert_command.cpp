@@ -47,7 +47,7 @@ Expected<int> LayerOf(const Arguments& arguments) {
 
 int RunConvert(const std::vector<std::string>& args) {
     Expected<Arguments> parsed = ParseArguments(args, 2, {}, {"--palette", "--layer"});
-    std::optional<OutputFormat> format;
+    Expected<OutputFormat> format = OutputFormat::Dtm;
     int layer = kXpAllLayers;
     if (parsed && !parsed->help) {
         const Expected<int> chosenLayer = LayerOf(*parsed);
@@ -55,7 +55,7 @@ int RunConvert(const std::vector<std::string>& args) {
         if (!chosenLayer) {
             parsed = chosenLayer.Error();
         } else if (!format) {
-            parsed = Failure{UnknownOutputFormat(parsed->operands[1])};
+            parsed = format.Error();
         } else {
             layer = *chosenLayer;
         }

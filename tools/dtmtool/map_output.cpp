@@ -9,7 +9,7 @@
 
 namespace dm::dtmtool {
 
-std::optional<OutputFormat> OutputFormatOf(const std::string& path) {
+Expected<OutputFormat> OutputFormatOf(const std::string& path) {
     const std::string extension = LowerExtension(path);
     if (extension == ".dtm") {
         return OutputFormat::Dtm;
@@ -23,11 +23,8 @@ std::optional<OutputFormat> OutputFormatOf(const std::string& path) {
     if (extension == ".txt") {
         return OutputFormat::Txt;
     }
-    return std::nullopt;
-}
-
-std::string UnknownOutputFormat(const std::string& path) {
-    return "cannot tell the format of " + path + " from its extension; use .dtm, .xp, .ans or .txt";
+    return Failure{"cannot tell the format of " + path +
+                   " from its extension; use .dtm, .xp, .ans or .txt"};
 }
 
 Outcome WriteMap(const tilemap& map, const std::string& path, OutputFormat format,
