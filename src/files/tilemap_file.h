@@ -39,6 +39,11 @@ struct LoadedTilemap {
 // it cannot be opened. Never throws.
 std::shared_ptr<tilemap> Read(const std::string& path, const MessageCallback& report);
 
+// Opens the .dtm file at path for ReadTilemapStream: null when it cannot be opened, which Read
+// passes over in silence; fails with the reason Read reports when there is no memory to take in
+// a file that cannot seek (a pipe).
+Expected<std::shared_ptr<TStream>> OpenTilemapFile(const std::string& path);
+
 // Reads a .dtm file from the stream as Read does, also telling which body it holds, and closes
 // the stream. Fails with the reason Read reports. Never throws.
 Expected<LoadedTilemap> ReadTilemapStream(TStream& in);

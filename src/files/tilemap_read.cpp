@@ -18,6 +18,7 @@ namespace dm {
 namespace {
 
 const char* const kUnexpectedEnd = kRleCutShort;
+const char* const kNoMemory = "Not enough memory to read the tilemap file.";
 
 // A save embeds a picture only when it is smaller than the cell array; twice the largest cell
 // array leaves room for pictures written by other encoders and still bounds the allocation.
@@ -146,6 +147,14 @@ Expected<LoadedTilemap> ReadOpenFile(TStream& in) {
 
 } // namespace
 
+Expected<std::shared_ptr<TStream>> OpenTilemapFile(const std::string& path) {
+    try {
+        return OpenReadStream(path);
+    } catch (const std::bad_alloc&) {
+        return Failure{kNoMemory};
+    }
+}
+
 Expected<LoadedTilemap> ReadTilemapStream(TStream& in) {
     std::string refusal;
     try {
@@ -158,7 +167,7 @@ Expected<LoadedTilemap> ReadTilemapStream(TStream& in) {
     } catch (const TStreamReadException&) {
         refusal = kUnexpectedEnd;
     } catch (const std::bad_alloc&) {
-        refusal = "Not enough memory to read the tilemap file.";
+        refusal = kNoMemory;
     } catch (const std::exception& error) {
         refusal = std::string("Failed to read the tilemap file: ") + error.what();
     }
@@ -171,11 +180,11 @@ Expected<LoadedTilemap> ReadTilemapStream(TStream& in) {
 }
 
 std::shared_ptr<tilemap> Read(const std::string& path, const MessageCallback& report) {
-    const std::shared_ptr<TStream> stream = OpenReadStream(path);
-    if (!stream) {
+    const Expected<std::shared_ptr<TStream>> stream = OpenTilemapFile(path);
+    if (stream && !*stream) {
         return nullptr;
     }
-    Expected<LoadedTilemap> loaded = ReadTilemapStream(*stream);
+    Expected<LoadedTilemap> loaded = stream ? ReadTilemapStream(**stream) : stream.Error();
     if (!loaded) {
         if (report) {
             report(kReadRefusalTitle, loaded.Why());

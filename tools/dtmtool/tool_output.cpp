@@ -1,6 +1,5 @@
 #include "tool_output.h"
 
-#include "platform/io/open_stream.h"
 #include "platform/text/terminal_text.h"
 
 #include <iostream>
@@ -12,12 +11,12 @@ void PrintError(const std::string& text) {
 }
 
 LoadedTilemap ReadOrReport(const std::string& path) {
-    const std::shared_ptr<TStream> stream = OpenReadStream(path);
-    if (!stream) {
+    const Expected<std::shared_ptr<TStream>> stream = OpenTilemapFile(path);
+    if (stream && !*stream) {
         PrintError("cannot open " + path);
         return {};
     }
-    Expected<LoadedTilemap> loaded = ReadTilemapStream(*stream);
+    Expected<LoadedTilemap> loaded = stream ? ReadTilemapStream(**stream) : stream.Error();
     if (!loaded) {
         PrintError(loaded.Why());
         return {};
