@@ -302,13 +302,13 @@ TEST_F(ImageExport, ThrowingProgressEndsTheExportDuringEitherStage) {
     test::WriteFileBytes(Path("out.png"), previous);
     for (const int stopAt : {50, 500}) {
         std::vector<int> reports;
-        EXPECT_THROW(ExportPNG(*map, Path("out.png"), 8, look,
-                               [&reports, stopAt](int thousandths) {
-                                   reports.push_back(thousandths);
-                                   if (thousandths >= stopAt) {
-                                       throw std::runtime_error("cancelled");
-                                   }
-                               }),
+        EXPECT_THROW(static_cast<void>(ExportPNG(*map, Path("out.png"), 8, look,
+                                                 [&reports, stopAt](int thousandths) {
+                                                     reports.push_back(thousandths);
+                                                     if (thousandths >= stopAt) {
+                                                         throw std::runtime_error("cancelled");
+                                                     }
+                                                 })),
                      std::runtime_error);
         // Nothing is told after the figure that threw.
         ASSERT_FALSE(reports.empty());
