@@ -69,7 +69,7 @@ void BM_AutosaveFrameShare(benchmark::State& state) {
         state.SkipWithError(session.Why().c_str());
         return;
     }
-    dm::Autosaver saver(std::move(*session), "", 1, 0);
+    dm::Autosaver saver(std::move(session), 1, 0);
     auto changed = std::make_shared<dm::canvas>();
     changed->path = "Untitled";
     changed->img = Canvas(static_cast<int>(state.range(0)));

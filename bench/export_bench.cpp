@@ -164,13 +164,13 @@ void BM_ExportPNG(benchmark::State& state) {
         const int64_t before = dm::test::PeakMemory::Current();
         const double cpuStart = ProcessSeconds();
         const auto start = Clock::now();
-        const dm::ExportResult result =
+        const dm::Outcome result =
             dm::ExportPNG(*map, exported, dm::kEditorExportCompression, look);
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         exportCpuSeconds += ProcessSeconds() - cpuStart;
         addedBytes = std::max(addedBytes, dm::test::PeakMemory::Peak() - before);
-        if (!result.ok) {
-            state.SkipWithError(result.error.c_str());
+        if (!result) {
+            state.SkipWithError(result.Why().c_str());
             break;
         }
         exportSeconds += seconds;

@@ -79,7 +79,9 @@ std::ostringstream quietLog;
 // The scene's window on the headless driver, which records what is drawn.
 void OpenHeadless(const Scene& scene) {
     dm::SetUpHost(std::make_shared<dm::HeadlessDriver>(dm::ReplayScript{}, quietLog));
-    dm::OpenGraphics(scene.display.windowWidth, scene.display.windowHeight, 0, 60, 0);
+    // The headless driver opens a window of any scene's size.
+    static_cast<void>(
+        dm::OpenGraphics(scene.display.windowWidth, scene.display.windowHeight, 0, 60, 0));
 }
 
 void BM_RecordFrame(benchmark::State& state) {
@@ -123,9 +125,8 @@ std::shared_ptr<dm::SdlDriver> OpenWindow(benchmark::State& state, dm::RendererR
     static const auto driver = std::make_shared<dm::SdlDriver>();
     dm::SetUpHost(driver);
     driver->RequestRenderer(request);
-    std::string whyNot;
-    if (!dm::OpenGraphics(width, height, 0, 60, 0, &whyNot)) {
-        state.SkipWithError(whyNot.c_str());
+    if (const auto opened = dm::OpenGraphics(width, height, 0, 60, 0); !opened) {
+        state.SkipWithError(opened.Why().c_str());
         return nullptr;
     }
     return driver;

@@ -5,12 +5,26 @@
 #include "files/rle_body.h"
 #include "files/tilemap_file.h"
 #include "platform/io/memory_stream.h"
+#include "platform/io/open_stream.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
+
+namespace {
+
+// The map read from the file; a null map when it is refused.
+dm::LoadedTilemap ReadFile(const std::string& path) {
+    const std::shared_ptr<dm::TStream> stream = dm::OpenReadStream(path);
+    if (!stream)
+        return {};
+    dm::Expected<dm::LoadedTilemap> loaded = dm::ReadTilemapStream(*stream);
+    return loaded ? std::move(*loaded) : dm::LoadedTilemap{};
+}
+
+} // namespace
 
 // Feeds arbitrary bytes to the tile map file reader (all three bodies), which must refuse or
 // accept them without crashing, throwing or allocating without bound. Whatever it accepts must
@@ -19,8 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = dm::fuzz::WriteInputFile(data, size);
     if (path.empty())
         return 0;
-    const auto ignore = [](const std::string&, const std::string&) {};
-    const dm::LoadedTilemap loaded = dm::ReadTilemapFile(path, ignore);
+    const dm::LoadedTilemap loaded = ReadFile(path);
     // A picture body starts after the magic, three integers and its length.
     constexpr size_t kPictureBodyStart = 24;
     if (size > kPictureBodyStart && std::memcmp(data, "DMTP", 4) == 0)
@@ -38,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     dm::WriteRLE(map, rle);
     const std::vector<uint8_t>& bytes = rle.Bytes();
     const std::string again = dm::fuzz::WriteInputFile(bytes.data(), bytes.size());
-    const dm::LoadedTilemap reread = dm::ReadTilemapFile(again, ignore);
+    const dm::LoadedTilemap reread = ReadFile(again);
     if (!reread.map || reread.format != "DMTR" || reread.map->tmapw != map.tmapw ||
         reread.map->tmaph != map.tmaph || reread.map->tmap != map.tmap)
         __builtin_trap();

@@ -8,14 +8,14 @@
 // give steps in the order of their frames, with every number in its command's range.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const dm::ReplayParseResult parsed = dm::ParseReplayScript(text, "/base");
-    if (!parsed.script) {
-        if (parsed.error.rfind("line ", 0) != 0)
+    const dm::Expected<dm::ReplayScript> parsed = dm::ParseReplayScript(text, "/base");
+    if (!parsed) {
+        if (parsed.Why().rfind("line ", 0) != 0)
             __builtin_trap();
         return 0;
     }
     int64_t frame = 0;
-    for (const dm::ReplayStep& step : parsed.script->steps) {
+    for (const dm::ReplayStep& step : parsed->steps) {
         if (step.frame < frame)
             __builtin_trap();
         frame = step.frame;

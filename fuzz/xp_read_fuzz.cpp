@@ -21,7 +21,8 @@ dm::PalettePlanes GreyPalette() {
 std::shared_ptr<dm::tilemap> ReadBytes(std::vector<uint8_t> bytes, int layer) {
     static const dm::PalettePlanes palette = GreyPalette();
     dm::TMemoryStream in(std::move(bytes));
-    return dm::ReadXp(in, palette, layer, [](const std::string&, const std::string&) {});
+    dm::Expected<std::shared_ptr<dm::tilemap>> map = dm::ReadXp(in, palette, layer);
+    return map ? std::move(*map) : nullptr;
 }
 
 } // namespace

@@ -14,10 +14,9 @@
 
 namespace dm {
 
-Autosaver::Autosaver(std::unique_ptr<RecoverySession> session, std::string sessionFailure,
-                     int64_t intervalMs, int64_t now)
-    : session_(std::move(session)), sessionFailure_(std::move(sessionFailure)),
-      intervalMs_(intervalMs), last_(now) {
+Autosaver::Autosaver(Expected<std::unique_ptr<RecoverySession>> session, int64_t intervalMs,
+                     int64_t now)
+    : session_(std::move(session)), intervalMs_(intervalMs), last_(now) {
     try {
         worker_ = std::thread([this] { Work(); });
     } catch (const std::system_error&) {
@@ -55,7 +54,7 @@ std::string Autosaver::FileOf(const canvas& tracked) const {
 void Autosaver::Adopt(const std::shared_ptr<canvas>& recovered, const std::string& file) {
     std::string kept = file;
     if (session_) {
-        const std::string moved = session_->NewFilePath();
+        const std::string moved = (*session_)->NewFilePath();
         if (RenameFile(file, moved)) {
             kept = moved;
         }
@@ -101,7 +100,7 @@ void Autosaver::Tick(const std::vector<std::shared_ptr<canvas>>& canvases, int64
 
 void Autosaver::Write(const std::shared_ptr<canvas>& changed, Tracked* tracked) {
     if (!session_) {
-        NoteOutcome(CanvasName(*changed), Failure{sessionFailure_});
+        NoteOutcome(CanvasName(*changed), session_.Error());
         return;
     }
     Job job;
@@ -114,7 +113,7 @@ void Autosaver::Write(const std::shared_ptr<canvas>& changed, Tracked* tracked) 
         // Tried again at the next interval.
         return;
     }
-    job.file = tracked ? tracked->file : session_->NewFilePath();
+    job.file = tracked ? tracked->file : (*session_)->NewFilePath();
     const std::string file = job.file;
     // Handed over first, so that a hand-over that fails leaves the canvas to the next interval.
     Hand(std::move(job));
@@ -181,7 +180,7 @@ void Autosaver::Run(Job job) {
         break;
     case JobKind::ForgetSession:
         if (session_) {
-            session_->RemoveWithFiles();
+            (*session_)->RemoveWithFiles();
         }
         break;
     }

@@ -25,10 +25,9 @@ struct EditorState;
 // closed has its file removed.
 class Autosaver {
   public:
-    // intervalMs 0 or less writes nothing. Without a session, writes that fall due fail with
-    // sessionFailure.
-    Autosaver(std::unique_ptr<RecoverySession> session, std::string sessionFailure,
-              int64_t intervalMs, int64_t now);
+    // intervalMs 0 or less writes nothing. Without a session, writes that fall due fail with the
+    // reason the session could not be made.
+    Autosaver(Expected<std::unique_ptr<RecoverySession>> session, int64_t intervalMs, int64_t now);
     // Finishes the writes handed over, then stops the worker; the files stay.
     ~Autosaver();
     Autosaver(const Autosaver&) = delete;
@@ -84,8 +83,7 @@ class Autosaver {
     void Work();
     void NoteOutcome(const std::string& name, const Outcome& outcome);
 
-    std::unique_ptr<RecoverySession> session_;
-    std::string sessionFailure_;
+    Expected<std::unique_ptr<RecoverySession>> session_;
     int64_t intervalMs_;
     int64_t last_;
     std::vector<Tracked> tracked_;

@@ -17,7 +17,8 @@ inline constexpr const char* kDisplayConfigPath = "dmdata\\graphics.txt";
 std::unique_ptr<EditorState> StartEditor(const std::vector<std::string>& mapPaths,
                                          const std::string& configPath = kDisplayConfigPath);
 
-enum class FrameResult { Continue, Quit };
+// Ended: a scripted run came to its end (RunEnded).
+enum class FrameResult { Continue, Quit, Ended };
 
 // One frame of the editor: input, commands, tools, drawing and the quit check, then the flip.
 FrameResult RunFrame(EditorState& state);
@@ -27,7 +28,7 @@ FrameResult RunFrame(EditorState& state);
 // help when shown.
 void DrawEditorScreen(EditorState& state);
 
-// Frames until the user quits.
-void RunEditor(EditorState& state);
+// Frames until the user quits or the run ends; which of them.
+FrameResult RunEditor(EditorState& state);
 
 } // namespace dm

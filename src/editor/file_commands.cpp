@@ -55,9 +55,10 @@ struct PictureCommand {
 };
 
 using PictureWriter =
-    std::function<bool(const tilemap& image, const std::string& path, const WorkProgress&)>;
+    std::function<Outcome(const tilemap& image, const std::string& path, const WorkProgress&)>;
 
-// Export and encode: ask where, write the picture with progress shown, and say how it went.
+// Export and encode: ask where, write the picture with progress shown, and say how it went (the
+// command's own failure text, whatever the reason).
 void WriteActiveCanvasPicture(EditorState& state, const PictureCommand& command,
                               const PictureWriter& write) {
     FlushKeysAtEnd flush;
@@ -69,7 +70,7 @@ void WriteActiveCanvasPicture(EditorState& state, const PictureCommand& command,
     }
     // The work reads its own copy, so that the screen can be drawn meanwhile.
     const std::shared_ptr<const tilemap> image = active.img->Copy();
-    bool written = false;
+    Outcome written = Failure{command.failure};
     RunWithProgress(state, command.title, [&](const WorkProgress& progress) {
         written = write(*image, answer, progress);
     });
@@ -95,7 +96,13 @@ void OpenMapFile(EditorState& state, const std::string& path) {
     std::shared_ptr<tilemap> map;
     if (LowerExtension(path) == kXpExtension) {
         if (const std::shared_ptr<TStream> stream = OpenReadStream(path)) {
-            map = ReadXp(*stream, state.display.palette.planes, kXpAllLayers, report);
+            Expected<std::shared_ptr<tilemap>> image =
+                ReadXp(*stream, state.display.palette.planes, kXpAllLayers);
+            // Refused like a map file, under the same title.
+            if (!image) {
+                report(kReadRefusalTitle, image.Why());
+            }
+            map = image ? std::move(*image) : nullptr;
         }
     } else {
         map = Read(path, report);
@@ -195,8 +202,7 @@ void ExportActiveCanvas(EditorState& state) {
         state, {"Export Tilemap", "exported", "Failed to export tilemap image!"},
         [&state](const tilemap& image, const std::string& path, const WorkProgress& progress) {
             return ExportPNG(image, path, kEditorExportCompression, MakeExportLook(state.display),
-                             progress)
-                .ok;
+                             progress);
         });
 }
 
@@ -205,7 +211,9 @@ void EncodeActiveCanvas(EditorState& state) {
                              {"Encode Tilemap", "encoded", "Failed to encode tilemap image!"},
                              [&random = state.random](const tilemap& image, const std::string& path,
                                                       const WorkProgress& progress) {
-                                 return EncodePNG(image, path, 1, random, progress) != nullptr;
+                                 const Expected<std::shared_ptr<TPixmap>> encoded =
+                                     EncodePNGFile(image, path, 1, random, progress);
+                                 return encoded ? Outcome() : encoded.Error();
                              });
 }
 

@@ -8,6 +8,7 @@
 #include "editor/screen_layout.h"
 #include "editor/typing_mode.h"
 #include "platform/drawing/graphics.h"
+#include "platform/drivers/system_driver.h"
 #include "platform/input/key_codes.h"
 #include "platform/input/polled_input.h"
 #include "render/map_draw.h"
@@ -162,17 +163,23 @@ FrameResult RunFrame(EditorState& state) {
     DrawEditorScreen(state);
     state.diagbox->draw(*state.screenmap, 0, 0);
     state.bleedbox->draw(*state.screenmap, 0, 0);
+    if (RunEnded()) {
+        return FrameResult::Ended;
+    }
     if (QuitRequested(state)) {
         ForgetRecovery(state);
         return FrameResult::Quit;
     }
     Flip(-1);
-    return FrameResult::Continue;
+    return RunEnded() ? FrameResult::Ended : FrameResult::Continue;
 }
 
-void RunEditor(EditorState& state) {
-    while (RunFrame(state) == FrameResult::Continue) {
+FrameResult RunEditor(EditorState& state) {
+    FrameResult result = FrameResult::Continue;
+    while (result == FrameResult::Continue) {
+        result = RunFrame(state);
     }
+    return result;
 }
 
 } // namespace dm

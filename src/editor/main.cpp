@@ -58,19 +58,20 @@ std::shared_ptr<dm::SystemDriver> ReplayDriver(const std::string& scriptPath,
 int main(int argc, char** argv) {
     dm::IgnoreWriteFailureSignals();
     const std::string startFolder = StartFolder();
-    const dm::ProgramArguments arguments =
+    const dm::Expected<dm::ProgramArguments> parsed =
         dm::ParseProgramArguments(std::vector<std::string>(argv + 1, argv + argc), startFolder);
-    if (arguments.error == "help") {
+    if (!parsed) {
+        std::cerr << "duskmarch: " << parsed.Why() << "\n\n" << dm::kProgramUsage;
+        return 2;
+    }
+    const dm::ProgramArguments& arguments = *parsed;
+    if (arguments.request == dm::ProgramRequest::Help) {
         std::cout << dm::kProgramUsage << "\n" << dm::kDisplayConfigHelp;
         return 0;
     }
-    if (arguments.error == "version") {
+    if (arguments.request == dm::ProgramRequest::Version) {
         std::cout << "duskmarch " << dm::kDuskmarchVersion << "\n";
         return 0;
-    }
-    if (!arguments.error.empty()) {
-        std::cerr << "duskmarch: " << arguments.error << "\n\n" << dm::kProgramUsage;
-        return 2;
     }
     std::shared_ptr<dm::SystemDriver> driver =
         arguments.replayScript.empty() ? std::make_shared<dm::SdlDriver>()
@@ -83,16 +84,15 @@ int main(int argc, char** argv) {
     EnterProgramFolder();
     dm::SetUpHost(driver, startFolder);
     const int status = dm::RunReportingFatal([&arguments, &configPath] {
-        std::unique_ptr<dm::EditorState> state;
-        try {
-            state = dm::StartEditor(arguments.mapPaths, configPath);
-            dm::StartRecovery(*state, dm::RecoveryFolderFromEnvironment());
-            dm::RunEditor(*state);
-        } catch (const dm::ReplayFinished&) {
+        const std::unique_ptr<dm::EditorState> state =
+            dm::StartEditor(arguments.mapPaths, configPath);
+        if (dm::RunEnded()) {
+            return 0;
+        }
+        dm::StartRecovery(*state, dm::RecoveryFolderFromEnvironment());
+        if (dm::RunEnded() || dm::RunEditor(*state) == dm::FrameResult::Ended) {
             // A script that ran to its end leaves no work behind to recover.
-            if (state) {
-                dm::ForgetRecovery(*state);
-            }
+            dm::ForgetRecovery(*state);
         }
         return 0;
     });

@@ -15,8 +15,8 @@ std::string Absolute(const std::string& path, const std::string& startFolder) {
 
 } // namespace
 
-ProgramArguments ParseProgramArguments(const std::vector<std::string>& args,
-                                       const std::string& startFolder) {
+Expected<ProgramArguments> ParseProgramArguments(const std::vector<std::string>& args,
+                                                 const std::string& startFolder) {
     ProgramArguments parsed;
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -26,15 +26,14 @@ ProgramArguments ParseProgramArguments(const std::vector<std::string>& args,
             optionsEnded = true;
         } else if (args[i] == "--replay") {
             if (i + 1 == args.size()) {
-                parsed.error = "--replay needs a script";
-                return parsed;
+                return Failure{"--replay needs a script"};
             }
             parsed.replayScript = Absolute(args[++i], startFolder);
         } else if (args[i] == "--help" || args[i] == "-h") {
-            parsed.error = "help";
+            parsed.request = ProgramRequest::Help;
             return parsed;
         } else if (args[i] == "--version") {
-            parsed.error = "version";
+            parsed.request = ProgramRequest::Version;
             return parsed;
         } else {
             parsed.mapPaths.push_back(Absolute(args[i], startFolder));

@@ -114,8 +114,8 @@ void StartRecovery(EditorState& state, const std::string& recoveryFolder) {
     SystemDriver* driver = CurrentSystemDriver();
     const int64_t seconds = state.display.config.autosave;
     state.autosaver = std::make_shared<Autosaver>(
-        session ? std::move(*session) : nullptr, session ? "" : session.Why(),
-        seconds > 0 ? seconds * kMillisecondsPerSecond : 0, driver ? driver->Millisecs() : 0);
+        std::move(session), seconds > 0 ? seconds * kMillisecondsPerSecond : 0,
+        driver ? driver->Millisecs() : 0);
     if (recoveryFolder.empty()) {
         return;
     }
@@ -124,7 +124,12 @@ void StartRecovery(EditorState& state, const std::string& recoveryFolder) {
     if (!found.empty()) {
         const std::string question =
             "Recover " + std::to_string(found.size()) + " unsaved maps from an earlier session?";
-        if (AskYesNo(state.display, "Confirm!", question) == 0) {
+        const int32_t answer = AskYesNo(state.display, "Confirm!", question);
+        // A scripted run that ended before the answer leaves the maps for the next session.
+        if (RunEnded()) {
+            return;
+        }
+        if (answer == 0) {
             OpenRecovered(state, found);
         } else {
             Discard(recoveryFolder, found);

@@ -15,12 +15,12 @@ namespace {
 // Opens the window OpenDisplay sized; a program without a window cannot go on.
 WindowOpener OpenWindowFor(EditorState& state) {
     return [&state](const WindowRequest& request) {
-        std::string whyNot;
-        state.graphics = OpenGraphics(request.width, request.height, request.depth, request.hertz,
-                                      request.flags, &whyNot);
-        if (!state.graphics) {
-            throw FatalError("Unable to open the Duskmarch window: " + whyNot);
+        Expected<std::shared_ptr<TGraphics>> opened = OpenGraphics(
+            request.width, request.height, request.depth, request.hertz, request.flags);
+        if (!opened) {
+            throw FatalError("Unable to open the Duskmarch window: " + opened.Why());
         }
+        state.graphics = std::move(*opened);
     };
 }
 

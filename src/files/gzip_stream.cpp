@@ -25,24 +25,32 @@ uInt ChunkOf(int64_t count) {
 } // namespace
 
 GzipReader::GzipReader(TStream& in)
-    : in_(in), zlib_(std::make_unique<z_stream>()), input_(kChunkBytes) {
-    if (inflateInit2(zlib_.get(), kGzipWindowBits) != Z_OK) {
-        throw GzipError("zlib could not start inflating");
+    : in_(in), zlib_(std::make_unique<z_stream>()), input_(kChunkBytes) {}
+
+Expected<std::unique_ptr<GzipReader>> GzipReader::Open(TStream& in) {
+    std::unique_ptr<GzipReader> reader(new GzipReader(in));
+    if (inflateInit2(reader->zlib_.get(), kGzipWindowBits) != Z_OK) {
+        // Nothing for the destructor's inflateEnd to free.
+        reader->zlib_.reset();
+        return Failure{"zlib could not start inflating"};
     }
+    return reader;
 }
 
 GzipReader::~GzipReader() {
-    inflateEnd(zlib_.get());
+    if (zlib_) {
+        inflateEnd(zlib_.get());
+    }
 }
 
-int64_t GzipReader::Read(void* buffer, int64_t count) {
+Expected<int64_t> GzipReader::Read(void* buffer, int64_t count) {
     auto* out = static_cast<uint8_t*>(buffer);
     int64_t produced = 0;
     while (produced < count && !ended_) {
         if (zlib_->avail_in == 0) {
             const int64_t got = in_.Read(input_.data(), static_cast<int64_t>(input_.size()));
             if (got <= 0) {
-                throw GzipError("cut short");
+                return Failure{"cut short"};
             }
             zlib_->next_in = input_.data();
             zlib_->avail_in = static_cast<uInt>(got);
@@ -55,7 +63,7 @@ int64_t GzipReader::Read(void* buffer, int64_t count) {
         if (result == Z_STREAM_END) {
             ended_ = true;
         } else if (result != Z_OK && result != Z_BUF_ERROR) {
-            throw GzipError(zlib_->msg != nullptr ? zlib_->msg : "damaged data");
+            return Failure{zlib_->msg != nullptr ? zlib_->msg : "damaged data"};
         }
     }
     return produced;

@@ -1,34 +1,30 @@
 #pragma once
 
+#include "platform/expected.h"
 #include "platform/io/stream.h"
 
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <vector>
 
 struct z_stream_s;
 
 namespace dm {
 
-// A stream that is not gzip or whose compressed data is damaged; the text says how.
-class GzipError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
 // Inflates one gzip member read from a stream a chunk at a time, so that only what the caller
 // asks for is ever held in memory.
 class GzipReader {
   public:
-    explicit GzipReader(TStream& in);
+    // A reader of the member that in holds from its position; fails when zlib cannot start.
+    static Expected<std::unique_ptr<GzipReader>> Open(TStream& in);
     ~GzipReader();
     GzipReader(const GzipReader&) = delete;
     GzipReader& operator=(const GzipReader&) = delete;
 
-    // Fills buffer with count inflated bytes, or fewer where the gzip member ends; the
-    // member's checksum is verified as its end is reached. Throws GzipError.
-    int64_t Read(void* buffer, int64_t count);
+    // Fills buffer with count inflated bytes, or fewer where the gzip member ends, and says how
+    // many; the member's checksum is verified as its end is reached. Fails, saying how ("cut
+    // short"), for a stream that is not gzip or whose compressed data is damaged.
+    Expected<int64_t> Read(void* buffer, int64_t count);
 
     // The most bytes that what is left of the input can inflate to (deflate packs at most
     // 1032 bytes into one), so that a declared size can be checked before room is made for
@@ -36,6 +32,8 @@ class GzipReader {
     int64_t MostBytesLeft();
 
   private:
+    explicit GzipReader(TStream& in);
+
     TStream& in_;
     std::unique_ptr<z_stream_s> zlib_;
     std::vector<uint8_t> input_;

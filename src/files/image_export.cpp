@@ -33,60 +33,51 @@ class JobProgress {
     int shown_ = 0;
 };
 
-ExportResult Failed(std::string error) {
-    return {false, std::move(error)};
-}
-
 std::string Size(int64_t width, int64_t height) {
     return std::to_string(width) + " x " + std::to_string(height);
 }
 
 } // namespace
 
-ExportResult ExportPNG(const tilemap& map, const std::string& path, int compression,
-                       const ExportLook& look, const WorkProgress& progress) {
+Outcome ExportPNG(const tilemap& map, const std::string& path, int compression,
+                  const ExportLook& look, const WorkProgress& progress) {
     const int64_t width = int64_t{map.tmapw} * look.GlyphWidth;
     const int64_t height = int64_t{map.tmaph} * look.GlyphHeight;
     if (map.tmapw <= 0 || map.tmaph <= 0 ||
         map.tmap.size() != static_cast<size_t>(int64_t{map.tmapw} * map.tmaph * 3)) {
-        return Failed("The map has no cells to export.");
+        return Failure{"The map has no cells to export."};
     }
     if (look.GlyphWidth <= 0 || look.GlyphHeight <= 0 || width > kPngMaxSide ||
         height > kPngMaxSide) {
-        return Failed("The picture would be " + Size(width, height) +
-                      " pixels; a PNG picture is written at most " + std::to_string(kPngMaxSide) +
-                      " pixels wide and high.");
+        return Failure{"The picture would be " + Size(width, height) +
+                       " pixels; a PNG picture is written at most " + std::to_string(kPngMaxSide) +
+                       " pixels wide and high."};
     }
     const Expected<std::shared_ptr<ExportPainter>> painter = ExportPainter::Create(map, look);
     if (!painter) {
-        return Failed(painter.Why());
+        return painter.Error();
     }
 
-    std::string failure;
-    const std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path, &failure);
+    const Expected<std::unique_ptr<SideFileWriter>> writer = SideFileWriter::Open(path);
     if (!writer) {
-        return Failed("Cannot write " + path + ": " + failure + ".");
+        return Failure{"Cannot write " + path + ": " + writer.Why() + "."};
     }
     JobProgress job(progress);
     const ParallelPngJob picture{.width = static_cast<int>(width),
                                  .height = static_cast<int>(height),
                                  .compression = compression};
-    const Outcome written = WriteParallelPng(
-        writer->Stream(), picture,
-        [&painter](uint8_t* pixels, size_t stride, int firstRow, int count) {
-            (*painter)->Paint(pixels, stride, firstRow, count);
-        },
-        [&job](int rows, int rowCount) { job.Encoded(rows, rowCount); });
-    if (!written || !writer->Commit()) {
-        // The system's reason for a failed write says more than the encoder's.
-        std::string reason = writer->Failure();
-        if (reason.empty()) {
-            reason = written ? "the file could not be put in place" : written.Why();
-        }
-        return Failed("Writing " + path + " failed: " + reason + ".");
+    const Outcome written =
+        WriteParallelPng((*writer)->Stream(), picture,
+                         [&painter](uint8_t* pixels, size_t stride, int firstRow, int count) {
+                             (*painter)->Paint(pixels, stride, firstRow, count);
+                         },
+                         [&job](int rows, int rowCount) { job.Encoded(rows, rowCount); });
+    // The system's reason for a failed write says more than the encoder's.
+    if (const Outcome committed = (*writer)->Commit(written); !committed) {
+        return Failure{"Writing " + path + " failed: " + committed.Why() + "."};
     }
     job.Written();
-    return {true, {}};
+    return {};
 }
 
 } // namespace dm

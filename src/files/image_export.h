@@ -3,6 +3,7 @@
 #include "files/export_painter.h"
 #include "files/work_progress.h"
 #include "model/tilemap.h"
+#include "platform/expected.h"
 
 #include <string>
 
@@ -10,12 +11,6 @@ namespace dm {
 
 // The compression the editor exports with, and the one a command-line export takes by default.
 inline constexpr int kEditorExportCompression = 8;
-
-// Whether an export was written, and if not, why, in words for the user.
-struct ExportResult {
-    bool ok = false;
-    std::string error;
-};
 
 // Renders every cell of the map as a glyph-sized block of RGBA pixels (sheet pixels of exactly
 // opaque white take the foreground colour, all others the background; colour 255 stays
@@ -27,8 +22,9 @@ struct ExportResult {
 // (kPngMaxSide), a glyph sheet that cannot be loaded or does not hold 16 x 16 glyphs of the
 // look's size, and a file that cannot be written; the sizes are checked before anything else,
 // and a failed write ends the work at once. Progress counts the picture's rows as they reach
-// the file; whatever it throws ends the export and reaches the caller, with nothing written.
-ExportResult ExportPNG(const tilemap& map, const std::string& path, int compression,
-                       const ExportLook& look, const WorkProgress& progress = {});
+// the file; whatever it throws ends the export and reaches the caller, with nothing written. A
+// failure says why in words for the user.
+Outcome ExportPNG(const tilemap& map, const std::string& path, int compression,
+                  const ExportLook& look, const WorkProgress& progress = {});
 
 } // namespace dm

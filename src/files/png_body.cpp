@@ -232,10 +232,9 @@ Expected<std::shared_ptr<TPixmap>> EncodePNGFile(const tilemap& map, const std::
     }
     // Like a saved map, the picture replaces the file at path only once it is complete. The side
     // file comes first, so that a path that cannot be written fails before the long shuffle.
-    std::string failure;
-    const std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path, &failure);
+    const Expected<std::unique_ptr<SideFileWriter>> writer = SideFileWriter::Open(path);
     if (!writer) {
-        return Failure{"Cannot write " + path + ": " + failure + "."};
+        return Failure{"Cannot write " + path + ": " + writer.Why() + "."};
     }
     std::shared_ptr<TPixmap> picture =
         EncodePicture(map, scramble, random, StageProgress(progress, 0, kShuffleShare));
@@ -243,7 +242,7 @@ Expected<std::shared_ptr<TPixmap>> EncodePNGFile(const tilemap& map, const std::
         return Failure{"Not enough memory for a picture of " + std::to_string(map.tmapw) + " x " +
                        std::to_string(map.tmaph) + " pixels."};
     }
-    bool written = false;
+    Outcome written = Failure{"the PNG encoder stopped"};
     try {
         const WorkProgress writing = StageProgress(progress, kShuffleShare, kProgressTotal - 1);
         const PngRowProgress rows = [&writing](int done, int total) {
@@ -251,14 +250,14 @@ Expected<std::shared_ptr<TPixmap>> EncodePNGFile(const tilemap& map, const std::
                 writing(static_cast<int>(int64_t{done} * kProgressTotal / total));
             }
         };
-        written = WritePixmapPNG(*picture, writer->Stream(), kPngCompression, rows);
+        if (WritePixmapPNG(*picture, (*writer)->Stream(), kPngCompression, rows)) {
+            written = Outcome();
+        }
     } catch (const TStreamWriteException&) {
-        written = false;
+        // The stream keeps the system's reason, which the commit gives.
     }
-    if (!written || !writer->Commit()) {
-        const std::string reason = writer->Failure();
-        return Failure{"Writing " + path +
-                       " failed: " + (reason.empty() ? "the PNG encoder stopped" : reason) + "."};
+    if (const Outcome committed = (*writer)->Commit(written); !committed) {
+        return Failure{"Writing " + path + " failed: " + committed.Why() + "."};
     }
     if (progress) {
         progress(kProgressTotal);

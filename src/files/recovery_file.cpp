@@ -2,7 +2,7 @@
 
 #include "files/map_limits.h"
 #include "files/rle_body.h"
-#include "files/side_file_writer.h"
+#include "files/whole_file.h"
 #include "platform/io/c_stream.h"
 #include "platform/io/memory_stream.h"
 
@@ -79,7 +79,7 @@ Expected<RecoveryRecord> DecodeChecked(TMemoryStream& in, int64_t bodyEnd) {
         return Failure{kDamaged};
     }
     std::shared_ptr<tilemap> image = tilemap::Create(width, height);
-    if (ReadRLE(in, *image) != RleDecodeResult::Complete || in.Pos() != bodyEnd) {
+    if (!ReadRLE(in, *image) || in.Pos() != bodyEnd) {
         return Failure{kDamaged};
     }
     return RecoveryRecord{std::move(*path), std::move(*filePath), std::move(image)};
@@ -132,26 +132,16 @@ Expected<RecoveryRecord> DecodeRecovery(std::vector<uint8_t> bytes) {
 }
 
 Outcome WriteRecoveryFile(const RecoveryRecord& record, const std::string& destination) {
-    std::unique_ptr<SideFileWriter> writer;
     try {
         const std::vector<uint8_t> bytes = EncodeRecovery(record);
-        std::string why;
-        writer = SideFileWriter::Open(destination, &why);
-        if (!writer) {
-            return Failure{why};
-        }
-        writer->Stream().WriteBytes(bytes.data(), static_cast<int64_t>(bytes.size()));
-        if (writer->Commit()) {
-            return {};
-        }
+        return WriteWholeFile(destination, [&bytes](TStream& out) {
+            out.WriteBytes(bytes.data(), static_cast<int64_t>(bytes.size()));
+        });
     } catch (const std::bad_alloc&) {
         return Failure{"not enough memory"};
     } catch (const std::exception& error) {
-        const std::string why = writer ? writer->Failure() : "";
-        return Failure{why.empty() ? error.what() : why};
+        return Failure{error.what()};
     }
-    const std::string why = writer->Failure();
-    return Failure{why.empty() ? "the file could not be written" : why};
 }
 
 Expected<RecoveryRecord> ReadRecoveryFile(const std::string& path) {

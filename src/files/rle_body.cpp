@@ -69,7 +69,7 @@ int64_t rlesize(const tilemap& map) {
     return size;
 }
 
-RleDecodeResult ReadRLE(TStream& in, tilemap& map) {
+Outcome ReadRLE(TStream& in, tilemap& map) {
     const size_t n = map.tmap.size();
     size_t sum = 0;
     std::vector<uint8_t> block;
@@ -82,16 +82,16 @@ RleDecodeResult ReadRLE(TStream& in, tilemap& map) {
         for (size_t i = 0; i + 1 < got; i += 2) {
             const size_t length = static_cast<size_t>(block[i]) + 1;
             if (length > n - sum) {
-                return RleDecodeResult::RunPastEnd;
+                return Failure{kRleRunPastEnd};
             }
             std::fill_n(map.tmap.begin() + static_cast<ptrdiff_t>(sum), length, block[i + 1]);
             sum += length;
         }
         if (got < wanted) {
-            return RleDecodeResult::EndOfStream;
+            return Failure{kRleCutShort};
         }
     }
-    return RleDecodeResult::Complete;
+    return {};
 }
 
 } // namespace dm

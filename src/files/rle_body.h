@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/tilemap.h"
+#include "platform/expected.h"
 #include "platform/io/stream.h"
 
 #include <cstdint>
@@ -26,15 +27,15 @@ void WriteRLE(const tilemap& map, TStream& out);
 // excluded.
 int64_t rlesize(const tilemap& map);
 
-enum class RleDecodeResult {
-    Complete,    // the runs covered the cell array exactly
-    RunPastEnd,  // a run would pass the end of the cell array; it was not written
-    EndOfStream, // the stream ended before the runs covered the cell array
-};
+// Why runs were refused: a run would pass the end of the cell array (it was not written), or the
+// stream ended before the runs covered it.
+inline constexpr const char* kRleRunPastEnd =
+    "The run-length data runs past the end of the map; the file is damaged.";
+inline constexpr const char* kRleCutShort = "Encountered unexpected end of file.";
 
 // Decodes runs from the stream into map.tmap, which the caller has sized to 3 * w * h bytes,
-// stopping once they cover it; no byte after the last run is consumed. Stream read errors are
-// reported as EndOfStream, not thrown.
-RleDecodeResult ReadRLE(TStream& in, tilemap& map);
+// stopping once they cover it exactly; no byte after the last run is consumed. Fails with
+// kRleRunPastEnd or kRleCutShort; stream read errors count as the stream's end, not thrown.
+Outcome ReadRLE(TStream& in, tilemap& map);
 
 } // namespace dm

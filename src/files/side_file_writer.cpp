@@ -16,6 +16,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+const char* const kNotPutInPlace = "the file could not be written";
+
+// The system's words for an error number ("Permission denied").
+Failure SystemFailure(int code) {
+    return Failure{std::strerror(code)};
+}
+
 // The longest chain of symbolic links followed, as the system itself allows.
 constexpr int kMaxLinkHops = 40;
 
@@ -43,7 +50,7 @@ Expected<fs::path> ResolveLinks(fs::path path) {
             return path;
         }
         if (!MayFollow(path)) {
-            return Failure{std::strerror(EACCES)};
+            return SystemFailure(EACCES);
         }
         const fs::path target = fs::read_symlink(path, error);
         if (error) {
@@ -51,7 +58,7 @@ Expected<fs::path> ResolveLinks(fs::path path) {
         }
         path = target.is_absolute() ? target : path.parent_path() / target;
     }
-    return Failure{std::strerror(ELOOP)};
+    return SystemFailure(ELOOP);
 }
 
 // The owner and group of the file being replaced, for the new one to keep; none for a new file.
@@ -75,15 +82,18 @@ mode_t PermissionsFor(const fs::path& destination) {
     return 0666 & ~mask;
 }
 
-// Why an existing file may not be replaced, or 0. Renaming would replace even a file its owner
-// made read-only, and the superuser may write any file; a file that no one may write is left
-// alone by both.
-int WriteRefusal(const std::string& path) {
+// Whether an existing file may be replaced. Renaming would replace even a file its owner made
+// read-only, and the superuser may write any file; a file that no one may write is left alone by
+// both.
+Outcome MayReplace(const std::string& path) {
     if (::access(path.c_str(), W_OK) != 0) {
-        return errno;
+        return SystemFailure(errno);
     }
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && (info.st_mode & 0222) == 0 ? EACCES : 0;
+    if (::stat(path.c_str(), &info) == 0 && (info.st_mode & 0222) == 0) {
+        return SystemFailure(EACCES);
+    }
+    return {};
 }
 
 // Makes the rename itself survive a power cut; failing that loses nothing already written.
@@ -99,63 +109,50 @@ void SyncFolder(const fs::path& file) {
     }
 }
 
-std::unique_ptr<SideFileWriter> Refuse(const std::string& reason, std::string* failure) {
-    if (failure) {
-        *failure = reason;
-    }
-    return nullptr;
-}
-
-std::unique_ptr<SideFileWriter> Refuse(int code, std::string* failure) {
-    return Refuse(std::strerror(code), failure);
-}
-
 } // namespace
 
-std::unique_ptr<SideFileWriter> SideFileWriter::Open(const std::string& path,
-                                                     std::string* failure) {
+Expected<std::unique_ptr<SideFileWriter>> SideFileWriter::Open(const std::string& path) {
     const std::string normalized = NormalizePath(path);
     if (normalized.empty()) {
-        return Refuse(ENOENT, failure);
+        return SystemFailure(ENOENT);
     }
     // A text holding "::" names a stream protocol rather than a file, for writing as for reading.
     if (normalized.find("::") != std::string::npos) {
-        if (failure) {
-            *failure = kProtocolRefusal;
-        }
-        return nullptr;
+        return Failure{kProtocolRefusal};
     }
     std::error_code error;
     const fs::file_status status = fs::status(normalized, error);
     if (fs::exists(status) && !fs::is_regular_file(status)) {
         if (fs::is_directory(status)) {
-            return Refuse(EISDIR, failure);
+            return SystemFailure(EISDIR);
         }
         std::shared_ptr<TCStream> device = TCStream::OpenFile(normalized, false, true);
         if (!device) {
-            return Refuse(errno != 0 ? errno : EIO, failure);
+            return SystemFailure(errno != 0 ? errno : EIO);
         }
         return std::unique_ptr<SideFileWriter>(new SideFileWriter(device, nullptr, normalized));
     }
-    if (const int refusal = fs::exists(status) ? WriteRefusal(normalized) : 0) {
-        return Refuse(refusal, failure);
+    if (fs::exists(status)) {
+        if (const Outcome replaceable = MayReplace(normalized); !replaceable) {
+            return replaceable.Error();
+        }
     }
     const Expected<fs::path> resolved = ResolveLinks(normalized);
     if (!resolved) {
-        return Refuse(resolved.Why(), failure);
+        return resolved.Error();
     }
     const fs::path& destination = *resolved;
     Expected<std::unique_ptr<LockedSideFile>> created =
         LockedSideFile::Create(destination, PermissionsFor(destination), OwnerOf(destination));
     if (!created) {
-        return Refuse(created.Why(), failure);
+        return created.Error();
     }
     std::unique_ptr<LockedSideFile> side = std::move(*created);
     std::shared_ptr<TCStream> stream = TCStream::OpenFile(side->Path(), false, true);
     if (!stream) {
         const int code = errno != 0 ? errno : EIO;
         ::unlink(side->Path().c_str());
-        return Refuse(code, failure);
+        return SystemFailure(code);
     }
     return std::unique_ptr<SideFileWriter>(
         new SideFileWriter(stream, std::move(side), destination.string()));
@@ -180,36 +177,35 @@ SideFileWriter::~SideFileWriter() {
     }
 }
 
-bool SideFileWriter::Commit() {
+Outcome SideFileWriter::Commit(const Outcome& written) {
+    // The system's reason for a refused write says more than whatever was writing.
+    const auto writeFailure = [this](const Failure& otherwise) {
+        const int code = stream_->ErrorCode();
+        return code != 0 ? SystemFailure(code) : otherwise;
+    };
+    if (!written) {
+        return writeFailure(written.Error());
+    }
     try {
         if (!side_) {
             stream_->Close();
             committed_ = true;
-            return true;
+            return {};
         }
         if (!stream_->SyncToDisk()) {
-            return false;
+            return writeFailure(Failure{kNotPutInPlace});
         }
         stream_->Close();
     } catch (const TStreamException&) {
-        return false;
+        return writeFailure(Failure{kNotPutInPlace});
     }
-    if (const Outcome moved = side_->MoveOver(destination_); !moved) {
-        failure_ = moved.Why();
-        return false;
+    if (Outcome moved = side_->MoveOver(destination_); !moved) {
+        return moved;
     }
     committed_ = true;
     side_.reset();
     SyncFolder(destination_);
-    return true;
-}
-
-std::string SideFileWriter::Failure() const {
-    if (!failure_.empty()) {
-        return failure_;
-    }
-    const int code = stream_->ErrorCode();
-    return code != 0 ? std::strerror(code) : "";
+    return {};
 }
 
 } // namespace dm

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/locked_side_file.h"
+#include "platform/expected.h"
 #include "platform/io/c_stream.h"
 
 #include <memory>
@@ -27,11 +28,9 @@ class SideFileWriter {
     static constexpr const char* kProtocolRefusal =
         "the name holds \"::\", which marks a stream protocol rather than a file";
 
-    // Null when the side file (or the device) cannot be opened for writing; failure, when given,
-    // then receives the reason in the system's words ("Permission denied"), or
-    // kProtocolRefusal for a path holding "::".
-    static std::unique_ptr<SideFileWriter> Open(const std::string& path,
-                                                std::string* failure = nullptr);
+    // The writer, or why the side file (or the device) cannot be opened for writing, in the
+    // system's words ("Permission denied"), or kProtocolRefusal for a path holding "::".
+    static Expected<std::unique_ptr<SideFileWriter>> Open(const std::string& path);
 
     ~SideFileWriter();
     SideFileWriter(const SideFileWriter&) = delete;
@@ -39,13 +38,13 @@ class SideFileWriter {
 
     TStream& Stream() { return *stream_; }
 
-    // Flushes, syncs and moves the file into place. False, with the destination untouched, when
-    // any of it fails; never throws.
-    bool Commit();
-
-    // Why writing or committing failed, in the system's words ("No space left on device"); empty
-    // while nothing has.
-    std::string Failure() const;
+    // Flushes, syncs and moves the file into place once written says the bytes are all in the
+    // stream. When it holds a failure instead (a write threw TStreamException, or whatever was
+    // writing gave up), nothing is put in place. Fails with the system's reason for a write the
+    // stream refused ("No space left on device") where there is one, else with written's own or
+    // the reason the file could not be put in place; the destination is then untouched. Never
+    // throws.
+    Outcome Commit(const Outcome& written = {});
 
   private:
     SideFileWriter(std::shared_ptr<TCStream> stream, std::unique_ptr<LockedSideFile> side,
@@ -54,7 +53,6 @@ class SideFileWriter {
     std::shared_ptr<TCStream> stream_;
     std::unique_ptr<LockedSideFile> side_; // null when writing a device in place
     std::string destination_;
-    std::string failure_;
     bool committed_ = false;
 };
 

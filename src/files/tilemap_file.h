@@ -2,6 +2,7 @@
 
 #include "model/tilemap.h"
 #include "platform/expected.h"
+#include "platform/io/stream.h"
 
 #include <cstdint>
 #include <functional>
@@ -11,8 +12,10 @@
 namespace dm {
 
 // Receives a message meant for the user: the editor shows it in a popup, command-line tools print
-// it. Every message of the tile map file reader carries the title "Error!".
+// it. Every message of the tile map file reader carries the title kReadRefusalTitle.
 using MessageCallback = std::function<void(const std::string& title, const std::string& text)>;
+
+inline constexpr const char* kReadRefusalTitle = "Error!";
 
 // Writes `map` to `path` as a .dtm file with the smaller of the run-length and PNG bodies (ties go
 // to run-length) and prints the four body-size statistics lines on standard output. The file
@@ -36,7 +39,13 @@ struct LoadedTilemap {
 // it cannot be opened. Never throws.
 std::shared_ptr<tilemap> Read(const std::string& path, const MessageCallback& report);
 
-// Read, also telling which body the file holds.
-LoadedTilemap ReadTilemapFile(const std::string& path, const MessageCallback& report);
+// Opens the .dtm file at path for ReadTilemapStream: null when it cannot be opened, which Read
+// passes over in silence; fails with the reason Read reports when there is no memory to take in
+// a file that cannot seek (a pipe).
+Expected<std::shared_ptr<TStream>> OpenTilemapFile(const std::string& path);
+
+// Reads a .dtm file from the stream as Read does, also telling which body it holds, and closes
+// the stream. Fails with the reason Read reports. Never throws.
+Expected<LoadedTilemap> ReadTilemapStream(TStream& in);
 
 } // namespace dm

@@ -1,8 +1,8 @@
 #include "files/map_limits.h"
 #include "files/png_body.h"
 #include "files/rle_body.h"
-#include "files/side_file_writer.h"
 #include "files/tilemap_file.h"
+#include "files/whole_file.h"
 #include "platform/io/print_line.h"
 
 #include <exception>
@@ -53,26 +53,13 @@ Outcome SaveTilemap(const tilemap& map, const std::string& path) {
         return Failure{"a map of " + std::to_string(map.tmapw) + " x " + std::to_string(map.tmaph) +
                        " cells cannot be saved"};
     }
-    std::unique_ptr<SideFileWriter> writer;
     try {
-        std::string why;
-        writer = SideFileWriter::Open(path, &why);
-        if (!writer) {
-            return Failure{why};
-        }
-        WriteSmallerBody(map, writer->Stream());
-        if (writer->Commit()) {
-            return {};
-        }
+        return WriteWholeFile(path, [&map](TStream& out) { WriteSmallerBody(map, out); });
     } catch (const std::bad_alloc&) {
         return Failure{"not enough memory"};
     } catch (const std::exception& error) {
-        // A write error (a full disk): the writer removes its side file when it goes.
-        const std::string why = writer ? writer->Failure() : "";
-        return Failure{why.empty() ? error.what() : why};
+        return Failure{error.what()};
     }
-    const std::string why = writer->Failure();
-    return Failure{why.empty() ? "the file could not be written" : why};
 }
 
 int32_t Save(const tilemap& map, const std::string& path) {

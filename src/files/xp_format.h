@@ -34,9 +34,8 @@ void WriteXp(const tilemap& map, const PalettePlanes& palette, TStream& out);
 // transparent, and layers of different sizes are refused. Colours become the nearest palette
 // index among 0-254 and transparent backgrounds 255. Sizes and counts are checked against the
 // map limits and against what the rest of the input can inflate to before anything is
-// allocated. Returns null after telling `report` (title "Error!") why the image was refused: not
-// gzip, damaged, cut short, out of limits, or holding glyph codes above 255. Never throws.
-std::shared_ptr<tilemap> ReadXp(TStream& in, const PalettePlanes& palette, int layer,
-                                const MessageCallback& report);
+// allocated. Fails, saying why in words for the user, for an image that is not gzip, damaged, cut
+// short, out of limits, or holding glyph codes above 255. Never throws.
+Expected<std::shared_ptr<tilemap>> ReadXp(TStream& in, const PalettePlanes& palette, int layer);
 
 } // namespace dm

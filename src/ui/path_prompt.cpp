@@ -2,6 +2,7 @@
 
 #include "model/tilemap.h"
 #include "platform/drawing/graphics.h"
+#include "platform/drivers/system_driver.h"
 #include "platform/input/key_codes.h"
 #include "platform/input/polled_input.h"
 #include "render/map_draw.h"
@@ -29,6 +30,12 @@ std::string PromptPath(const Display& display, const FileRequest& request, const
     FlushKeyState();
     TypedLine line(request.initialPath == "/" ? "" : request.initialPath);
     while (true) {
+        // A scripted run that ended answers as Escape would.
+        if (RunEnded()) {
+            FlushKeyState();
+            ForgetLeftPresses();
+            return "";
+        }
         Cls();
         Draw(*rows, display, 2, 2, 0, 0, -1, -1);
         const int k = line.Step(IsPathCharacter);

@@ -57,6 +57,10 @@ int32_t popup(const Display& display, const std::string& title, const std::strin
     if (n < 1) {
         return -1;
     }
+    // A scripted run that ended answers as Escape would, before the popup is shown or logged.
+    if (RunEnded()) {
+        return Leave(n - 1);
+    }
     if (SystemDriver* driver = CurrentSystemDriver()) {
         driver->NotePopup(title, text);
     }
@@ -79,6 +83,9 @@ int32_t popup(const Display& display, const std::string& title, const std::strin
 
     int32_t sel = 0;
     while (true) {
+        if (RunEnded()) {
+            return Leave(n - 1);
+        }
         UpdateMouse(display);
         Cls();
         const int32_t px = display.config.width / 2 - 19;

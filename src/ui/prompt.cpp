@@ -2,6 +2,7 @@
 
 #include "model/tilemap.h"
 #include "platform/drawing/graphics.h"
+#include "platform/drivers/system_driver.h"
 #include "platform/input/key_codes.h"
 #include "platform/input/polled_input.h"
 #include "render/map_draw.h"
@@ -28,6 +29,12 @@ std::optional<std::string> PromptString(const Display& display, std::string_view
     FlushKeyState();
     TypedLine line;
     while (true) {
+        // A scripted run that ended answers as Escape would.
+        if (RunEnded()) {
+            FlushKeyState();
+            ForgetLeftPresses();
+            return std::nullopt;
+        }
         Cls();
         Draw(*row, display, 2, 2, 0, 0, -1, -1);
         const int k = line.Step(IsPromptCharacter);

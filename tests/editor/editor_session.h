@@ -121,26 +121,26 @@ class EditorSession {
     template <class Driver, class... Extra>
     bool RunOn(const std::string& script, const std::vector<std::string>& mapPaths,
                Extra&&... extra) {
-        ReplayParseResult parsed = ParseReplayScript(script, "/");
+        Expected<ReplayScript> parsed = ParseReplayScript(script, "/");
         // A script that does not parse would leave the editor running without end.
-        EXPECT_TRUE(parsed.script) << parsed.error;
-        if (!parsed.script) {
+        EXPECT_TRUE(parsed) << (parsed ? "" : parsed.Why());
+        if (!parsed) {
             return false;
         }
-        driver_ = std::make_shared<Driver>(std::move(*parsed.script), log_,
-                                           std::forward<Extra>(extra)...);
+        driver_ = std::make_shared<Driver>(std::move(*parsed), log_, std::forward<Extra>(extra)...);
         SetUpHost(driver_);
-        try {
-            state_ = StartEditor(mapPaths);
-            if (!recoveryFolder_.empty()) {
-                StartRecovery(*state_, recoveryFolder_);
-            }
-            while (RunFrame(*state_) == FrameResult::Continue) {
-            }
-            return true;
-        } catch (const ReplayFinished&) {
+        state_ = StartEditor(mapPaths);
+        if (!RunEnded() && !recoveryFolder_.empty()) {
+            StartRecovery(*state_, recoveryFolder_);
+        }
+        if (RunEnded()) {
             return false;
         }
+        FrameResult result = FrameResult::Continue;
+        while (result == FrameResult::Continue) {
+            result = RunFrame(*state_);
+        }
+        return result == FrameResult::Quit;
     }
 
     EditorState& State() { return *state_; }

@@ -51,7 +51,7 @@ TEST(Autosave, WritesWhatChangedAtEachIntervalAndRemovesTheFilesOfSavedAndClosed
         RecoverySession::Create(folder.Path("recovery"));
     ASSERT_TRUE(session);
     const std::string sessionFolder = (*session)->Folder();
-    Autosaver saver(std::move(*session), "", 1000, 0);
+    Autosaver saver(std::move(session), 1000, 0);
     auto untouched = std::make_shared<canvas>();
     untouched->path = "Untitled";
     untouched->img = tilemap::Create(4, 1);
@@ -234,6 +234,23 @@ TEST(Recovery, NoKeepsTheMapsAWeekAndYesOpensAsManyAsTheLimitAllows) {
     EXPECT_EQ(test::ContainerTempFolder::NamesIn(second),
               std::vector<std::string>{"canvas-9.dmrecovery"});
     EXPECT_EQ(test::ContainerTempFolder::NamesIn(discarded).size(), 10u);
+}
+
+// A scripted run that ends while the question is open neither opens nor discards the maps.
+TEST(Recovery, ARunEndingAtTheQuestionLeavesTheMapsForTheNextSession) {
+    test::ContainerTempFolder folder;
+    const std::string recovery = folder.Path("recovery");
+    const std::vector<uint8_t> bytes = RecoveryBytes("Untitled", "", "kept");
+    const std::string dead =
+        DeadSession(recovery, "session-dead02", {{"canvas-1.dmrecovery", bytes}});
+    test::EditorSession session;
+    session.RecoverFrom(recovery);
+    EXPECT_FALSE(session.Run(Script().Wait(2).End()));
+    EXPECT_EQ(session.Log(), "popup Confirm!: Recover 1 unsaved maps from an earlier session?\n");
+    EXPECT_EQ(test::ContainerTempFolder::NamesIn(dead),
+              std::vector<std::string>{"canvas-1.dmrecovery"});
+    EXPECT_EQ(test::ReadFileBytes(dead + "/canvas-1.dmrecovery"), bytes);
+    EXPECT_FALSE(fs::exists(recovery + "/discarded"));
 }
 
 TEST(Recovery, AFailingAutosaveIsToldOnceAndEditingGoesOn) {

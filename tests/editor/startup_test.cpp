@@ -54,9 +54,14 @@ TEST(ProgramArguments, MapsInOrderRelativeToTheStartFolderAndEverythingAfterDash
         {{}, {}, "", ""},
     };
     for (const Case& c : cases) {
-        const ProgramArguments parsed = ParseProgramArguments(c.args, "/home/ann");
-        EXPECT_EQ(parsed.mapPaths, c.maps) << testing::PrintToString(c.args);
-        EXPECT_EQ(std::pair(parsed.replayScript, parsed.error), std::pair(c.replay, c.error));
+        const Expected<ProgramArguments> parsed = ParseProgramArguments(c.args, "/home/ann");
+        const ProgramArguments arguments = parsed ? *parsed : ProgramArguments{};
+        const std::string error = !parsed                                        ? parsed.Why()
+                                  : arguments.request == ProgramRequest::Help    ? "help"
+                                  : arguments.request == ProgramRequest::Version ? "version"
+                                                                                 : "";
+        EXPECT_EQ(arguments.mapPaths, c.maps) << testing::PrintToString(c.args);
+        EXPECT_EQ(std::pair(arguments.replayScript, error), std::pair(c.replay, c.error));
     }
 }
 

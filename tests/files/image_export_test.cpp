@@ -55,10 +55,9 @@ class ImageExport : public testing::Test {
 
     // Exports the map to out.png and loads the picture written; null when either fails.
     std::shared_ptr<TPixmap> Exported(const tilemap& map, const ExportLook& look) const {
-        const ExportResult result = ExportPNG(map, Path("out.png"), 8, look);
-        EXPECT_TRUE(result.ok) << result.error;
-        EXPECT_EQ(result.error, "");
-        return result.ok ? LoadPixmap(Path("out.png")) : nullptr;
+        const Outcome result = ExportPNG(map, Path("out.png"), 8, look);
+        EXPECT_TRUE(result) << result.Why();
+        return result ? LoadPixmap(Path("out.png")) : nullptr;
     }
 
     // A look whose tileset names "glyphs.png" in the test folder, written with sheet pixel
@@ -240,9 +239,9 @@ TEST_F(ImageExport, FailuresSayWhyAndLeaveThePreviousPictureAlone) {
         {map, look, "locked.png", "Cannot write " + Path("locked.png") + ": Permission denied."},
     };
     for (const auto& c : cases) {
-        const ExportResult result = ExportPNG(*c.map, Path(c.path), 8, c.look);
-        EXPECT_FALSE(result.ok) << c.error;
-        EXPECT_EQ(result.error, c.error);
+        const Outcome result = ExportPNG(*c.map, Path(c.path), 8, c.look);
+        ASSERT_FALSE(result) << c.error;
+        EXPECT_EQ(result.Why(), c.error);
     }
     EXPECT_EQ(test::ReadFileBytes(Path("out.png")), previous);
     EXPECT_EQ(test::ReadFileBytes(Path("locked.png")), previous);
@@ -257,12 +256,12 @@ TEST_F(ImageExport, ProgressRisesThroughRenderingAndEncodingToTheWholeJob) {
     std::vector<int> reports;
     const std::string out = Path("out.png");
     ASSERT_TRUE(ExportPNG(*map, out, 8, look, [&reports, &out](int thousandths) {
-                    reports.push_back(thousandths);
-                    // The whole job is reported only for a finished file.
-                    if (thousandths == kProgressTotal) {
-                        EXPECT_NE(LoadPixmap(out), nullptr);
-                    }
-                }).ok);
+        reports.push_back(thousandths);
+        // The whole job is reported only for a finished file.
+        if (thousandths == kProgressTotal) {
+            EXPECT_NE(LoadPixmap(out), nullptr);
+        }
+    }));
     std::vector<int> expected;
     for (int row = 1; row <= 12; ++row) {
         expected.push_back(row * 999 / 12);
@@ -272,9 +271,8 @@ TEST_F(ImageExport, ProgressRisesThroughRenderingAndEncodingToTheWholeJob) {
 
     // A picture of more rows than thousandths is told only the figures that rise.
     reports.clear();
-    ASSERT_TRUE(ExportPNG(*tilemap::Create(1, 900), out, 0, look, [&reports](int thousandths) {
-                    reports.push_back(thousandths);
-                }).ok);
+    ASSERT_TRUE(ExportPNG(*tilemap::Create(1, 900), out, 0, look,
+                          [&reports](int thousandths) { reports.push_back(thousandths); }));
     expected.assign(kProgressTotal, 0);
     std::iota(expected.begin(), expected.end(), 1);
     EXPECT_EQ(reports, expected);
@@ -285,13 +283,13 @@ TEST_F(ImageExport, FailedWritesNeverReportTheWholeJob) {
     const auto map = tilemap::Create(2, 2);
     std::vector<int> reports;
     const auto record = [&reports](int thousandths) { reports.push_back(thousandths); };
-    EXPECT_FALSE(ExportPNG(*map, Path("no/such/folder/out.png"), 8, look, record).ok);
+    EXPECT_FALSE(ExportPNG(*map, Path("no/such/folder/out.png"), 8, look, record));
     EXPECT_TRUE(reports.empty());
 
     if (std::filesystem::exists("/dev/full")) {
-        const ExportResult full = ExportPNG(*map, "/dev/full", 8, look, record);
-        EXPECT_FALSE(full.ok);
-        EXPECT_EQ(full.error, "Writing /dev/full failed: No space left on device.");
+        const Outcome full = ExportPNG(*map, "/dev/full", 8, look, record);
+        EXPECT_FALSE(full);
+        EXPECT_EQ(full.Why(), "Writing /dev/full failed: No space left on device.");
         // Rows are told once they are in the file, and the first band's write already fails.
         EXPECT_TRUE(reports.empty());
     }
@@ -304,13 +302,13 @@ TEST_F(ImageExport, ThrowingProgressEndsTheExportDuringEitherStage) {
     test::WriteFileBytes(Path("out.png"), previous);
     for (const int stopAt : {50, 500}) {
         std::vector<int> reports;
-        EXPECT_THROW(ExportPNG(*map, Path("out.png"), 8, look,
-                               [&reports, stopAt](int thousandths) {
-                                   reports.push_back(thousandths);
-                                   if (thousandths >= stopAt) {
-                                       throw std::runtime_error("cancelled");
-                                   }
-                               }),
+        EXPECT_THROW(static_cast<void>(ExportPNG(*map, Path("out.png"), 8, look,
+                                                 [&reports, stopAt](int thousandths) {
+                                                     reports.push_back(thousandths);
+                                                     if (thousandths >= stopAt) {
+                                                         throw std::runtime_error("cancelled");
+                                                     }
+                                                 })),
                      std::runtime_error);
         // Nothing is told after the figure that threw.
         ASSERT_FALSE(reports.empty());
@@ -345,8 +343,8 @@ TEST_F(ImageExport, EveryCompressionLevelGivesThePictureExactly) {
     const auto map = PatternMap(11, 7);
     for (int compression = 0; compression <= 9; ++compression) {
         const std::string path = Path("level" + std::to_string(compression) + ".png");
-        const ExportResult result = ExportPNG(*map, path, compression, look);
-        ASSERT_TRUE(result.ok) << result.error;
+        const Outcome result = ExportPNG(*map, path, compression, look);
+        ASSERT_TRUE(result) << result.Why();
         const auto picture = LoadPixmap(path);
         ASSERT_NE(picture, nullptr) << compression;
         EXPECT_EQ(WrongPixels(*picture, *map), 0) << compression;
@@ -370,9 +368,9 @@ std::string ExportWithFileSizeLimit(const tilemap& map, const std::string& path,
         limit.rlim_cur = limitBytes;
         ::setrlimit(RLIMIT_FSIZE, &limit);
         int last = 0;
-        const ExportResult result =
+        const Outcome result =
             ExportPNG(map, path, 8, look, [&last](int thousandths) { last = thousandths; });
-        const std::string report = (result.ok ? "ok" : result.error) + " " + std::to_string(last);
+        const std::string report = (result ? "ok" : result.Why()) + " " + std::to_string(last);
         const bool sent = ::write(pipeEnds[1], report.data(), report.size()) ==
                           static_cast<ssize_t>(report.size());
         ::_exit(sent ? 0 : 1);
@@ -420,17 +418,17 @@ TEST_F(ImageExport, MemoryDoesNotGrowWithThePicture) {
     }
     ASSERT_TRUE(test::PeakMemory::Reset());
     const int64_t before = test::PeakMemory::Current();
-    const ExportResult result = ExportPNG(*map, Path("big.png"), 1, look);
+    const Outcome result = ExportPNG(*map, Path("big.png"), 1, look);
     const int64_t added = test::PeakMemory::Peak() - before;
-    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_TRUE(result) << result.Why();
     EXPECT_LT(added, 16 << 20);
 }
 
 TEST_F(ImageExport, CompressionLevelReachesTheWriter) {
     const ExportLook look = TestLook(kGlyphW, kGlyphH, PatternSheet);
     const auto map = tilemap::Create(32, 32);
-    ASSERT_TRUE(ExportPNG(*map, Path("stored.png"), 0, look).ok);
-    ASSERT_TRUE(ExportPNG(*map, Path("packed.png"), 9, look).ok);
+    ASSERT_TRUE(ExportPNG(*map, Path("stored.png"), 0, look));
+    ASSERT_TRUE(ExportPNG(*map, Path("packed.png"), 9, look));
     EXPECT_GT(std::filesystem::file_size(Path("stored.png")),
               4 * std::filesystem::file_size(Path("packed.png")));
 }

@@ -29,10 +29,10 @@ inline std::string LeaveKilledSave(const std::string& path, const std::vector<ui
     const std::vector<std::string> before = names();
     const pid_t child = ::fork();
     if (child == 0) {
-        const std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
+        const Expected<std::unique_ptr<SideFileWriter>> writer = SideFileWriter::Open(path);
         if (writer) {
-            writer->Stream().WriteBytes(bytes.data(), static_cast<int64_t>(bytes.size()));
-            writer->Stream().Flush();
+            (*writer)->Stream().WriteBytes(bytes.data(), static_cast<int64_t>(bytes.size()));
+            (*writer)->Stream().Flush();
         }
         // Ends without running a destructor, as a killed process would.
         ::_exit(writer ? 0 : 1);

@@ -72,13 +72,18 @@ TEST(RleBody, RunsCrossPlaneBoundaries) {
     EXPECT_EQ(rlesize(*map), 8);
 }
 
+// Why runs were refused; "accepted" when they were not.
+std::string WhyRefused(const Outcome& decoded) {
+    return decoded ? "accepted" : decoded.Why();
+}
+
 TEST(RleBody, MapWithoutCellsHasAnEmptyBody) {
     const auto empty = tilemap::Create(0, 0);
     EXPECT_EQ(rlesize(*empty), 0);
     EXPECT_EQ(WrittenRuns(*empty), Bytes{});
 
     TMemoryStream in(Bytes{0x05, 0x00});
-    EXPECT_EQ(ReadRLE(in, *empty), RleDecodeResult::Complete);
+    EXPECT_TRUE(ReadRLE(in, *empty));
     EXPECT_EQ(in.Pos(), 0);
 }
 
@@ -102,7 +107,7 @@ TEST(RleBody, RandomMapsRoundTrip) {
             TMemoryStream in(file);
             in.SkipBytes(16);
             auto decoded = tilemap::Create(w, h);
-            ASSERT_EQ(ReadRLE(in, *decoded), RleDecodeResult::Complete);
+            ASSERT_TRUE(ReadRLE(in, *decoded));
             EXPECT_EQ(decoded->tmap, original->tmap) << w << " x " << h;
             EXPECT_EQ(in.ReadString(3), "EOF");
         }
@@ -112,29 +117,29 @@ TEST(RleBody, RandomMapsRoundTrip) {
 TEST(RleBody, DecodingRefusesARunPastTheCells) {
     auto map = tilemap::Create(1, 1);
     TMemoryStream in(Bytes{0x00, 0x01, 0x02, 0x09, 'E', 'O', 'F'});
-    EXPECT_EQ(ReadRLE(in, *map), RleDecodeResult::RunPastEnd);
+    EXPECT_EQ(WhyRefused(ReadRLE(in, *map)), kRleRunPastEnd);
     EXPECT_EQ(map->tmap, (Bytes{1, 0, 0}));
     EXPECT_EQ(map->tmap.size(), 3u);
 
     auto whole = tilemap::Create(1, 1);
     TMemoryStream single(Bytes{0xFF, 0x2A});
-    EXPECT_EQ(ReadRLE(single, *whole), RleDecodeResult::RunPastEnd);
+    EXPECT_EQ(WhyRefused(ReadRLE(single, *whole)), kRleRunPastEnd);
     EXPECT_EQ(whole->tmap, (Bytes{0, 0, 0}));
 }
 
 TEST(RleBody, DecodingReportsTheEndOfTheStream) {
     auto shortRuns = tilemap::Create(2, 1);
     TMemoryStream runsMissing(Bytes{0x01, 0x04});
-    EXPECT_EQ(ReadRLE(runsMissing, *shortRuns), RleDecodeResult::EndOfStream);
+    EXPECT_EQ(WhyRefused(ReadRLE(runsMissing, *shortRuns)), kRleCutShort);
     EXPECT_EQ(shortRuns->tmap, (Bytes{4, 4, 0, 0, 0, 0}));
 
     auto halfRun = tilemap::Create(1, 1);
     TMemoryStream valueMissing(Bytes{0x00, 0x01, 0x00});
-    EXPECT_EQ(ReadRLE(valueMissing, *halfRun), RleDecodeResult::EndOfStream);
+    EXPECT_EQ(WhyRefused(ReadRLE(valueMissing, *halfRun)), kRleCutShort);
 
     auto nothing = tilemap::Create(1, 1);
     TMemoryStream empty;
-    EXPECT_EQ(ReadRLE(empty, *nothing), RleDecodeResult::EndOfStream);
+    EXPECT_EQ(WhyRefused(ReadRLE(empty, *nothing)), kRleCutShort);
 }
 
 } // namespace

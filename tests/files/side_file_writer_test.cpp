@@ -1,6 +1,7 @@
 #include "container_test_support.h"
 
 #include "files/side_file_writer.h"
+#include "files/whole_file.h"
 #include "killed_save.h"
 
 #include <gtest/gtest.h>
@@ -29,8 +30,14 @@ void WriteAll(SideFileWriter& writer, const std::vector<uint8_t>& bytes) {
     writer.Stream().WriteBytes(bytes.data(), static_cast<int64_t>(bytes.size()));
 }
 
+// The writer, or null when it cannot be opened.
+std::unique_ptr<SideFileWriter> OpenWriter(const std::string& path) {
+    Expected<std::unique_ptr<SideFileWriter>> writer = SideFileWriter::Open(path);
+    return writer ? std::move(*writer) : nullptr;
+}
+
 void SaveBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
+    std::unique_ptr<SideFileWriter> writer = OpenWriter(path);
     ASSERT_TRUE(writer);
     WriteAll(*writer, bytes);
     ASSERT_TRUE(writer->Commit());
@@ -47,7 +54,7 @@ TEST(SideFileWriter, DestinationChangesOnlyOnCommit) {
     const std::string path = folder.Path("map.dtm");
     WriteFileBytes(path, kOld);
 
-    std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
+    std::unique_ptr<SideFileWriter> writer = OpenWriter(path);
     ASSERT_TRUE(writer);
     WriteAll(*writer, kNew);
     EXPECT_EQ(ReadFileBytes(path), kOld);
@@ -64,7 +71,7 @@ TEST(SideFileWriter, AbandonedWriteLeavesNothingBehind) {
     const std::string path = folder.Path("map.dtm");
     WriteFileBytes(path, kOld);
     {
-        std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
+        std::unique_ptr<SideFileWriter> writer = OpenWriter(path);
         ASSERT_TRUE(writer);
         WriteAll(*writer, kNew);
     }
@@ -72,10 +79,45 @@ TEST(SideFileWriter, AbandonedWriteLeavesNothingBehind) {
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"map.dtm"});
 
     {
-        std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(folder.Path("fresh.dtm"));
+        std::unique_ptr<SideFileWriter> writer = OpenWriter(folder.Path("fresh.dtm"));
         ASSERT_TRUE(writer);
     }
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"map.dtm"});
+}
+
+// Whatever the writing comes to, the file is whole or untouched, and a failure says why: the
+// system's reason for a refused write before the writer's own.
+TEST(SideFileWriter, WholeFilesAreWrittenOrLeftAsTheyWere) {
+    ContainerTempFolder folder;
+    const std::string path = folder.Path("map.dtm");
+    WriteFileBytes(path, kOld);
+    const auto writeNew = [](TStream& out) {
+        out.WriteBytes(kNew.data(), static_cast<int64_t>(kNew.size()));
+    };
+
+    std::unique_ptr<SideFileWriter> writer = OpenWriter(path);
+    ASSERT_TRUE(writer);
+    WriteAll(*writer, kNew);
+    const Outcome gaveUp = writer->Commit(Failure{"the encoder stopped"});
+    ASSERT_FALSE(gaveUp);
+    EXPECT_EQ(gaveUp.Why(), "the encoder stopped");
+    writer.reset();
+    EXPECT_EQ(ReadFileBytes(path), kOld);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"map.dtm"});
+
+    const Outcome full = WriteWholeFile("/dev/full", writeNew);
+    ASSERT_FALSE(full);
+    EXPECT_EQ(full.Why(), "No space left on device");
+    const Outcome missing = WriteWholeFile(folder.Path("missing/map.dtm"), writeNew);
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.Why(), "No such file or directory");
+    EXPECT_THROW(static_cast<void>(WriteWholeFile(path, [](TStream&) { throw std::bad_alloc(); })),
+                 std::bad_alloc);
+    EXPECT_EQ(ReadFileBytes(path), kOld);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"map.dtm"});
+
+    EXPECT_TRUE(WriteWholeFile(path, writeNew));
+    EXPECT_EQ(ReadFileBytes(path), kNew);
 }
 
 TEST(SideFileWriter, PermissionsOfTheReplacedFileAreKept) {
@@ -83,7 +125,7 @@ TEST(SideFileWriter, PermissionsOfTheReplacedFileAreKept) {
     const std::string path = folder.Path("shared.dtm");
     WriteFileBytes(path, kOld);
     ::chmod(path.c_str(), 0640);
-    std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
+    std::unique_ptr<SideFileWriter> writer = OpenWriter(path);
     ASSERT_TRUE(writer);
     WriteAll(*writer, kNew);
     ASSERT_TRUE(writer->Commit());
@@ -92,7 +134,7 @@ TEST(SideFileWriter, PermissionsOfTheReplacedFileAreKept) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     const std::string fresh = folder.Path("fresh.dtm");
-    writer = SideFileWriter::Open(fresh);
+    writer = OpenWriter(fresh);
     ASSERT_TRUE(writer);
     ASSERT_TRUE(writer->Commit());
     EXPECT_EQ(PermissionBits(fresh), 0666u & ~mask);
@@ -127,9 +169,9 @@ TEST(SideFileWriter, LinksOfOtherUsersInASharedFolderAreNotFollowed) {
     const std::string planted = folder.Path("shared/planted.dtm");
     fs::create_symlink(folder.Path("victim.dtm"), planted);
     ASSERT_EQ(::lchown(planted.c_str(), 4242, 4242), 0);
-    std::string failure;
-    EXPECT_FALSE(SideFileWriter::Open(planted, &failure));
-    EXPECT_EQ(failure, "Permission denied");
+    const Expected<std::unique_ptr<SideFileWriter>> refused = SideFileWriter::Open(planted);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.Why(), "Permission denied");
     EXPECT_FALSE(fs::exists(folder.Path("victim.dtm")));
     // The writer's own link there is followed.
     ASSERT_EQ(::lchown(planted.c_str(), 0, 0), 0);
@@ -169,11 +211,14 @@ TEST(SideFileWriter, LinksKeepPointingAtTheFileWrittenAndHardLinksKeepTheOldByte
     // A loop and a link into a missing folder are refused, and stay as they were.
     fs::create_symlink("loop.dtm", folder.Path("loop.dtm"));
     fs::create_symlink("missing/map.dtm", folder.Path("nowhere.dtm"));
-    std::string failure;
-    EXPECT_FALSE(SideFileWriter::Open(folder.Path("loop.dtm"), &failure));
-    EXPECT_EQ(failure, "Too many levels of symbolic links");
-    EXPECT_FALSE(SideFileWriter::Open(folder.Path("nowhere.dtm"), &failure));
-    EXPECT_EQ(failure, "No such file or directory");
+    const Expected<std::unique_ptr<SideFileWriter>> loop =
+        SideFileWriter::Open(folder.Path("loop.dtm"));
+    ASSERT_FALSE(loop);
+    EXPECT_EQ(loop.Why(), "Too many levels of symbolic links");
+    const Expected<std::unique_ptr<SideFileWriter>> nowhere =
+        SideFileWriter::Open(folder.Path("nowhere.dtm"));
+    ASSERT_FALSE(nowhere);
+    EXPECT_EQ(nowhere.Why(), "No such file or directory");
     EXPECT_TRUE(fs::is_symlink(folder.Path("loop.dtm")));
     EXPECT_TRUE(fs::is_symlink(folder.Path("nowhere.dtm")));
 
@@ -185,7 +230,7 @@ TEST(SideFileWriter, LinksKeepPointingAtTheFileWrittenAndHardLinksKeepTheOldByte
 }
 
 TEST(SideFileWriter, DevicesAreWrittenInPlace) {
-    std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open("/dev/null");
+    std::unique_ptr<SideFileWriter> writer = OpenWriter("/dev/null");
     ASSERT_TRUE(writer);
     WriteAll(*writer, kNew);
     EXPECT_TRUE(writer->Commit());
@@ -290,11 +335,11 @@ bool SavesWithoutHanging(const std::string& path) {
     const pid_t child = ::fork();
     if (child == 0) {
         ::alarm(20);
-        std::unique_ptr<SideFileWriter> writer = SideFileWriter::Open(path);
+        std::unique_ptr<SideFileWriter> writer = OpenWriter(path);
         bool saved = false;
         if (writer) {
             WriteAll(*writer, kNew);
-            saved = writer->Commit();
+            saved = writer->Commit().HasValue();
         }
         ::_exit(saved ? 0 : 1);
     }

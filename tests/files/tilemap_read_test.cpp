@@ -3,6 +3,7 @@
 #include "files/map_limits.h"
 #include "files/png_body.h"
 #include "files/tilemap_file.h"
+#include "platform/io/open_stream.h"
 
 #include <gtest/gtest.h>
 
@@ -64,12 +65,19 @@ std::vector<uint8_t> PictureFile(const tilemap& map, int32_t w, int32_t h) {
 
 class TilemapRead : public testing::Test {
   protected:
-    // Reads the bytes as a file and keeps the reported messages.
+    // Reads the bytes as a file and keeps the messages Read reports; the format comes from
+    // reading them once more.
     LoadedTilemap ReadBytes(const std::vector<uint8_t>& bytes) {
         const std::string path = folder_.Path("map.dtm");
         WriteFileBytes(path, bytes);
         log_.messages.clear();
-        return ReadTilemapFile(path, log_.Callback());
+        const std::shared_ptr<tilemap> map = Read(path, log_.Callback());
+        const std::shared_ptr<TStream> stream = OpenReadStream(path);
+        EXPECT_TRUE(stream);
+        const Expected<LoadedTilemap> loaded =
+            stream ? ReadTilemapStream(*stream) : Expected<LoadedTilemap>(Failure{"unopened"});
+        EXPECT_EQ(loaded.HasValue(), map != nullptr);
+        return {map, loaded ? loaded->format : ""};
     }
 
     // Expects the bytes to be refused with exactly this one message.

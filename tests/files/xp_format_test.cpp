@@ -12,7 +12,6 @@ namespace dm {
 namespace {
 
 using test::ByteBuilder;
-using test::MessageLog;
 
 // Every entry distinct, none of them the transparent colour: index i is (i, 255 - i, 7i).
 PalettePlanes TestPalette() {
@@ -35,9 +34,12 @@ std::vector<uint8_t> Gzip(const std::vector<uint8_t>& bytes) {
 
 std::vector<uint8_t> Gunzip(std::vector<uint8_t> bytes) {
     TMemoryStream in(std::move(bytes));
-    GzipReader gzip(in);
+    const Expected<std::unique_ptr<GzipReader>> gzip = GzipReader::Open(in);
+    EXPECT_TRUE(gzip);
     std::vector<uint8_t> inflated(1 << 16);
-    inflated.resize(static_cast<size_t>(gzip.Read(inflated.data(), 1 << 16)));
+    const Expected<int64_t> got = gzip ? (*gzip)->Read(inflated.data(), 1 << 16) : int64_t{0};
+    EXPECT_TRUE(got) << (got ? "" : got.Why());
+    inflated.resize(static_cast<size_t>(got ? *got : 0));
     return inflated;
 }
 
@@ -52,13 +54,11 @@ struct XpRead {
 
 XpRead Read(std::vector<uint8_t> bytes, int layer = kXpAllLayers) {
     TMemoryStream in(std::move(bytes));
-    MessageLog log;
-    XpRead read{ReadXp(in, TestPalette(), layer, log.Callback()), {}};
-    for (const auto& [title, text] : log.messages) {
-        EXPECT_EQ(title, "Error!");
-        read.messages.push_back(text);
+    Expected<std::shared_ptr<tilemap>> map = ReadXp(in, TestPalette(), layer);
+    if (!map) {
+        return {nullptr, {map.Why()}};
     }
-    return read;
+    return {std::move(*map), {}};
 }
 
 std::vector<uint8_t> Written(const tilemap& map) {

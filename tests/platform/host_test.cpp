@@ -20,7 +20,7 @@ struct Counter {
 
 // Changes every part of the host from how it starts.
 void DirtyEverything() {
-    OpenGraphics(8, 8, 0, 60, 0);
+    ASSERT_TRUE(OpenGraphics(8, 8, 0, 60, 0));
     SetApplicationTitle("Changed");
     SetAutoPoll(false);
     EmitEvent({EventId::KeyDown, 'A'});

@@ -39,7 +39,7 @@ TEST(ExportLook, ExportDrawsWithTheDisplaysTilesetAndPalette) {
 
     const auto map = tilemap::Create(1, 1);
     map->SetTile(0, 0, 65, 20, 7, 1);
-    ASSERT_TRUE(ExportPNG(*map, folder.Path("out.png"), 8, look).ok);
+    ASSERT_TRUE(ExportPNG(*map, folder.Path("out.png"), 8, look));
     const auto picture = LoadPixmap(folder.Path("out.png"));
     ASSERT_NE(picture, nullptr);
     ASSERT_EQ(picture->width, 3);

@@ -21,11 +21,13 @@ class HeadlessWindow {
   public:
     HeadlessWindow(int width, int height, std::string_view script = "",
                    const std::string& baseFolder = "/") {
-        ReplayParseResult parsed = ParseReplayScript(script, baseFolder);
-        EXPECT_TRUE(parsed.script) << parsed.error;
-        driver_ = std::make_shared<HeadlessDriver>(parsed.script.value_or(ReplayScript{}), log_);
+        Expected<ReplayScript> parsed = ParseReplayScript(script, baseFolder);
+        EXPECT_TRUE(parsed) << (parsed ? "" : parsed.Why());
+        driver_ =
+            std::make_shared<HeadlessDriver>(parsed ? std::move(*parsed) : ReplayScript{}, log_);
         SetUpHost(driver_);
-        graphics_ = OpenGraphics(width, height, 0, 60, 0);
+        Expected<std::shared_ptr<TGraphics>> opened = OpenGraphics(width, height, 0, 60, 0);
+        graphics_ = opened ? std::move(*opened) : nullptr;
         EXPECT_NE(graphics_, nullptr);
     }
     // Leaves alone a host that a newer window has set up.

@@ -23,11 +23,8 @@ class Modal : public testing::Test {
     auto Run(const std::string& script, Show show, decltype(show()) ended) {
         window_ = std::make_unique<test::HeadlessWindow>(display_.windowWidth,
                                                          display_.windowHeight, script);
-        try {
-            return show();
-        } catch (const ReplayFinished&) {
-            return ended;
-        }
+        auto answer = show();
+        return window_->Driver().RunEnded() ? ended : answer;
     }
 
     test::DrawnCell At(int x, int y) const {
@@ -189,6 +186,24 @@ TEST_F(Prompt, PathsTakeSpacesStartFromTheInitialPathAndEscapeCancels) {
     run("frame 2\nend\n");
     EXPECT_EQ(Shown(2, 2, 8), "No file ");
     EXPECT_EQ(Shown(2, 4, 31), "Save Tilemap As: maps/Untitled_");
+}
+
+// Once a scripted run has ended, every popup and prompt gives its cancel answer at once: no frame
+// is shown and nothing is logged.
+TEST_F(Modal, AfterTheRunEndedEachAnswersAsEscapeWouldAtOnce) {
+    window_ = std::make_unique<test::HeadlessWindow>(display_.windowWidth, display_.windowHeight,
+                                                     "choose 0\nanswer /a.dtm\nend\n");
+    Flip(0);
+    HeadlessDriver& driver = window_->Driver();
+    ASSERT_TRUE(driver.RunEnded());
+    const int64_t frames = driver.FrameNumber();
+    EXPECT_EQ(popup(display_, "Confirm!", "Text", yesnobuttons()), 1);
+    EXPECT_EQ(ShowMessage(display_, "Error!", "Text"), 1);
+    EXPECT_EQ(PromptString(display_, "New image width: ", 10, 0), std::nullopt);
+    EXPECT_EQ(PromptPath(display_, {"Open Tilemap", "Duskmarch Tilemaps:dtm", false, "x"}, "why"),
+              "");
+    EXPECT_EQ(driver.FrameNumber(), frames);
+    EXPECT_EQ(window_->Log(), "");
 }
 
 } // namespace

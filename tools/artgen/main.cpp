@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -15,13 +16,12 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBlack = 0x000000;
 constexpr int kCompression = 9;
 
-bool Write(const std::shared_ptr<dm::TPixmap>& picture, const std::string& path) {
+dm::Outcome Write(const std::shared_ptr<dm::TPixmap>& picture, const std::string& path) {
     if (!picture || !dm::WritePixmapPNG(*picture, path, kCompression)) {
-        std::fprintf(stderr, "artgen: cannot write %s\n", path.c_str());
-        return false;
+        return dm::Failure{"cannot write " + path};
     }
     std::printf("wrote %s\n", path.c_str());
-    return true;
+    return {};
 }
 
 } // namespace
@@ -31,19 +31,26 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: artgen FONT.psf.gz OUTPUT_FOLDER\n");
         return 2;
     }
-    std::string error;
-    const auto font = dm::LoadPsfFont(argv[1], error);
-    const auto glyphs = font ? dm::BuildTilesetGlyphs(*font, error) : std::nullopt;
+    const dm::Expected<dm::PsfFont> font = dm::LoadPsfFont(argv[1]);
+    const dm::Expected<dm::GlyphSet> glyphs =
+        font ? dm::BuildTilesetGlyphs(*font) : dm::Expected<dm::GlyphSet>(font.Error());
     if (!glyphs) {
-        std::fprintf(stderr, "artgen: %s\n", error.c_str());
+        std::fprintf(stderr, "artgen: %s\n", glyphs.Why().c_str());
         return 1;
     }
     const std::string folder = std::string(argv[2]) + "/";
     const std::string tileset = folder + "curses.png";
     // The background sheet is the exact complement of the foreground sheet.
-    const bool written =
-        Write(dm::RenderSheet(*glyphs, kWhite, kBlack), dm::ForegroundSheetPath(tileset)) &&
-        Write(dm::RenderSheet(*glyphs, kBlack, kWhite), dm::BackgroundSheetPath(tileset)) &&
-        Write(dm::RenderPalette(dm::DesignPalette()), folder + "pallet.png");
-    return written ? 0 : 1;
+    const std::pair<std::shared_ptr<dm::TPixmap>, std::string> pictures[] = {
+        {dm::RenderSheet(*glyphs, kWhite, kBlack), dm::ForegroundSheetPath(tileset)},
+        {dm::RenderSheet(*glyphs, kBlack, kWhite), dm::BackgroundSheetPath(tileset)},
+        {dm::RenderPalette(dm::DesignPalette()), folder + "pallet.png"},
+    };
+    for (const auto& [picture, path] : pictures) {
+        if (const dm::Outcome written = Write(picture, path); !written) {
+            std::fprintf(stderr, "artgen: %s\n", written.Why().c_str());
+            return 1;
+        }
+    }
+    return 0;
 }

@@ -32,23 +32,20 @@ std::optional<Glyph> PsfFont::GlyphFor(char32_t character) const {
     return glyph;
 }
 
-std::optional<PsfFont> ParsePsfFont(std::span<const uint8_t> bytes, std::string& error) {
+Expected<PsfFont> ParsePsfFont(std::span<const uint8_t> bytes) {
     if (bytes.size() < kHeaderSize || bytes[0] != kMagic0 || bytes[1] != kMagic1) {
-        error = "not a PSF1 font";
-        return std::nullopt;
+        return Failure{"not a PSF1 font"};
     }
     const uint8_t mode = bytes[2];
     PsfFont font;
     font.height = bytes[3];
     font.glyphCount = (mode & kMode512) != 0 ? 512 : 256;
     if ((mode & (kModeHasTable | kModeHasSequences)) == 0) {
-        error = "the font has no Unicode table";
-        return std::nullopt;
+        return Failure{"the font has no Unicode table"};
     }
     const size_t bitmapBytes = static_cast<size_t>(font.glyphCount) * font.height;
     if (font.height == 0 || bytes.size() < kHeaderSize + bitmapBytes) {
-        error = "the font's glyphs are cut short";
-        return std::nullopt;
+        return Failure{"the font's glyphs are cut short"};
     }
     font.bitmaps.assign(bytes.begin() + kHeaderSize, bytes.begin() + kHeaderSize + bitmapBytes);
 
@@ -57,8 +54,7 @@ std::optional<PsfFont> ParsePsfFont(std::span<const uint8_t> bytes, std::string&
         bool inSequences = false;
         for (;;) {
             if (at + 2 > bytes.size()) {
-                error = "the font's Unicode table is cut short";
-                return std::nullopt;
+                return Failure{"the font's Unicode table is cut short"};
             }
             const uint16_t value = static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
             at += 2;
@@ -75,11 +71,10 @@ std::optional<PsfFont> ParsePsfFont(std::span<const uint8_t> bytes, std::string&
     return font;
 }
 
-std::optional<PsfFont> LoadPsfFont(const std::string& path, std::string& error) {
+Expected<PsfFont> LoadPsfFont(const std::string& path) {
     gzFile file = gzopen(path.c_str(), "rb");
     if (file == nullptr) {
-        error = "cannot open " + path;
-        return std::nullopt;
+        return Failure{"cannot open " + path};
     }
     std::vector<uint8_t> bytes;
     uint8_t chunk[16384];
@@ -89,16 +84,14 @@ std::optional<PsfFont> LoadPsfFont(const std::string& path, std::string& error) 
     }
     gzclose(file);
     if (got < 0) {
-        error = "cannot read " + path;
-        return std::nullopt;
+        return Failure{"cannot read " + path};
     }
     if (bytes.size() > kMaxFileBytes) {
-        error = path + " is too large for a console font";
-        return std::nullopt;
+        return Failure{path + " is too large for a console font"};
     }
-    auto font = ParsePsfFont(bytes, error);
+    Expected<PsfFont> font = ParsePsfFont(bytes);
     if (!font) {
-        error = path + ": " + error;
+        return Failure{path + ": " + font.Why()};
     }
     return font;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/expected.h"
+
 #include "glyph.h"
 
 #include <cstdint>
@@ -24,11 +26,11 @@ struct PsfFont {
     std::optional<Glyph> GlyphFor(char32_t character) const;
 };
 
-// Parses the bytes of an uncompressed PSF1 font. Null with a message in error for any other
-// data, a font without its Unicode table, or a truncated file.
-std::optional<PsfFont> ParsePsfFont(std::span<const uint8_t> bytes, std::string& error);
+// Parses the bytes of an uncompressed PSF1 font. Fails, saying why, for any other data, a font
+// without its Unicode table, or a truncated file.
+Expected<PsfFont> ParsePsfFont(std::span<const uint8_t> bytes);
 
 // Reads a PSF1 font file, gzip-compressed (as Debian ships them) or plain.
-std::optional<PsfFont> LoadPsfFont(const std::string& path, std::string& error);
+Expected<PsfFont> LoadPsfFont(const std::string& path);
 
 } // namespace dm

@@ -22,11 +22,10 @@ std::string CharacterName(char32_t character) {
 
 } // namespace
 
-std::optional<GlyphSet> BuildTilesetGlyphs(const PsfFont& font, std::string& error) {
+Expected<GlyphSet> BuildTilesetGlyphs(const PsfFont& font) {
     if (font.height != kGlyphHeight) {
-        error = "the font's glyphs are " + std::to_string(font.height) + " rows high, not " +
-                std::to_string(kGlyphHeight);
-        return std::nullopt;
+        return Failure{"the font's glyphs are " + std::to_string(font.height) + " rows high, not " +
+                       std::to_string(kGlyphHeight)};
     }
     GlyphSet glyphs{};
     for (int code = 0; code < kGlyphCount; ++code) {
@@ -41,9 +40,8 @@ std::optional<GlyphSet> BuildTilesetGlyphs(const PsfFont& font, std::string& err
             glyph = font.GlyphFor(kCp437ToUnicode[code]);
         }
         if (!glyph || glyph->IsBlank()) {
-            error = "the font has no visible glyph for code " + std::to_string(code) + " (" +
-                    CharacterName(kCp437ToUnicode[code]) + ")";
-            return std::nullopt;
+            return Failure{"the font has no visible glyph for code " + std::to_string(code) + " (" +
+                           CharacterName(kCp437ToUnicode[code]) + ")"};
         }
         glyphs[code] = *glyph;
     }

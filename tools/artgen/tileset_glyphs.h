@@ -15,6 +15,6 @@ using GlyphSet = std::array<Glyph, kGlyphCount>;
 // and blocks are drawn; the few characters the font lacks come from the hand-drawn supplement;
 // everything else is the font's glyph for the code's Unicode character. Null with a message in
 // error when the font's glyphs are not 8 x 14 or it lacks a character or shows it blank.
-std::optional<GlyphSet> BuildTilesetGlyphs(const PsfFont& font, std::string& error);
+Expected<GlyphSet> BuildTilesetGlyphs(const PsfFont& font);
 
 } // namespace dm

@@ -2,13 +2,14 @@
 
 namespace dm::dtmtool {
 
-Arguments ParseArguments(const std::vector<std::string>& args, size_t operandCount,
-                         const std::set<std::string>& knownFlags,
-                         const std::set<std::string>& valuedOptions) {
+Expected<Arguments> ParseArguments(const std::vector<std::string>& args, size_t operandCount,
+                                   const std::set<std::string>& knownFlags,
+                                   const std::set<std::string>& valuedOptions) {
     Arguments parsed;
-    const auto fail = [&parsed](const std::string& error) {
-        if (parsed.error.empty()) {
-            parsed.error = error;
+    Outcome usable;
+    const auto fail = [&usable](const std::string& error) {
+        if (usable) {
+            usable = Failure{error};
         }
     };
     bool optionsEnded = false;
@@ -38,6 +39,9 @@ Arguments ParseArguments(const std::vector<std::string>& args, size_t operandCou
     if (parsed.operands.size() != operandCount) {
         fail("expected " + std::to_string(operandCount) + " file name" +
              (operandCount == 1 ? "" : "s") + ", got " + std::to_string(parsed.operands.size()));
+    }
+    if (!usable && !parsed.help) {
+        return usable.Error();
     }
     return parsed;
 }

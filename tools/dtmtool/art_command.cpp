@@ -61,12 +61,13 @@ std::optional<int64_t> NumberIn(const std::string& text, int64_t first, int64_t 
     return value;
 }
 
-// The options of valid arguments; the arguments' error is set when one is unusable.
-ArtOptions OptionsOf(Arguments& arguments) {
+// The options of valid arguments, or the first one that is unusable.
+Expected<ArtOptions> OptionsOf(const Arguments& arguments) {
     ArtOptions options;
-    const auto fail = [&arguments](const std::string& error) {
-        if (arguments.error.empty()) {
-            arguments.error = error;
+    Outcome usable;
+    const auto fail = [&usable](const std::string& error) {
+        if (usable) {
+            usable = Failure{error};
         }
     };
     if (const auto columns = arguments.values.find("--columns");
@@ -90,11 +91,14 @@ ArtOptions OptionsOf(Arguments& arguments) {
         }
         options.background = static_cast<uint8_t>(background.value_or(0));
     }
-    const std::optional<OutputFormat> format = OutputFormatOf(arguments.operands[1]);
+    const Expected<OutputFormat> format = OutputFormatOf(arguments.operands[1]);
     if (!format) {
-        fail(UnknownOutputFormat(arguments.operands[1]));
+        fail(format.Why());
     }
-    options.format = format.value_or(OutputFormat::Dtm);
+    options.format = format ? *format : OutputFormat::Dtm;
+    if (!usable) {
+        return usable.Error();
+    }
     return options;
 }
 
@@ -191,16 +195,19 @@ int RunArtRequest(const Arguments& arguments, const ArtOptions& options) {
 }
 
 int RunArt(const std::vector<std::string>& args) {
-    Arguments arguments = ParseArguments(
+    Expected<Arguments> arguments = ParseArguments(
         args, 2, {"--report"}, {"--columns", "--glyphs", "--palette", "--config", "--background"});
-    ArtOptions options;
-    if (arguments.error.empty()) {
-        options = OptionsOf(arguments);
+    Expected<ArtOptions> options = ArtOptions{};
+    if (arguments && !arguments->help) {
+        options = OptionsOf(*arguments);
+        if (!options) {
+            arguments = options.Error();
+        }
     }
     if (const auto status = FinishEarly(kUsage, arguments)) {
         return *status;
     }
-    return RunReportingFatal([&] { return RunArtRequest(arguments, options); });
+    return RunReportingFatal([&] { return RunArtRequest(*arguments, *options); });
 }
 
 } // namespace

@@ -27,8 +27,8 @@ const char* const kUsage =
     "upper over lower where not transparent; --layer N reads only layer N, counting from 0 at\n"
     "the bottom.\n";
 
-// The layer an .xp input is read from; the arguments' error is set when --layer is unusable.
-int LayerOf(Arguments& arguments) {
+// The layer an .xp input is read from, or why --layer is unusable.
+Expected<int> LayerOf(const Arguments& arguments) {
     const auto option = arguments.values.find("--layer");
     if (option == arguments.values.end()) {
         return kXpAllLayers;
@@ -37,27 +37,33 @@ int LayerOf(Arguments& arguments) {
     int layer = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), layer);
     if (error != std::errc() || end != text.data() + text.size() || layer < 0) {
-        arguments.error = "--layer needs a layer number from 0";
-    } else if (LowerExtension(arguments.operands[0]) != ".xp") {
-        arguments.error = "--layer applies only to an .xp input";
+        return Failure{"--layer needs a layer number from 0"};
+    }
+    if (LowerExtension(arguments.operands[0]) != ".xp") {
+        return Failure{"--layer applies only to an .xp input"};
     }
     return layer;
 }
 
 int RunConvert(const std::vector<std::string>& args) {
-    Arguments arguments = ParseArguments(args, 2, {}, {"--palette", "--layer"});
-    std::optional<OutputFormat> format;
+    Expected<Arguments> parsed = ParseArguments(args, 2, {}, {"--palette", "--layer"});
+    Expected<OutputFormat> format = OutputFormat::Dtm;
     int layer = kXpAllLayers;
-    if (arguments.error.empty()) {
-        layer = LayerOf(arguments);
-        format = OutputFormatOf(arguments.operands[1]);
-        if (!format && arguments.error.empty()) {
-            arguments.error = UnknownOutputFormat(arguments.operands[1]);
+    if (parsed && !parsed->help) {
+        const Expected<int> chosenLayer = LayerOf(*parsed);
+        format = OutputFormatOf(parsed->operands[1]);
+        if (!chosenLayer) {
+            parsed = chosenLayer.Error();
+        } else if (!format) {
+            parsed = format.Error();
+        } else {
+            layer = *chosenLayer;
         }
     }
-    if (const auto status = FinishEarly(kUsage, arguments)) {
+    if (const auto status = FinishEarly(kUsage, parsed)) {
         return *status;
     }
+    Arguments& arguments = *parsed;
     ToolPalette palette(arguments.values["--palette"]);
     return RunReportingFatal([&] {
         const std::shared_ptr<tilemap> map = ReadMapOrReport(arguments.operands[0], palette, layer);

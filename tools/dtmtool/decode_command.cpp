@@ -16,10 +16,11 @@ const char* const kUsage =
     "by the editor's encode command or by \"dtmtool encode --scramble\".\n";
 
 int RunDecode(const std::vector<std::string>& args) {
-    const Arguments arguments = ParseArguments(args, 2, {"--scramble"});
-    if (const auto status = FinishEarly(kUsage, arguments)) {
+    const Expected<Arguments> parsed = ParseArguments(args, 2, {"--scramble"});
+    if (const auto status = FinishEarly(kUsage, parsed)) {
         return *status;
     }
+    const Arguments& arguments = *parsed;
     const std::string& picture = arguments.operands[0];
     if (GetFileType(picture) != kFileTypeFile) {
         PrintError("cannot open " + picture);

@@ -74,10 +74,11 @@ bool PrintDifferences(const tilemap& a, const tilemap& b, bool summary) {
 }
 
 int RunDiff(const std::vector<std::string>& args) {
-    Arguments arguments = ParseArguments(args, 2, {"--summary"}, {"--palette"});
-    if (const auto status = FinishEarly(kUsage, arguments)) {
+    Expected<Arguments> parsed = ParseArguments(args, 2, {"--summary"}, {"--palette"});
+    if (const auto status = FinishEarly(kUsage, parsed)) {
         return *status;
     }
+    Arguments& arguments = *parsed;
     ToolPalette palette(arguments.values["--palette"]);
     return RunReportingFatal([&] {
         const std::shared_ptr<tilemap> a = ReadMapOrReport(arguments.operands[0], palette);

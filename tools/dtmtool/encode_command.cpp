@@ -19,10 +19,11 @@ const char* const kUsage =
     "editor's encode command does; \"dtmtool decode\" with the same flag restores them.\n";
 
 int RunEncode(const std::vector<std::string>& args) {
-    const Arguments arguments = ParseArguments(args, 2, {"--scramble"});
-    if (const auto status = FinishEarly(kUsage, arguments)) {
+    const Expected<Arguments> parsed = ParseArguments(args, 2, {"--scramble"});
+    if (const auto status = FinishEarly(kUsage, parsed)) {
         return *status;
     }
+    const Arguments& arguments = *parsed;
     const LoadedTilemap loaded = ReadOrReport(arguments.operands[0]);
     if (!loaded.map) {
         return kExitFailure;

@@ -31,12 +31,13 @@ struct ExportRequest {
 };
 
 // Like ParseArguments, but --config and --compression take the argument that follows them.
-ExportRequest ParseExportArguments(const std::vector<std::string>& args) {
+Expected<ExportRequest> ParseExportArguments(const std::vector<std::string>& args) {
     ExportRequest request;
     Arguments& parsed = request.arguments;
-    const auto fail = [&parsed](const std::string& error) {
-        if (parsed.error.empty()) {
-            parsed.error = error;
+    Outcome usable;
+    const auto fail = [&usable](const std::string& error) {
+        if (usable) {
+            usable = Failure{error};
         }
     };
     bool optionsEnded = false;
@@ -71,6 +72,9 @@ ExportRequest ParseExportArguments(const std::vector<std::string>& args) {
     if (parsed.operands.size() != 2) {
         fail("expected 2 file names, got " + std::to_string(parsed.operands.size()));
     }
+    if (!usable && !parsed.help) {
+        return usable.Error();
+    }
     return request;
 }
 
@@ -94,23 +98,25 @@ int RunExportRequest(const ExportRequest& request) {
         return kExitFailure;
     }
     ProgressLine progress("exporting " + request.arguments.operands[1]);
-    const ExportResult result =
+    const Outcome exported =
         ExportPNG(*loaded.map, *output, request.compression, MakeExportLook(display),
                   [&progress](int thousandths) { progress.Update(thousandths); });
     progress.Finish();
-    if (!result.ok) {
-        PrintError("Failed to export tilemap image! " + result.error);
+    if (!exported) {
+        PrintError("Failed to export tilemap image! " + exported.Why());
         return kExitFailure;
     }
     return kExitSuccess;
 }
 
 int RunExport(const std::vector<std::string>& args) {
-    const ExportRequest request = ParseExportArguments(args);
-    if (const auto status = FinishEarly(kUsage, request.arguments)) {
+    const Expected<ExportRequest> request = ParseExportArguments(args);
+    const Expected<Arguments> arguments =
+        request ? Expected<Arguments>(request->arguments) : request.Error();
+    if (const auto status = FinishEarly(kUsage, arguments)) {
         return *status;
     }
-    return RunReportingFatal([&request] { return RunExportRequest(request); });
+    return RunReportingFatal([&request] { return RunExportRequest(*request); });
 }
 
 } // namespace

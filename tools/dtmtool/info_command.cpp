@@ -15,10 +15,11 @@ const char* const kUsage =
     "format (DMTR, DMTM or DMTP), width, height and checksum, one per line.\n";
 
 int RunInfo(const std::vector<std::string>& args) {
-    const Arguments arguments = ParseArguments(args, 1, {});
-    if (const auto status = FinishEarly(kUsage, arguments)) {
+    const Expected<Arguments> parsed = ParseArguments(args, 1, {});
+    if (const auto status = FinishEarly(kUsage, parsed)) {
         return *status;
     }
+    const Arguments& arguments = *parsed;
     const std::string& path = arguments.operands[0];
     const LoadedTilemap loaded = ReadOrReport(path);
     if (!loaded.map) {

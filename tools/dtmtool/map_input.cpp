@@ -16,8 +16,12 @@ std::shared_ptr<tilemap> ReadMapOrReport(const std::string& path, ToolPalette& p
         PrintError("cannot open " + path);
         return nullptr;
     }
-    return ReadXp(*stream, palette.Planes(), layer,
-                  [](const std::string&, const std::string& text) { PrintError(text); });
+    Expected<std::shared_ptr<tilemap>> map = ReadXp(*stream, palette.Planes(), layer);
+    if (!map) {
+        PrintError(map.Why());
+        return nullptr;
+    }
+    return std::move(*map);
 }
 
 } // namespace dm::dtmtool

@@ -1,15 +1,15 @@
 #include "map_output.h"
 
 #include "map_input.h"
-#include "whole_file.h"
 
 #include "files/map_text.h"
 #include "files/tilemap_file.h"
+#include "files/whole_file.h"
 #include "files/xp_format.h"
 
 namespace dm::dtmtool {
 
-std::optional<OutputFormat> OutputFormatOf(const std::string& path) {
+Expected<OutputFormat> OutputFormatOf(const std::string& path) {
     const std::string extension = LowerExtension(path);
     if (extension == ".dtm") {
         return OutputFormat::Dtm;
@@ -23,11 +23,8 @@ std::optional<OutputFormat> OutputFormatOf(const std::string& path) {
     if (extension == ".txt") {
         return OutputFormat::Txt;
     }
-    return std::nullopt;
-}
-
-std::string UnknownOutputFormat(const std::string& path) {
-    return "cannot tell the format of " + path + " from its extension; use .dtm, .xp, .ans or .txt";
+    return Failure{"cannot tell the format of " + path +
+                   " from its extension; use .dtm, .xp, .ans or .txt"};
 }
 
 Outcome WriteMap(const tilemap& map, const std::string& path, OutputFormat format,

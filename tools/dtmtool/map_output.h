@@ -5,7 +5,6 @@
 #include "model/tilemap.h"
 #include "platform/expected.h"
 
-#include <optional>
 #include <string>
 
 namespace dm::dtmtool {
@@ -13,11 +12,9 @@ namespace dm::dtmtool {
 // The formats a map is written in, told by the output file's extension.
 enum class OutputFormat { Dtm, Xp, Ans, Txt };
 
-// The format of a path ending in .dtm, .xp, .ans or .txt (in any case); empty for any other.
-std::optional<OutputFormat> OutputFormatOf(const std::string& path);
-
-// Why a path's format cannot be told, for the usage error.
-std::string UnknownOutputFormat(const std::string& path);
+// The format of a path ending in .dtm, .xp, .ans or .txt (in any case); for any other, why its
+// format cannot be told, for the usage error.
+Expected<OutputFormat> OutputFormatOf(const std::string& path);
 
 // Writes the map in the format, through a side file so that a failure leaves whatever was at
 // path as it was; colours come from the palette where the format stores them.

@@ -13,10 +13,11 @@ const char* const kUsage =
     "smaller body, printing the four size statistics lines. OUT.dtm may be IN.dtm.\n";
 
 int RunResave(const std::vector<std::string>& args) {
-    const Arguments arguments = ParseArguments(args, 2, {});
-    if (const auto status = FinishEarly(kUsage, arguments)) {
+    const Expected<Arguments> parsed = ParseArguments(args, 2, {});
+    if (const auto status = FinishEarly(kUsage, parsed)) {
         return *status;
     }
+    const Arguments& arguments = *parsed;
     const LoadedTilemap loaded = ReadOrReport(arguments.operands[0]);
     if (!loaded.map) {
         return kExitFailure;

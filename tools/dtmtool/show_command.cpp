@@ -20,10 +20,11 @@ const char* const kUsage =
     "not painted: the terminal's own background shows, or a space for the glyph.\n";
 
 int RunShow(const std::vector<std::string>& args) {
-    Arguments arguments = ParseArguments(args, 1, {}, {"--palette"});
-    if (const auto status = FinishEarly(kUsage, arguments)) {
+    Expected<Arguments> parsed = ParseArguments(args, 1, {}, {"--palette"});
+    if (const auto status = FinishEarly(kUsage, parsed)) {
         return *status;
     }
+    Arguments& arguments = *parsed;
     ToolPalette palette(arguments.values["--palette"]);
     return RunReportingFatal([&] {
         const std::shared_ptr<tilemap> map = ReadMapOrReport(arguments.operands[0], palette);

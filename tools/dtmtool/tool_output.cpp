@@ -11,27 +11,28 @@ void PrintError(const std::string& text) {
 }
 
 LoadedTilemap ReadOrReport(const std::string& path) {
-    bool reported = false;
-    LoadedTilemap loaded =
-        ReadTilemapFile(path, [&reported](const std::string&, const std::string& text) {
-            PrintError(text);
-            reported = true;
-        });
-    if (!loaded.map && !reported) {
+    const Expected<std::shared_ptr<TStream>> stream = OpenTilemapFile(path);
+    if (stream && !*stream) {
         PrintError("cannot open " + path);
+        return {};
     }
-    return loaded;
+    Expected<LoadedTilemap> loaded = stream ? ReadTilemapStream(**stream) : stream.Error();
+    if (!loaded) {
+        PrintError(loaded.Why());
+        return {};
+    }
+    return std::move(*loaded);
 }
 
-std::optional<int> FinishEarly(const std::string& usage, const Arguments& arguments) {
-    if (arguments.help) {
-        std::cout << usage << std::flush;
-        return kExitSuccess;
-    }
-    if (!arguments.error.empty()) {
-        PrintError(arguments.error);
+std::optional<int> FinishEarly(const std::string& usage, const Expected<Arguments>& arguments) {
+    if (!arguments) {
+        PrintError(arguments.Why());
         std::cerr << usage << std::flush;
         return kExitUsage;
+    }
+    if (arguments->help) {
+        std::cout << usage << std::flush;
+        return kExitSuccess;
     }
     return std::nullopt;
 }

@@ -22,7 +22,8 @@ void PrintError(const std::string& text);
 LoadedTilemap ReadOrReport(const std::string& path);
 
 // Ends a command before its work: prints its usage on standard output when help was asked for, or
-// the argument error and the usage on standard error. Empty when the command should go on.
-std::optional<int> FinishEarly(const std::string& usage, const Arguments& arguments);
+// what is wrong with the arguments and the usage on standard error. Empty when the command should
+// go on.
+std::optional<int> FinishEarly(const std::string& usage, const Expected<Arguments>& arguments);
 
 } // namespace dm::dtmtool

@@ -29,15 +29,15 @@ int WriteIcon(const dm::ExportLook& look, int side, const std::filesystem::path&
     std::error_code ignored; // a folder that cannot be made fails the export below
     std::filesystem::create_directories(target.parent_path(), ignored);
     const std::string rendered = (folder / "scene.png").string();
-    const dm::ExportResult exported = dm::ExportPNG(
-        *dm::icongen::MakeScene(layout.across, layout.down), rendered, kCompression, look);
-    const std::shared_ptr<dm::TPixmap> scene = exported.ok ? dm::LoadPixmap(rendered) : nullptr;
+    const dm::Outcome exported = dm::ExportPNG(*dm::icongen::MakeScene(layout.across, layout.down),
+                                               rendered, kCompression, look);
+    const std::shared_ptr<dm::TPixmap> scene = exported ? dm::LoadPixmap(rendered) : nullptr;
     std::filesystem::remove(rendered, ignored);
     const std::shared_ptr<dm::TPixmap> icon =
         scene ? dm::icongen::FrameIcon(*scene, layout.scale, side) : nullptr;
     if (!icon || !dm::WritePixmapPNG(*icon, target.string(), kCompression)) {
         std::fprintf(stderr, "icongen: cannot make %s: %s\n", target.c_str(),
-                     exported.ok ? "cannot write it" : exported.error.c_str());
+                     exported ? "cannot write it" : exported.Why().c_str());
         return 1;
     }
     return 0;

@@ -13,16 +13,16 @@ namespace {
 
 // What the program prints to standard output when run with these arguments.
 dm::Expected<std::string> HelpOf(const std::vector<std::string>& arguments) {
-    const dm::ChildResult run = dm::RunChildProcess(
+    const dm::Expected<dm::ChildRun> run = dm::RunChildProcess(
         arguments, [] {}, 100);
     std::string command;
     for (const std::string& argument : arguments) {
         command += (command.empty() ? "" : " ") + argument;
     }
-    if (!run.started || run.exitStatus != 0) {
+    if (!run || run->exitStatus != 0) {
         return dm::Failure{"\"" + command + "\" did not run to its end"};
     }
-    return run.output;
+    return run->output;
 }
 
 dm::Expected<dm::manpage::HelpTexts>

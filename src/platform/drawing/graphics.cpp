@@ -28,16 +28,15 @@ void SetApplicationTitle(std::string title) {
     Title() = std::move(title);
 }
 
-std::shared_ptr<TGraphics> OpenGraphics(int width, int height, int depth, int hertz, int flags,
-                                        std::string* whyNot) {
+Expected<std::shared_ptr<TGraphics>> OpenGraphics(int width, int height, int depth, int hertz,
+                                                  int flags) {
     Current().reset();
     SystemDriver* driver = CurrentSystemDriver();
-    std::string reason = "no system driver";
-    if (!driver || !driver->OpenWindow(ApplicationTitle(), width, height, reason)) {
-        if (whyNot) {
-            *whyNot = reason;
-        }
-        return nullptr;
+    if (!driver) {
+        return Failure{"no system driver"};
+    }
+    if (Outcome opened = driver->OpenWindow(ApplicationTitle(), width, height); !opened) {
+        return opened.Error();
     }
     auto graphics = std::make_shared<TGraphics>();
     graphics->width = width;

@@ -2,6 +2,7 @@
 
 #include "platform/drawing/frame_list.h"
 #include "platform/drawing/frame_pacer.h"
+#include "platform/expected.h"
 
 #include <memory>
 #include <string>
@@ -60,10 +61,10 @@ class TGraphics {
 };
 
 // Opens the window through the system driver (replacing any earlier one), makes it current,
-// starts its frame pacing and clears the input state. Null when there is no driver or the window
-// or its drawing context cannot be made; whyNot, when given, then receives the reason.
-std::shared_ptr<TGraphics> OpenGraphics(int width, int height, int depth, int hertz, int flags,
-                                        std::string* whyNot = nullptr);
+// starts its frame pacing and clears the input state. Fails, saying why, when there is no driver
+// or the window or its drawing context cannot be made.
+Expected<std::shared_ptr<TGraphics>> OpenGraphics(int width, int height, int depth, int hertz,
+                                                  int flags);
 
 // The current window; null before one opened.
 TGraphics* CurrentGraphics();

@@ -52,23 +52,21 @@ HeadlessDriver::HeadlessDriver(ReplayScript script, std::ostream& log)
     }
 }
 
-bool HeadlessDriver::OpenWindow(const std::string&, int width, int height, std::string& whyNot) {
+Outcome HeadlessDriver::OpenWindow(const std::string&, int width, int height) {
     if (width <= 0 || height <= 0) {
-        whyNot = "a window needs a positive size";
-        return false;
+        return Failure{"a window needs a positive size"};
     }
     // Every frame is drawn into one picture, which could not be made.
     if (int64_t{width} * height * 4 > TPixmap::kMaxBytes) {
-        whyNot = "a frame of " + std::to_string(width) + " x " + std::to_string(height) +
-                 " pixels is larger than a picture can be";
-        return false;
+        return Failure{"a frame of " + std::to_string(width) + " x " + std::to_string(height) +
+                       " pixels is larger than a picture can be"};
     }
     width_ = width;
     height_ = height;
     presented_.commands.clear();
     drawn_.reset();
     exposed_ = true;
-    return true;
+    return {};
 }
 
 void HeadlessDriver::Poll() {
@@ -146,11 +144,8 @@ void HeadlessDriver::Present(const FrameList& frame, int) {
             SaveScreenshot(step.text);
         }
     }
-    const bool finished = frame_ == lastFrame_;
+    ended_ = ended_ || (frame_ == lastFrame_ && !runPastEnd_);
     ++frame_;
-    if (finished && !runPastEnd_) {
-        throw ReplayFinished();
-    }
 }
 
 void HeadlessDriver::PresentInterim(const FrameList& frame) {
@@ -236,6 +231,9 @@ Outcome HeadlessDriver::WriteScreenshot(const std::string& path) {
 
 int HeadlessDriver::ShowMessageBox(MessageBoxKind kind, const std::string& caption,
                                    const std::string& text, bool) {
+    if (ended_) {
+        return -1;
+    }
     log_ << "messagebox " << MessageBoxKindName(kind) << ' ' << caption << ": " << text
          << std::endl;
     Poll();
@@ -248,6 +246,9 @@ int HeadlessDriver::ShowMessageBox(MessageBoxKind kind, const std::string& capti
 }
 
 std::string HeadlessDriver::RequestFile(const FileRequest& request) {
+    if (ended_) {
+        return "";
+    }
     log_ << "requester " << (request.save ? "save" : "open") << ' ' << request.title << " ["
          << request.filter << "] " << request.initialPath << std::endl;
     Poll();

@@ -10,28 +10,23 @@
 #include <deque>
 #include <iosfwd>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 namespace dm {
-
-// Thrown out of Flip when the script has run its course, wherever the program is.
-class ReplayFinished : public std::runtime_error {
-  public:
-    ReplayFinished() : std::runtime_error("the replay script has ended") {}
-};
 
 // A system driver without a display: events come from a script keyed by frame number, time is a
 // virtual clock that sleeping advances at once, frames are drawn by the software rasteriser, and
 // message boxes and file requesters are answered from the script and written to the log, one line
 // each, as are the program's own popups when they open and the text it puts on the clipboard.
 // Like the desktop driver it draws a frame only when it differs from the one shown or the window
-// was exposed, yet every frame presented counts, so scripts keep their frame numbers.
+// was exposed, yet every frame presented counts, so scripts keep their frame numbers. Once the
+// frame of the script's end was presented the run has ended (RunEnded): message boxes and
+// requesters then close at once without an answer and without a line in the log.
 class HeadlessDriver : public SystemDriver {
   public:
     HeadlessDriver(ReplayScript script, std::ostream& log);
 
-    bool OpenWindow(const std::string& title, int width, int height, std::string& whyNot) override;
+    Outcome OpenWindow(const std::string& title, int width, int height) override;
     void Poll() override;
     int64_t Millisecs() override { return clock_; }
     void Delay(int milliseconds) override;
@@ -47,6 +42,7 @@ class HeadlessDriver : public SystemDriver {
     // terminal's text (EscapeForTerminal).
     Outcome SetClipboardText(const std::string& text) override;
     std::string GetClipboardText() override;
+    bool RunEnded() const override { return ended_; }
 
     // Frames presented so far; the number of the frame being made.
     int64_t FrameNumber() const { return frame_; }
@@ -62,8 +58,8 @@ class HeadlessDriver : public SystemDriver {
     // memory for it.
     std::shared_ptr<TPixmap> LastFrame();
 
-    // Keeps going past the script's end instead of throwing ReplayFinished, for callers that
-    // step the program themselves.
+    // Keeps going past the script's end instead of ending the run, for callers that step the
+    // program themselves.
     void RunPastEnd() { runPastEnd_ = true; }
 
   private:
@@ -83,6 +79,7 @@ class HeadlessDriver : public SystemDriver {
     int64_t clock_ = 0;
     int64_t lastFrame_ = -1; // the frame after which the run stops; -1 never
     bool runPastEnd_ = false;
+    bool ended_ = false;
     int width_ = 0;
     int height_ = 0;
     FrameList presented_;

@@ -63,8 +63,8 @@ int HexDigit(char c) {
 }
 
 // The text with its escapes "\n", "\r", "\t", "\\" and "\xNN" turned into the bytes they stand
-// for, or "" with why set.
-std::string Unescape(std::string_view text, std::string& why) {
+// for.
+Expected<std::string> Unescape(std::string_view text) {
     constexpr std::string_view kNamed = "nrt\\";
     constexpr std::string_view kMeant = "\n\r\t\\";
     std::string plain;
@@ -83,8 +83,7 @@ std::string Unescape(std::string_view text, std::string& why) {
         const int high = hex ? HexDigit(text[at + 2]) : -1;
         const int low = high >= 0 ? HexDigit(text[at + 3]) : -1;
         if (low < 0) {
-            why = "'\\' starts no escape of \\n, \\r, \\t, \\\\ or \\xNN";
-            return "";
+            return Failure{"'\\' starts no escape of \\n, \\r, \\t, \\\\ or \\xNN"};
         }
         plain += static_cast<char>(high * 16 + low);
         at += 3;
@@ -97,8 +96,8 @@ class LineParser {
     LineParser(std::string_view line, const std::string& baseFolder)
         : line_(line), words_(Words(line)), baseFolder_(baseFolder) {}
 
-    // Fills step and returns "" or says why the line does not parse.
-    std::string Parse(ReplayStep& step, int64_t& frame) {
+    // Fills step, or says why the line does not parse.
+    Outcome Parse(ReplayStep& step, int64_t& frame) {
         const std::string& command = words_[0];
         if (command == "frame") {
             return ParseFrame(frame);
@@ -126,7 +125,10 @@ class LineParser {
             step.action = command == "close"    ? ReplayAction::Close
                           : command == "expose" ? ReplayAction::Expose
                                                 : ReplayAction::End;
-            return words_.size() == 1 ? "" : "'" + command + "' takes nothing after it";
+            if (words_.size() != 1) {
+                return Failure{"'" + command + "' takes nothing after it"};
+            }
+            return {};
         }
         if (command == "focus") {
             return ParseFocus(step);
@@ -135,21 +137,27 @@ class LineParser {
             step.action = ReplayAction::Answer;
             const std::string_view text = TextAfter(line_, command);
             step.text = text.empty() ? "" : Absolute(std::string(text), baseFolder_);
-            return "";
+            return {};
         }
         if (command == "clipboard") {
             step.action = ReplayAction::Clipboard;
-            std::string why;
-            step.text = Unescape(TextAfter(line_, command), why);
-            return why;
+            Expected<std::string> text = Unescape(TextAfter(line_, command));
+            if (!text) {
+                return text.Error();
+            }
+            step.text = std::move(*text);
+            return {};
         }
         if (command == "screenshot" || command == "drop") {
             step.action = command == "drop" ? ReplayAction::Drop : ReplayAction::Screenshot;
             const std::string_view text = TextAfter(line_, command);
             step.text = Absolute(std::string(text), baseFolder_);
-            return text.empty() ? "'" + command + "' needs a path" : "";
+            if (text.empty()) {
+                return Failure{"'" + command + "' needs a path"};
+            }
+            return {};
         }
-        return "unknown command '" + command + "'";
+        return Failure{"unknown command '" + command + "'"};
     }
 
   private:
@@ -158,22 +166,22 @@ class LineParser {
         int64_t high;
     };
 
-    std::string ParseFrame(int64_t& frame) {
+    Outcome ParseFrame(int64_t& frame) {
         int64_t value = 0;
         if (words_.size() != 2 || !ParseNumber(words_[1], 0, INT64_MAX, value)) {
-            return "'frame' needs one frame number";
+            return Failure{"'frame' needs one frame number"};
         }
         if (value < frame) {
-            return "frame " + words_[1] + " comes after frame " + std::to_string(frame);
+            return Failure{"frame " + words_[1] + " comes after frame " + std::to_string(frame)};
         }
         frame = value;
-        return "";
+        return {};
     }
 
-    std::string ParsePressOrRelease(ReplayStep& step, bool key) {
+    Outcome ParsePressOrRelease(ReplayStep& step, bool key) {
         const std::string& command = words_[0];
         if (words_.size() < 2 || (words_[1] != "down" && words_[1] != "up")) {
-            return "'" + command + "' needs 'down' or 'up'";
+            return Failure{"'" + command + "' needs 'down' or 'up'"};
         }
         const bool down = words_[1] == "down";
         words_.erase(words_.begin());
@@ -183,30 +191,31 @@ class LineParser {
         return Numbers(step, down ? ReplayAction::ButtonDown : ReplayAction::ButtonUp, {{1, 3}});
     }
 
-    std::string ParseFocus(ReplayStep& step) {
+    Outcome ParseFocus(ReplayStep& step) {
         if (words_.size() == 2 && (words_[1] == "lost" || words_[1] == "gained")) {
             step.action = words_[1] == "lost" ? ReplayAction::FocusLost : ReplayAction::FocusGained;
-            return "";
+            return {};
         }
-        return "'focus' needs 'lost' or 'gained'";
+        return Failure{"'focus' needs 'lost' or 'gained'"};
     }
 
-    std::string Numbers(ReplayStep& step, ReplayAction action, std::vector<Range> ranges) {
+    Outcome Numbers(ReplayStep& step, ReplayAction action, std::vector<Range> ranges) {
         step.action = action;
         if (words_.size() != ranges.size() + 1) {
-            return "'" + words_[0] + "' needs " + std::to_string(ranges.size()) + " number" +
-                   (ranges.size() == 1 ? "" : "s");
+            return Failure{"'" + words_[0] + "' needs " + std::to_string(ranges.size()) +
+                           " number" + (ranges.size() == 1 ? "" : "s")};
         }
         int* fields[] = {&step.value, &step.value2};
         for (size_t i = 0; i < ranges.size(); ++i) {
             int64_t value = 0;
             if (!ParseNumber(words_[i + 1], ranges[i].low, ranges[i].high, value)) {
-                return "'" + words_[i + 1] + "' is not a number from " +
-                       std::to_string(ranges[i].low) + " to " + std::to_string(ranges[i].high);
+                return Failure{"'" + words_[i + 1] + "' is not a number from " +
+                               std::to_string(ranges[i].low) + " to " +
+                               std::to_string(ranges[i].high)};
             }
             *fields[i] = static_cast<int>(value);
         }
-        return "";
+        return {};
     }
 
     std::string_view line_;
@@ -216,7 +225,7 @@ class LineParser {
 
 } // namespace
 
-ReplayParseResult ParseReplayScript(std::string_view text, const std::string& baseFolder) {
+Expected<ReplayScript> ParseReplayScript(std::string_view text, const std::string& baseFolder) {
     ReplayScript script;
     int64_t frame = 0;
     int lineNumber = 0;
@@ -234,9 +243,8 @@ ReplayParseResult ParseReplayScript(std::string_view text, const std::string& ba
             continue;
         }
         ReplayStep step;
-        const std::string error = LineParser(line, baseFolder).Parse(step, frame);
-        if (!error.empty()) {
-            return {std::nullopt, "line " + std::to_string(lineNumber) + ": " + error};
+        if (const Outcome parsed = LineParser(line, baseFolder).Parse(step, frame); !parsed) {
+            return Failure{"line " + std::to_string(lineNumber) + ": " + parsed.Why()};
         }
         if (words[0] == "frame") {
             continue;
@@ -248,7 +256,7 @@ ReplayParseResult ParseReplayScript(std::string_view text, const std::string& ba
             script.steps.push_back(step);
         }
     }
-    return {std::move(script), ""};
+    return script;
 }
 
 Expected<ReplayScript> ReadReplayScript(const std::string& path, const std::string& baseFolder) {
@@ -266,15 +274,15 @@ Expected<ReplayScript> ReadReplayScript(const std::string& path, const std::stri
     if (file.bad()) {
         return Failure{"cannot read " + path + ": " + std::strerror(errno)};
     }
-    ReplayParseResult parsed = ParseReplayScript(text.str(), baseFolder);
-    if (!parsed.script) {
-        return Failure{path + ": " + parsed.error};
+    Expected<ReplayScript> parsed = ParseReplayScript(text.str(), baseFolder);
+    if (!parsed) {
+        return Failure{path + ": " + parsed.Why()};
     }
-    if (parsed.script->steps.empty()) {
+    if (parsed->steps.empty()) {
         return Failure{path + ": nothing happens in the script, so the run would never end; an "
                               "'end' line ends it"};
     }
-    return std::move(*parsed.script);
+    return std::move(*parsed);
 }
 
 } // namespace dm

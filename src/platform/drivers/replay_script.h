@@ -3,7 +3,6 @@
 #include "platform/expected.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,11 +43,6 @@ struct ReplayScript {
     std::vector<ReplayStep> steps;
 };
 
-struct ReplayParseResult {
-    std::optional<ReplayScript> script;
-    std::string error; // "line N: why", when script is empty
-};
-
 // Reads a script: one happening per line, blank lines and lines starting with "#" ignored, numbers
 // decimal. "frame N" makes the following lines happen at frame N (frames count presented frames
 // from 0 and never go back). "press CODE" is a key down and up in one frame. Relative paths of
@@ -56,8 +50,9 @@ struct ReplayParseResult {
 // after the word (and the one space after it) on the clipboard, where "\n" stands for a line
 // feed, "\r" for a carriage return, "\t" for a tab, "\\" for a backslash and "\xNN" for the byte
 // of two hexadecimal digits (the way the log's clipboard line shows control bytes); "clipboard"
-// alone empties it. The first line that does not parse refuses the whole script.
-ReplayParseResult ParseReplayScript(std::string_view text, const std::string& baseFolder);
+// alone empties it. The first line that does not parse refuses the whole script, with the reason
+// "line N: why".
+Expected<ReplayScript> ParseReplayScript(std::string_view text, const std::string& baseFolder);
 
 // Reads and parses the script file at path for a run of the program. Besides a file that cannot
 // be read or parsed, it refuses a script with nothing in it to happen (empty, comments only, or

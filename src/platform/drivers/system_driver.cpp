@@ -26,4 +26,9 @@ void PollSystem() {
     }
 }
 
+bool RunEnded() {
+    const SystemDriver* driver = CurrentSystemDriver();
+    return driver && driver->RunEnded();
+}
+
 } // namespace dm

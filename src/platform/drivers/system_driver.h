@@ -31,10 +31,9 @@ class SystemDriver {
   public:
     virtual ~SystemDriver() = default;
 
-    // Opens the window with a client area of exactly width x height pixels. False, with the
-    // host's reason in whyNot, when the window or its drawing context cannot be made.
-    virtual bool OpenWindow(const std::string& title, int width, int height,
-                            std::string& whyNot) = 0;
+    // Opens the window with a client area of exactly width x height pixels; fails with the host's
+    // reason when the window or its drawing context cannot be made.
+    virtual Outcome OpenWindow(const std::string& title, int width, int height) = 0;
 
     // Takes every pending host event without waiting and hands each to EmitEvent.
     virtual void Poll() = 0;
@@ -70,6 +69,10 @@ class SystemDriver {
     // The desktop clipboard, as UTF-8 text; a driver without one keeps nothing.
     virtual Outcome SetClipboardText(const std::string& text);
     virtual std::string GetClipboardText() { return ""; }
+
+    // Whether a scripted run has come to its end: popups and prompts then give their cancel
+    // answer at once and the frame loop stops. A run on the desktop ends only when the user quits.
+    virtual bool RunEnded() const { return false; }
 };
 
 // The driver every platform call goes through; none until the program sets one.
@@ -78,5 +81,8 @@ SystemDriver* CurrentSystemDriver();
 
 // Lets the current driver take its pending events; nothing without a driver.
 void PollSystem();
+
+// Whether the current driver's run has ended (SystemDriver::RunEnded); false without a driver.
+bool RunEnded();
 
 } // namespace dm

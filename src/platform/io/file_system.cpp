@@ -66,13 +66,16 @@ bool RemoveFile(const std::string& path) {
     return fs::symlink_status(target, error).type() == fs::file_type::not_found;
 }
 
-bool RenameFile(const std::string& from, const std::string& to) {
+Outcome RenameFile(const std::string& from, const std::string& to) {
     if (from.empty() || to.empty()) {
-        return false;
+        return Failure{std::make_error_code(std::errc::no_such_file_or_directory).message()};
     }
     std::error_code error;
     fs::rename(ToFsPath(from), ToFsPath(to), error);
-    return !error;
+    if (error) {
+        return Failure{error.message()};
+    }
+    return {};
 }
 
 } // namespace dm

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/expected.h"
+
 #include <cstdint>
 #include <string>
 
@@ -21,7 +23,8 @@ int64_t GetFileSize(const std::string& path);
 // was nothing to begin with). Directories are not removed.
 bool RemoveFile(const std::string& path);
 
-// Moves a file to a new name, atomically replacing any file already there; true on success.
-bool RenameFile(const std::string& from, const std::string& to);
+// Moves a file to a new name, atomically replacing any file already there; fails with the
+// system's reason ("No such file or directory").
+Outcome RenameFile(const std::string& from, const std::string& to);
 
 } // namespace dm

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -88,19 +89,21 @@ bool Drain(int fd, std::string& output) {
     }
 }
 
+Failure NotStarted(const std::string& name, int code) {
+    return Failure{code == ENOENT ? name + " is not installed"
+                                  : name + " could not start (" + std::strerror(code) + ")"};
+}
+
 } // namespace
 
-ChildResult RunChildProcess(const std::vector<std::string>& arguments,
-                            const std::function<void()>& whileWaiting, int intervalMs) {
-    ChildResult result;
+Expected<ChildRun> RunChildProcess(const std::vector<std::string>& arguments,
+                                   const std::function<void()>& whileWaiting, int intervalMs) {
     if (arguments.empty()) {
-        result.startError = EINVAL;
-        return result;
+        return NotStarted("a program", EINVAL);
     }
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) {
-        result.startError = errno;
-        return result;
+        return NotStarted(arguments.front(), errno);
     }
     Descriptor readEnd(ends[0]);
     Descriptor writeEnd(ends[1]);
@@ -128,10 +131,9 @@ ChildResult RunChildProcess(const std::vector<std::string>& arguments,
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (failed != 0) {
-        result.startError = failed;
-        return result;
+        return NotStarted(arguments.front(), failed);
     }
-    result.started = true;
+    ChildRun result;
     writeEnd.Close();
     ChildGuard child(pid);
 

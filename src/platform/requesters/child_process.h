@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/expected.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -7,11 +9,9 @@
 namespace dm {
 
 // How a program run as a child process ended.
-struct ChildResult {
-    bool started = false; // false: it could not be started, for the reason in startError
-    int startError = 0;   // an errno value; ENOENT when the program is not on PATH
-    int exitStatus = -1;  // its exit status; -1 when a signal ended it
-    std::string output;   // what it wrote to standard output, up to kMaxChildOutput bytes
+struct ChildRun {
+    int exitStatus = -1; // its exit status; -1 when a signal ended it
+    std::string output;  // what it wrote to standard output, up to kMaxChildOutput bytes
 };
 
 inline constexpr size_t kMaxChildOutput = 64 * 1024;
@@ -20,8 +20,9 @@ inline constexpr size_t kMaxChildOutput = 64 * 1024;
 // standard input from /dev/null and standard output read through a pipe; no shell reads them.
 // While it runs, whileWaiting is called about every intervalMs milliseconds. The call returns
 // once the program has ended. Should whileWaiting throw, the program is killed before the
-// exception goes on.
-ChildResult RunChildProcess(const std::vector<std::string>& arguments,
-                            const std::function<void()>& whileWaiting, int intervalMs);
+// exception goes on. Fails when the program cannot be started: "NAME is not installed" when it is
+// not on PATH, else "NAME could not start (REASON)" in the system's words.
+Expected<ChildRun> RunChildProcess(const std::vector<std::string>& arguments,
+                                   const std::function<void()>& whileWaiting, int intervalMs);
 
 } // namespace dm

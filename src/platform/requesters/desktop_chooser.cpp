@@ -4,9 +4,7 @@
 #include "platform/requesters/chooser_arguments.h"
 #include "platform/requesters/file_requester.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -29,16 +27,14 @@ std::string ChosenPath(std::string output, const std::string& startFolder) {
 }
 
 // Why a chooser that did not answer failed, for the one line the fallback shows.
-std::string Failure(const std::string& name, const ChildResult& run) {
-    if (!run.started) {
-        return run.startError == ENOENT
-                   ? name + " is not installed"
-                   : name + " could not start (" + std::strerror(run.startError) + ")";
+std::string WhyNoAnswer(const std::string& name, const Expected<ChildRun>& run) {
+    if (!run) {
+        return run.Why();
     }
-    if (run.exitStatus < 0) {
+    if (run->exitStatus < 0) {
         return name + " was ended by a signal";
     }
-    return name + " failed with exit status " + std::to_string(run.exitStatus);
+    return name + " failed with exit status " + std::to_string(run->exitStatus);
 }
 
 } // namespace
@@ -51,30 +47,25 @@ bool HasDesktopSession() {
     return set("DISPLAY") || set("WAYLAND_DISPLAY");
 }
 
-ChooserOutcome RunDesktopChooser(const FileRequest& request,
-                                 const std::function<void()>& whileOpen) {
-    ChooserOutcome outcome;
+Expected<std::string> RunDesktopChooser(const FileRequest& request,
+                                        const std::function<void()>& whileOpen) {
     if (!HasDesktopSession()) {
-        outcome.why = "No file chooser: no desktop session (DISPLAY is not set)";
-        return outcome;
+        return Failure{"No file chooser: no desktop session (DISPLAY is not set)"};
     }
     const std::string folder = RequesterFolder();
     const std::vector<std::vector<std::string>> choosers = {ZenityArguments(request, folder),
                                                             KdialogArguments(request, folder)};
     std::string failures;
     for (const std::vector<std::string>& arguments : choosers) {
-        const ChildResult run = RunChildProcess(arguments, whileOpen, kChooserKeepAliveMs);
+        const Expected<ChildRun> run = RunChildProcess(arguments, whileOpen, kChooserKeepAliveMs);
         // Both exit with 0 for a choice and 1 for a cancel; anything else is a failure.
-        if (run.started && (run.exitStatus == 0 || run.exitStatus == 1)) {
-            outcome.shown = true;
+        if (run && (run->exitStatus == 0 || run->exitStatus == 1)) {
             const std::string startFolder = SplitInitialPath(request.initialPath, folder).folder;
-            outcome.path = run.exitStatus == 0 ? ChosenPath(run.output, startFolder) : "";
-            return outcome;
+            return run->exitStatus == 0 ? ChosenPath(run->output, startFolder) : "";
         }
-        failures += (failures.empty() ? "" : ", ") + Failure(arguments.front(), run);
+        failures += (failures.empty() ? "" : ", ") + WhyNoAnswer(arguments.front(), run);
     }
-    outcome.why = "No file chooser: " + failures;
-    return outcome;
+    return Failure{"No file chooser: " + failures};
 }
 
 } // namespace dm

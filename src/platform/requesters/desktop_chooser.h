@@ -1,18 +1,12 @@
 #pragma once
 
 #include "platform/drivers/system_driver.h"
+#include "platform/expected.h"
 
 #include <functional>
 #include <string>
 
 namespace dm {
-
-// What asking the desktop's file chooser came to.
-struct ChooserOutcome {
-    bool shown = false; // false: no chooser could be shown, and why says so in one line
-    std::string path;   // the path chosen; "" when the user cancelled
-    std::string why;
-};
 
 // Whether the process has a desktop to show windows on: DISPLAY or WAYLAND_DISPLAY is set.
 bool HasDesktopSession();
@@ -24,8 +18,9 @@ inline constexpr int kChooserKeepAliveMs = 50;
 // called about every kChooserKeepAliveMs milliseconds while one is open. Neither is tried
 // without a desktop session (no DISPLAY or WAYLAND_DISPLAY). Relative folders of the initial
 // path are taken against RequesterFolder(), and a relative answer against the folder the chooser
-// opened in.
-ChooserOutcome RunDesktopChooser(const FileRequest& request,
-                                 const std::function<void()>& whileOpen);
+// opened in. The path chosen, "" when the user cancelled; or, when no chooser could be shown, why,
+// in one line.
+Expected<std::string> RunDesktopChooser(const FileRequest& request,
+                                        const std::function<void()>& whileOpen);
 
 } // namespace dm

@@ -260,20 +260,18 @@ Outcome SdlDriver::OpenSoftwareWindow(const std::string& title, int width, int h
     return {};
 }
 
-bool SdlDriver::OpenWindow(const std::string& title, int width, int height, std::string& whyNot) {
+Outcome SdlDriver::OpenWindow(const std::string& title, int width, int height) {
     CloseWindow();
     // A click that brings the window forward is a click like any other.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     if (InitVideo() != 0) {
-        whyNot = SDL_GetError();
-        return false;
+        return Failure{SDL_GetError()};
     }
     const Expected<RendererRequest> request =
         request_ ? Expected<RendererRequest>(*request_)
                  : ParseRendererRequest(std::getenv(kRendererVariable));
     if (!request) {
-        whyNot = request.Why();
-        return false;
+        return request.Error();
     }
     // OpenGL is started even where it may not be used: only its renderer's name tells whether it
     // draws on a graphics card.
@@ -289,16 +287,14 @@ bool SdlDriver::OpenWindow(const std::string& title, int width, int height, std:
     }
     const Expected<PresentPath> path = ChoosePresentPath(*request, glRenderer, glFailure);
     if (!path) {
-        whyNot = path.Why();
         CloseWindow();
-        return false;
+        return path.Error();
     }
     path_ = *path;
     if (path_ == PresentPath::Software) {
         CloseWindow();
-        if (const Outcome opened = OpenSoftwareWindow(title, width, height); !opened) {
-            whyNot = opened.Why();
-            return false;
+        if (Outcome opened = OpenSoftwareWindow(title, width, height); !opened) {
+            return opened;
         }
     } else {
         SDL_GL_SetSwapInterval(0);
@@ -315,7 +311,7 @@ bool SdlDriver::OpenWindow(const std::string& title, int width, int height, std:
     shown_.commands.clear();
     exposed_ = true;
     SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
-    return true;
+    return {};
 }
 
 void SdlDriver::Poll() {
@@ -433,8 +429,8 @@ int SdlDriver::ShowMessageBox(MessageBoxKind kind, const std::string& caption,
 }
 
 std::string SdlDriver::RequestFile(const FileRequest& request) {
-    const ChooserOutcome outcome = RunDesktopChooser(request, [this] { KeepAnswering(); });
-    return outcome.shown ? outcome.path : RequestFileThroughFallback(request, outcome.why);
+    const Expected<std::string> chosen = RunDesktopChooser(request, [this] { KeepAnswering(); });
+    return chosen ? *chosen : RequestFileThroughFallback(request, chosen.Why());
 }
 
 Outcome SdlDriver::SetClipboardText(const std::string& text) {

@@ -28,7 +28,7 @@ class SdlDriver : public SystemDriver {
     SdlDriver(const SdlDriver&) = delete;
     SdlDriver& operator=(const SdlDriver&) = delete;
 
-    bool OpenWindow(const std::string& title, int width, int height, std::string& whyNot) override;
+    Outcome OpenWindow(const std::string& title, int width, int height) override;
     void Poll() override;
     int64_t Millisecs() override;
     void Delay(int milliseconds) override;

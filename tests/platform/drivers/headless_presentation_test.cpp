@@ -13,15 +13,15 @@ namespace dm {
 namespace {
 
 TEST(HeadlessPresentation, ExposeIsAScriptLineOfItsOwn) {
-    const ReplayParseResult parsed = ParseReplayScript("frame 2\nexpose\n", "/");
-    ASSERT_TRUE(parsed.script) << parsed.error;
-    ASSERT_EQ(parsed.script->steps.size(), 1u);
-    EXPECT_EQ(parsed.script->steps[0].frame, 2);
-    EXPECT_EQ(parsed.script->steps[0].action, ReplayAction::Expose);
+    const Expected<ReplayScript> parsed = ParseReplayScript("frame 2\nexpose\n", "/");
+    ASSERT_TRUE(parsed) << parsed.Why();
+    ASSERT_EQ(parsed->steps.size(), 1u);
+    EXPECT_EQ(parsed->steps[0].frame, 2);
+    EXPECT_EQ(parsed->steps[0].action, ReplayAction::Expose);
 
-    const ReplayParseResult refused = ParseReplayScript("expose now\n", "/");
-    EXPECT_FALSE(refused.script);
-    EXPECT_EQ(refused.error, "line 1: 'expose' takes nothing after it");
+    const Expected<ReplayScript> refused = ParseReplayScript("expose now\n", "/");
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.Why(), "line 1: 'expose' takes nothing after it");
 }
 
 // Every flip is a frame of the script, drawn or not; a frame is drawn when its drawing differs

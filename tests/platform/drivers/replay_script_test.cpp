@@ -18,13 +18,13 @@ namespace {
 using namespace std::string_literals;
 
 TEST(ReplayScript, LinesBecomeStepsAtTheirFrames) {
-    const ReplayParseResult parsed =
+    const Expected<ReplayScript> parsed =
         ParseReplayScript("# a session\npress 78\n\nframe 3\r\n  move -4 12\nanswer maps/a b.dtm\n"
                           "answer\nanswer /abs\nframe 3\nscreenshot shot.png\nchoose 1\n"
                           "drop maps/cave.xp\ndrop /x y.dtm\nend\n",
                           "/home/user");
-    ASSERT_TRUE(parsed.script) << parsed.error;
-    const std::vector<ReplayStep>& steps = parsed.script->steps;
+    ASSERT_TRUE(parsed) << parsed.Why();
+    const std::vector<ReplayStep>& steps = parsed->steps;
     using Step = std::tuple<int64_t, ReplayAction, std::string>;
     std::vector<Step> read;
     for (const ReplayStep& step : steps) {
@@ -62,9 +62,9 @@ TEST(ReplayScript, TheFirstBadLineRefusesTheScript) {
         {"focus\n", "line 1: 'focus' needs 'lost' or 'gained'"},
     };
     for (const auto& [text, error] : cases) {
-        const ReplayParseResult parsed = ParseReplayScript(text, "/");
-        EXPECT_FALSE(parsed.script) << text;
-        EXPECT_EQ(parsed.error, error);
+        const Expected<ReplayScript> parsed = ParseReplayScript(text, "/");
+        ASSERT_FALSE(parsed) << text;
+        EXPECT_EQ(parsed.Why(), error);
     }
 }
 
@@ -77,18 +77,18 @@ TEST(ReplayScript, ClipboardLinesTakeTheRestOfTheLineWithItsEscapes) {
         {"clipboard \u2554\u2550", "\u2554\u2550"},
     };
     for (const auto& [line, text] : read) {
-        const ReplayParseResult parsed = ParseReplayScript(line, "/");
-        ASSERT_TRUE(parsed.script) << line << ": " << parsed.error;
-        ASSERT_EQ(parsed.script->steps.size(), 1u) << line;
-        EXPECT_EQ(parsed.script->steps[0].action, ReplayAction::Clipboard) << line;
-        EXPECT_EQ(parsed.script->steps[0].text, text) << line;
+        const Expected<ReplayScript> parsed = ParseReplayScript(line, "/");
+        ASSERT_TRUE(parsed) << line << ": " << parsed.Why();
+        ASSERT_EQ(parsed->steps.size(), 1u) << line;
+        EXPECT_EQ(parsed->steps[0].action, ReplayAction::Clipboard) << line;
+        EXPECT_EQ(parsed->steps[0].text, text) << line;
     }
     const std::string refused = "line 1: '\\' starts no escape of \\n, \\r, \\t, \\\\ or \\xNN";
     for (const char* line :
          {"clipboard a\\", "clipboard \\q", "clipboard \\x4", "clipboard \\xG1"}) {
-        const ReplayParseResult parsed = ParseReplayScript(line, "/");
-        EXPECT_FALSE(parsed.script) << line;
-        EXPECT_EQ(parsed.error, refused) << line;
+        const Expected<ReplayScript> parsed = ParseReplayScript(line, "/");
+        ASSERT_FALSE(parsed) << line;
+        EXPECT_EQ(parsed.Why(), refused) << line;
     }
 }
 
@@ -125,8 +125,22 @@ TEST(ReplayScript, ScriptsThatCouldNeverEndAreRefusedWhenRead) {
 TEST(HeadlessDriver, AScriptWithoutEndStopsAfterItsLastFrame) {
     test::HeadlessWindow window(4, 4, "frame 1\npress 65\n");
     Flip(0);
-    EXPECT_THROW(Flip(0), ReplayFinished);
+    EXPECT_FALSE(window.Driver().RunEnded());
+    Flip(0);
+    EXPECT_TRUE(window.Driver().RunEnded());
     EXPECT_EQ(TakeKeyHits(65), 1);
+}
+
+// Once the run has ended, message boxes and requesters close unanswered and unlogged, whatever
+// the script had ready for them.
+TEST(HeadlessDriver, AnEndedRunAnswersNothingMore) {
+    test::HeadlessWindow window(4, 4, "choose 1\nanswer /a.dtm\nend\n");
+    HeadlessDriver& driver = window.Driver();
+    Flip(0);
+    ASSERT_TRUE(driver.RunEnded());
+    EXPECT_EQ(driver.ShowMessageBox(MessageBoxKind::Confirm, "Confirm!", "Sure?", false), -1);
+    EXPECT_EQ(driver.RequestFile(FileRequest{}), "");
+    EXPECT_EQ(window.Log(), "");
 }
 
 TEST(FramePacing, SixtyFramesTakeOneSecondWithSixteenOrSeventeenMillisecondsEach) {

@@ -75,10 +75,14 @@ TEST(FileSystemTest, RenameFileReplacesTheTarget) {
     EXPECT_EQ(ScratchDir::Contents(target), "new");
     EXPECT_FALSE(fs::exists(side));
 
-    EXPECT_FALSE(RenameFile(side, target));
+    const Outcome gone = RenameFile(side, target);
+    ASSERT_FALSE(gone);
+    EXPECT_EQ(gone.Why(), "No such file or directory");
     EXPECT_EQ(ScratchDir::Contents(target), "new");
     EXPECT_FALSE(RenameFile(target, dir.File("missing/map.dtm")));
-    EXPECT_FALSE(RenameFile("", target));
+    const Outcome unnamed = RenameFile("", target);
+    ASSERT_FALSE(unnamed);
+    EXPECT_EQ(unnamed.Why(), "No such file or directory");
     EXPECT_TRUE(fs::exists(target));
 }
 

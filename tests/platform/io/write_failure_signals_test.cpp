@@ -31,14 +31,14 @@ TEST(WriteFailureSignals, ChildProcessesGetTheDefaultHandlingBack) {
     for (int i = 0; i < 3; ++i) {
         ::sigaction(signals[i], &ignore, &saved[i]);
     }
-    const ChildResult child = RunChildProcess(
+    const Expected<ChildRun> child = RunChildProcess(
         {"cat", "/proc/self/status"}, [] {}, 10);
     for (int i = 0; i < 3; ++i) {
         ::sigaction(signals[i], &saved[i], nullptr);
     }
-    ASSERT_TRUE(child.started);
+    ASSERT_TRUE(child) << child.Why();
     // Only the two signals of failing writes are handed back; others stay as the program set them.
-    const uint64_t ignored = IgnoredSignals(child.output);
+    const uint64_t ignored = IgnoredSignals(child->output);
     EXPECT_EQ(ignored & (Bit(SIGPIPE) | Bit(SIGXFSZ) | Bit(SIGUSR2)), Bit(SIGUSR2));
 }
 

@@ -160,10 +160,10 @@ TEST(DesktopChooser, TriesZenityThenKdialogAndSaysWhyNeitherAnswered) {
         int calls = 0;
         const auto current = std::filesystem::current_path();
         std::filesystem::current_path(dir.Path());
-        const ChooserOutcome outcome = RunDesktopChooser(request, [&calls] { ++calls; });
+        const Expected<std::string> outcome = RunDesktopChooser(request, [&calls] { ++calls; });
         std::filesystem::current_path(current);
-        EXPECT_EQ(outcome.shown ? outcome.path : outcome.why, c.answer);
-        EXPECT_EQ(outcome.shown, c.answer[0] != 'N') << c.answer;
+        EXPECT_EQ(outcome ? *outcome : outcome.Why(), c.answer);
+        EXPECT_EQ(outcome.HasValue(), c.answer[0] != 'N') << c.answer;
         if (c.zenity) { // the folder the chooser starts from is the current one
             EXPECT_NE(ScratchDir::Contents(dir.File("zenity.args"))
                           .find("\n--filename=" + dir.Path() + "/my maps/Untitled\n"),
@@ -173,7 +173,7 @@ TEST(DesktopChooser, TriesZenityThenKdialogAndSaysWhyNeitherAnswered) {
     }
     ScopedVariable x11("DISPLAY", nullptr);
     ScopedVariable wayland("WAYLAND_DISPLAY", "");
-    EXPECT_EQ(RunDesktopChooser(request, [] {}).why,
+    EXPECT_EQ(RunDesktopChooser(request, [] {}).Why(),
               "No file chooser: no desktop session (DISPLAY is not set)");
 }
 
@@ -192,9 +192,9 @@ TEST(DesktopChooser, ARelativeAnswerIsTakenFromTheFolderTheChooserOpenedIn) {
         {"/elsewhere/Untitled", "/elsewhere/a b.dtm"},
     };
     for (const auto& [initial, chosen] : cases) {
-        const ChooserOutcome outcome = RunDesktopChooser({"T", kMaps, true, initial}, [] {});
-        EXPECT_TRUE(outcome.shown) << outcome.why;
-        EXPECT_EQ(outcome.path, chosen) << initial;
+        const Expected<std::string> outcome = RunDesktopChooser({"T", kMaps, true, initial}, [] {});
+        ASSERT_TRUE(outcome) << outcome.Why();
+        EXPECT_EQ(*outcome, chosen) << initial;
     }
     ResetHost();
 }

@@ -35,9 +35,9 @@ TEST(DesktopFileChooser, ZenityAnswersWhileTheWindowKeepsAnsweringAndTakesNoInpu
     auto driver = std::make_shared<SdlDriver>();
     SetUpHost(driver);
     SetApplicationTitle("Chooser Host");
-    std::string whyNot;
-    std::shared_ptr<TGraphics> graphics = OpenGraphics(320, 200, 0, 60, 0, &whyNot);
-    ASSERT_NE(graphics, nullptr) << whyNot;
+    const Expected<std::shared_ptr<TGraphics>> opened = OpenGraphics(320, 200, 0, 60, 0);
+    ASSERT_TRUE(opened) << opened.Why();
+    std::shared_ptr<TGraphics> graphics = *opened;
     Cls();
     SetColor(200, 40, 40);
     DrawRect(10, 10, 100, 50);

@@ -32,9 +32,9 @@ std::shared_ptr<SdlDriver> SharedDriver() {
 // A window of the test's size on the path asked for, with frames read back as they are shown.
 std::shared_ptr<TGraphics> OpenWindow(SdlDriver& driver, RendererRequest request) {
     driver.RequestRenderer(request);
-    std::string whyNot;
-    std::shared_ptr<TGraphics> graphics = OpenGraphics(kWidth, kHeight, 0, 60, 0, &whyNot);
-    EXPECT_NE(graphics, nullptr) << whyNot;
+    const Expected<std::shared_ptr<TGraphics>> opened = OpenGraphics(kWidth, kHeight, 0, 60, 0);
+    EXPECT_TRUE(opened) << opened.Why();
+    std::shared_ptr<TGraphics> graphics = opened ? *opened : nullptr;
     driver.CaptureFrames(true);
     return graphics;
 }

@@ -16,9 +16,8 @@ TEST(PsfFont, MapsEachCharacterToTheFirstGlyphNamingIt) {
     source.Name(65, {0x0041, 0x0391});
     source.Name(66, {0x0041, 0x0042});
     source.Name(67, {0x00C7, 0xFFFE, 0x0043, 0x0327}); // C with a cedilla as a sequence
-    std::string error;
-    const auto font = ParsePsfFont(source.Bytes(), error);
-    ASSERT_TRUE(font) << error;
+    const auto font = ParsePsfFont(source.Bytes());
+    ASSERT_TRUE(font) << font.Why();
     EXPECT_EQ(font->height, kGlyphHeight);
     EXPECT_EQ(font->glyphCount, 256);
     EXPECT_EQ(font->glyphOfCharacter.at(0x0041), 65);
@@ -37,8 +36,8 @@ TEST(PsfFont, MapsEachCharacterToTheFirstGlyphNamingIt) {
     // A font of another height names its characters but gives no glyphs.
     PsfTestFont tall(16);
     tall.Name(65, {0x0041});
-    const auto tallFont = ParsePsfFont(tall.Bytes(), error);
-    ASSERT_TRUE(tallFont) << error;
+    const auto tallFont = ParsePsfFont(tall.Bytes());
+    ASSERT_TRUE(tallFont) << tallFont.Why();
     EXPECT_EQ(tallFont->height, 16);
     EXPECT_EQ(tallFont->glyphOfCharacter.at(0x0041), 65);
     EXPECT_FALSE(tallFont->GlyphFor(0x0041));
@@ -55,9 +54,8 @@ TEST(PsfFont, ReadsTheSecondHalfOfA512GlyphFont) {
         }
         bytes.insert(bytes.end(), {0xFF, 0xFF});
     }
-    std::string error;
-    const auto font = ParsePsfFont(bytes, error);
-    ASSERT_TRUE(font) << error;
+    const auto font = ParsePsfFont(bytes);
+    ASSERT_TRUE(font) << font.Why();
     EXPECT_EQ(font->glyphCount, 512);
     EXPECT_EQ(font->glyphOfCharacter.at(0x263A), 300);
     EXPECT_EQ(font->GlyphFor(0x263A)->rows[0], 0x5A);
@@ -75,16 +73,17 @@ TEST(PsfFont, RefusesDataThatIsNoUsableFont) {
         {PsfTestFont(0).Bytes(), "the font's glyphs are cut short"},
         {{whole.begin(), whole.begin() + 4 + 100}, "the font's glyphs are cut short"},
     };
-    std::string error;
     for (const auto& c : cases) {
-        EXPECT_FALSE(ParsePsfFont(c.bytes, error)) << c.error;
-        EXPECT_EQ(error, c.error);
+        const auto font = ParsePsfFont(c.bytes);
+        ASSERT_FALSE(font) << c.error;
+        EXPECT_EQ(font.Why(), c.error);
     }
     // Every cut inside the table is refused, however short.
     for (size_t cut = 4 + 256 * kGlyphHeight; cut < whole.size(); cut += 37) {
         const std::vector<uint8_t> shortTable(whole.begin(), whole.begin() + cut);
-        EXPECT_FALSE(ParsePsfFont(shortTable, error)) << "cut at " << cut;
-        EXPECT_EQ(error, "the font's Unicode table is cut short");
+        const auto font = ParsePsfFont(shortTable);
+        ASSERT_FALSE(font) << "cut at " << cut;
+        EXPECT_EQ(font.Why(), "the font's Unicode table is cut short");
     }
 }
 
@@ -102,26 +101,28 @@ TEST(PsfFontFiles, LoadsGzipCompressedAndPlainFontsAndReportsBadFiles) {
     gzclose(out);
     const std::string plain = folder.Write("font.psf", std::string(bytes.begin(), bytes.end()));
 
-    std::string error;
     for (const std::string& path : {packed, plain}) {
-        const auto font = LoadPsfFont(path, error);
-        ASSERT_TRUE(font) << path << ": " << error;
+        const auto font = LoadPsfFont(path);
+        ASSERT_TRUE(font) << path << ": " << font.Why();
         EXPECT_EQ(font->glyphOfCharacter.at(0x263A), 1);
         EXPECT_EQ(font->bitmaps,
                   std::vector<uint8_t>(bytes.begin() + 4, bytes.begin() + 4 + 256 * kGlyphHeight));
     }
 
-    EXPECT_FALSE(LoadPsfFont(folder.Path("absent.psf.gz"), error));
-    EXPECT_EQ(error, "cannot open " + folder.Path("absent.psf.gz"));
+    const auto absent = LoadPsfFont(folder.Path("absent.psf.gz"));
+    ASSERT_FALSE(absent);
+    EXPECT_EQ(absent.Why(), "cannot open " + folder.Path("absent.psf.gz"));
 
     const std::string text = folder.Write("notes.txt", "not a font");
-    EXPECT_FALSE(LoadPsfFont(text, error));
-    EXPECT_EQ(error, text + ": not a PSF1 font");
+    const auto notFont = LoadPsfFont(text);
+    ASSERT_FALSE(notFont);
+    EXPECT_EQ(notFont.Why(), text + ": not a PSF1 font");
 
     // A font file never comes near a megabyte; a larger one is refused, not read whole.
     const std::string huge = folder.Write("huge.psf", std::string(3 << 20, '\x36'));
-    EXPECT_FALSE(LoadPsfFont(huge, error));
-    EXPECT_EQ(error, huge + " is too large for a console font");
+    const auto tooLarge = LoadPsfFont(huge);
+    ASSERT_FALSE(tooLarge);
+    EXPECT_EQ(tooLarge.Why(), huge + " is too large for a console font");
 }
 
 } // namespace

@@ -29,8 +29,7 @@ PsfFont Cp437Font(std::initializer_list<int> skipped, int height = kGlyphHeight,
             source.Name(code, {static_cast<uint16_t>(kCp437ToUnicode[code])});
         }
     }
-    std::string error;
-    return ParsePsfFont(source.Bytes(), error).value();
+    return *ParsePsfFont(source.Bytes());
 }
 
 Glyph FontGlyph(int glyph) {
@@ -42,9 +41,8 @@ Glyph FontGlyph(int glyph) {
 }
 
 TEST(TilesetGlyphs, TakesEachCodeFromItsSource) {
-    std::string error;
-    const auto glyphs = BuildTilesetGlyphs(Cp437Font({}), error);
-    ASSERT_TRUE(glyphs) << error;
+    const auto glyphs = BuildTilesetGlyphs(Cp437Font({}));
+    ASSERT_TRUE(glyphs) << glyphs.Why();
     for (int code = 0; code < kGlyphCount; ++code) {
         const auto drawn = DrawnGlyph(code);
         const auto supplement = SupplementGlyph(code);
@@ -61,16 +59,18 @@ TEST(TilesetGlyphs, TakesEachCodeFromItsSource) {
 }
 
 TEST(TilesetGlyphs, RefusesAFontThatCannotFillTheSet) {
-    std::string error;
-    EXPECT_FALSE(BuildTilesetGlyphs(Cp437Font({}, 16), error));
-    EXPECT_EQ(error, "the font's glyphs are 16 rows high, not 14");
+    const auto tall = BuildTilesetGlyphs(Cp437Font({}, 16));
+    ASSERT_FALSE(tall);
+    EXPECT_EQ(tall.Why(), "the font's glyphs are 16 rows high, not 14");
 
-    EXPECT_FALSE(BuildTilesetGlyphs(Cp437Font({130}), error));
-    EXPECT_EQ(error, "the font has no visible glyph for code 130 (U+00E9)");
+    const auto missing = BuildTilesetGlyphs(Cp437Font({130}));
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.Why(), "the font has no visible glyph for code 130 (U+00E9)");
 
     // Naming a needed character with the blank glyph 0 is refused too.
-    EXPECT_FALSE(BuildTilesetGlyphs(Cp437Font({}, kGlyphHeight, {0x03B1}), error));
-    EXPECT_EQ(error, "the font has no visible glyph for code 224 (U+03B1)");
+    const auto blank = BuildTilesetGlyphs(Cp437Font({}, kGlyphHeight, {0x03B1}));
+    ASSERT_FALSE(blank);
+    EXPECT_EQ(blank.Why(), "the font has no visible glyph for code 224 (U+03B1)");
 }
 
 TEST(ArtImages, SheetPlacesGlyphsInRowsOfSixteen) {
