@@ -1,8 +1,8 @@
 #include "arguments.h"
 #include "command.h"
 #include "map_output.h"
-#include "program_folder.h"
 #include "progress_line.h"
+#include "tool_display.h"
 #include "tool_output.h"
 #include "tool_palette.h"
 

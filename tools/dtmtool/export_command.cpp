@@ -1,7 +1,7 @@
 #include "arguments.h"
 #include "command.h"
-#include "program_folder.h"
 #include "progress_line.h"
+#include "tool_display.h"
 #include "tool_output.h"
 
 #include "files/image_export.h"

@@ -1,6 +1,6 @@
 #include "tool_palette.h"
 
-#include "program_folder.h"
+#include "tool_display.h"
 
 #include "platform/io/program_folder.h"
 #include "render/display_config.h"

@@ -1,4 +1,4 @@
-#include "program_folder.h"
+#include "tool_display.h"
 
 #include "platform/io/paths.h"
 #include "platform/io/program_folder.h"
