@@ -62,9 +62,8 @@ class DtmtoolArt : public testing::Test {
     }
 
     void WritePicture(const std::string& name, int width, int height,
-                      const std::function<uint32_t(int, int)>& colorAt,
-                      int format = kPixelFormatRGB888) {
-        const auto picture = TPixmap::Create(width, height, format, 4);
+                      const std::function<uint32_t(int, int)>& colorAt) {
+        const auto picture = TPixmap::Create(width, height, kPixelFormatRGB888, 4);
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 picture->WritePixel(x, y, colorAt(x, y));
