@@ -151,96 +151,53 @@ TEST_F(DtmtoolArt, AFlatPictureIsOneCellEverywhereAndReportsItsError) {
     }
 }
 
-// The picture of 3 x 1 cells of 8 x 8 pixels that a PNG of the kind stores: black, white, then
-// a third colour that is transparent where the kind can say so (else white again).
-test::PngPicture ThreeCells(int colorType, int bitDepth, bool transparentColor, bool interlaced) {
-    test::PngPicture picture = test::Picture(24, 8, colorType, bitDepth);
-    picture.interlaced = interlaced;
-    const int max = (1 << bitDepth) - 1;
-    const bool alpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0;
-    const bool paletted = colorType == PNG_COLOR_TYPE_PALETTE;
-    const int channels = paletted ? 1 : (colorType & PNG_COLOR_MASK_COLOR ? 3 : 1) + alpha;
-    const bool third = alpha || transparentColor;
-    if (paletted) {
-        picture.palette = {{0, 0, 0}, {255, 255, 255}};
-        if (transparentColor) {
-            picture.palette.push_back({10, 20, 30});
-            picture.paletteAlpha = {255, 255, 0};
-        }
-    } else if (transparentColor) {
-        picture.hasTransparentColor = true;
-        picture.transparentColor = {0, 1, 1, 1, 1};
-    }
-    // The samples of pixel x, each channel in bitDepth bits.
-    const auto samples = [&](int x) {
-        const int cell = x / 8;
-        if (paletted) {
-            return std::vector<int>{cell == 2 && !third ? 1 : cell};
-        }
-        const int color = cell == 0 ? 0 : cell == 1 || !transparentColor ? max : 1;
-        std::vector<int> values(static_cast<size_t>(channels), color);
-        if (alpha) {
-            values.back() = cell == 2 ? 0 : max;
-        }
-        return values;
-    };
-    for (int y = 0; y < 8; ++y) {
-        int bits = 0;
-        int pending = 0;
-        for (int x = 0; x < 24; ++x) {
-            for (const int sample : samples(x)) {
-                if (bitDepth == 16) {
-                    picture.rows.push_back(static_cast<uint8_t>(sample >> 8));
-                    picture.rows.push_back(static_cast<uint8_t>(sample));
-                    continue;
+// Each colour type, with and without a transparent colour, reaches the map: black, white, then a
+// third cell transparent where the kind can say so (else white). Decoding bit depths and
+// interlacing is the PNG reader's to test.
+TEST_F(DtmtoolArt, EveryKindOfPngConverts) {
+    for (const int colorType : {PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_COLOR_TYPE_RGB,
+                                PNG_COLOR_TYPE_RGBA, PNG_COLOR_TYPE_PALETTE}) {
+        for (const bool transparentColor : {false, true}) {
+            const bool alpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0;
+            if (alpha && transparentColor) {
+                continue;
+            }
+            const bool paletted = colorType == PNG_COLOR_TYPE_PALETTE;
+            const bool transparent = alpha || transparentColor;
+            test::PngPicture picture = test::Picture(24, 8, colorType, 8);
+            if (paletted) {
+                picture.palette = {{0, 0, 0}, {255, 255, 255}, {10, 20, 30}};
+                if (transparentColor) {
+                    picture.paletteAlpha = {255, 255, 0};
                 }
-                pending = pending << bitDepth | sample;
-                bits += bitDepth;
-                if (bits == 8) {
-                    picture.rows.push_back(static_cast<uint8_t>(pending));
-                    bits = 0;
-                    pending = 0;
+            } else if (transparentColor) {
+                picture.hasTransparentColor = true;
+                picture.transparentColor = {0, 1, 1, 1, 1};
+            }
+            const int channels = paletted ? 1 : (colorType & PNG_COLOR_MASK_COLOR ? 3 : 1) + alpha;
+            for (int i = 0; i < 24 * 8; ++i) {
+                const int cell = i % 24 / 8;
+                const int color = cell == 0 ? 0 : cell == 1 || !transparentColor ? 255 : 1;
+                for (int c = 0; c < channels; ++c) {
+                    const bool alphaChannel = alpha && c == channels - 1;
+                    picture.rows.push_back(
+                        static_cast<uint8_t>(paletted       ? (cell == 2 && !transparent ? 1 : cell)
+                                             : alphaChannel ? (cell == 2 ? 0 : 255)
+                                                            : color));
                 }
             }
+            const std::string what =
+                "colour type " + std::to_string(colorType) + (transparentColor ? " with tRNS" : "");
+            test::WriteFileBytes(folder_.Path("kind.png"), test::EncodePng(picture));
+            const ToolRun run = Art({"kind.png", "kind.dtm", "--background", "2"});
+            ASSERT_EQ(run.status, 0) << what << ": " << run.err;
+            const std::shared_ptr<tilemap> map = ReadMap("kind.dtm");
+            ASSERT_TRUE(map) << what;
+            ASSERT_EQ(std::make_pair(map->tmapw, map->tmaph), std::make_pair(3, 1)) << what;
+            EXPECT_EQ(CellAt(*map, 0, 0), (Cell{32, 1, 1})) << what;
+            EXPECT_EQ(CellAt(*map, 1, 0), (Cell{32, 0, 0})) << what;
+            EXPECT_EQ(CellAt(*map, 2, 0), (transparent ? Cell{32, 2, 2} : Cell{32, 0, 0})) << what;
         }
-    }
-    return picture;
-}
-
-TEST_F(DtmtoolArt, EveryKindOfPngConverts) {
-    struct Kind {
-        int colorType;
-        int bitDepth;
-        bool transparentColor;
-        bool interlaced;
-    };
-    // Decoding each kind is the PNG reader's to test; here, one of each colour type, bit depth,
-    // transparency and interlacing reaches the map.
-    const Kind kinds[] = {
-        {PNG_COLOR_TYPE_GRAY, 1, false, false},        {PNG_COLOR_TYPE_GRAY, 8, true, false},
-        {PNG_COLOR_TYPE_GRAY_ALPHA, 16, false, false}, {PNG_COLOR_TYPE_RGB, 16, false, true},
-        {PNG_COLOR_TYPE_RGB, 8, true, false},          {PNG_COLOR_TYPE_RGBA, 8, false, false},
-        {PNG_COLOR_TYPE_PALETTE, 2, true, false},      {PNG_COLOR_TYPE_PALETTE, 4, false, true},
-    };
-    for (const Kind& kind : kinds) {
-        const test::PngPicture picture =
-            ThreeCells(kind.colorType, kind.bitDepth, kind.transparentColor, kind.interlaced);
-        const std::vector<uint8_t> file = test::EncodePng(picture);
-        ASSERT_FALSE(file.empty());
-        test::WriteFileBytes(folder_.Path("kind.png"), file);
-        const ToolRun run = Art({"kind.png", "kind.dtm", "--background", "2"});
-        const std::string what = "colour type " + std::to_string(kind.colorType) + ", " +
-                                 std::to_string(kind.bitDepth) + " bits";
-        ASSERT_EQ(run.status, 0) << what << ": " << run.err;
-        const std::shared_ptr<tilemap> map = ReadMap("kind.dtm");
-        ASSERT_TRUE(map) << what;
-        ASSERT_EQ(map->tmapw, 3) << what;
-        ASSERT_EQ(map->tmaph, 1) << what;
-        const bool transparent =
-            kind.transparentColor || (kind.colorType & PNG_COLOR_MASK_ALPHA) != 0;
-        EXPECT_EQ(CellAt(*map, 0, 0), (Cell{32, 1, 1})) << what;
-        EXPECT_EQ(CellAt(*map, 1, 0), (Cell{32, 0, 0})) << what;
-        EXPECT_EQ(CellAt(*map, 2, 0), (transparent ? Cell{32, 2, 2} : Cell{32, 0, 0})) << what;
     }
 }
 
