@@ -4,17 +4,16 @@
 
 #include "files/tilemap_file.h"
 #include "picture_art/glyph_masks.h"
+#include "picture_art/glyph_set.h"
 #include "platform/pictures/pixmap.h"
 #include "platform/pictures/png_codec.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <iomanip>
 #include <random>
-#include <sstream>
+#include <tuple>
 
 namespace dm {
 namespace {
@@ -25,38 +24,14 @@ using test::ToolRun;
 constexpr uint32_t kBlack = 0xFF000000u;
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 
-// The linear intensity of a byte as the sRGB standard defines it, rounded to the 0-32767 scale.
-int64_t Linear(int byte) {
-    const double encoded = byte / 255.0;
-    const double linear =
-        encoded <= 0.04045 ? encoded / 12.92 : std::pow((encoded + 0.055) / 1.055, 2.4);
-    return std::lround(linear * 32767);
-}
-
-std::string TwoDecimals(double value) {
-    std::ostringstream text;
-    text << std::fixed << std::setprecision(2) << value;
-    return text.str();
-}
-
-std::string Report(int columns, int rows, const std::string& glyphs, double rms,
-                   const std::string& psnr) {
-    return std::to_string(columns) + " x " + std::to_string(rows) + " cells, glyphs " + glyphs +
-           "\nmean error per pixel: " + TwoDecimals(rms) +
+std::string Report(int columns, int rows, const std::string& rms, const std::string& psnr) {
+    return std::to_string(columns) + " x " + std::to_string(rows) + " cells, glyphs all" +
+           "\nmean error per pixel: " + rms +
            " (root mean square difference of a channel in linear light, 0-255)\nPSNR: " + psnr +
            " dB\n";
 }
 
-struct Cell {
-    int glyph;
-    int fg;
-    int bg;
-    bool operator==(const Cell&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Cell& cell) {
-    return out << "(" << cell.glyph << ", " << cell.fg << ", " << cell.bg << ")";
-}
+using Cell = std::tuple<int, int, int>; // glyph, foreground, background
 
 Cell CellAt(const tilemap& map, int x, int y) {
     uint8_t glyph = 0;
@@ -87,9 +62,8 @@ class DtmtoolArt : public testing::Test {
     }
 
     void WritePicture(const std::string& name, int width, int height,
-                      const std::function<uint32_t(int, int)>& colorAt,
-                      int format = kPixelFormatRGB888) {
-        const auto picture = TPixmap::Create(width, height, format, 4);
+                      const std::function<uint32_t(int, int)>& colorAt) {
+        const auto picture = TPixmap::Create(width, height, kPixelFormatRGB888, 4);
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 picture->WritePixel(x, y, colorAt(x, y));
@@ -127,7 +101,7 @@ TEST_F(DtmtoolArt, AnExportedMapComesBackCellForCellOrRenderingTheSame) {
     ASSERT_EQ(test::RunDtmtool({"export", "drawn.dtm", "drawn.png"}, folder_).status, 0);
     const ToolRun run = Art({"drawn.png", "back.dtm", "--report"}, false);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(run.out.ends_with(Report(21, 9, "all", 0, "inf"))) << run.out;
+    EXPECT_TRUE(run.out.ends_with(Report(21, 9, "0.00", "inf"))) << run.out;
 
     const std::filesystem::path images =
         std::filesystem::path(DTMTOOL_PATH).parent_path() / "data/image";
@@ -148,10 +122,14 @@ TEST_F(DtmtoolArt, AnExportedMapComesBackCellForCellOrRenderingTheSame) {
             const Cell drawn = CellAt(*map, x, y);
             const Cell found = CellAt(*back, x, y);
             same += drawn == found;
+            const auto pixel = [&](const Cell& cell, int p) {
+                const auto [glyph, fg, bg] = cell;
+                return color(masks.Glyph(glyph)[p] ? fg : bg);
+            };
             for (int p = 0; p < masks.PixelCount(); ++p) {
-                ASSERT_EQ(color(masks.Glyph(drawn.glyph)[p] ? drawn.fg : drawn.bg),
-                          color(masks.Glyph(found.glyph)[p] ? found.fg : found.bg))
-                    << x << "," << y << " drawn " << drawn << " found " << found;
+                ASSERT_EQ(pixel(drawn, p), pixel(found, p))
+                    << x << "," << y << " drawn " << testing::PrintToString(drawn) << " found "
+                    << testing::PrintToString(found);
             }
         }
     }
@@ -159,186 +137,107 @@ TEST_F(DtmtoolArt, AnExportedMapComesBackCellForCellOrRenderingTheSame) {
     EXPECT_GT(same, 21 * 9 * 3 / 4);
 }
 
-TEST_F(DtmtoolArt, FlatColourPicturesBecomeOneGlyphAndColourEverywhere) {
-    struct Case {
-        uint32_t color;
-        Cell cell;
-        std::vector<int64_t> differences; // linear, per channel, from the chosen colour
-    };
-    const Case cases[] = {
-        {0xFFFFFFFFu, {32, 0, 0}, {0, 0, 0}},
-        {0xFF000000u, {32, 1, 1}, {0, 0, 0}},
-        {0xFF5BBD48u,
-         {32, 3, 3},
-         {Linear(0x5B) - Linear(0x5A), Linear(0xBD) - Linear(0xBE), Linear(0x48) - Linear(0x46)}},
-    };
-    for (const Case& c : cases) {
-        WritePicture("flat.png", 40, 30, [&c](int, int) { return c.color; });
-        const ToolRun run = Art({"flat.png", "flat.dtm", "--report"});
-        ASSERT_EQ(run.status, 0) << run.err;
-        double squares = 0;
-        for (const int64_t difference : c.differences) {
-            squares += static_cast<double>(difference * difference);
-        }
-        const double meanSquare = squares / 3;
-        EXPECT_TRUE(run.out.ends_with(Report(
-            5, 4, "all", std::sqrt(meanSquare) * 255 / 32767,
-            meanSquare == 0 ? "inf" : TwoDecimals(10 * std::log10(32767.0 * 32767 / meanSquare)))))
-            << run.out;
-        const std::shared_ptr<tilemap> map = ReadMap("flat.dtm");
-        ASSERT_TRUE(map);
-        for (int i = 0; i < map->tmapw * map->tmaph; ++i) {
-            ASSERT_EQ(CellAt(*map, i % map->tmapw, i / map->tmapw), c.cell) << std::hex << c.color;
-        }
+// The nearest entry, green 0x5ABE46, is off by linear (78, -197, 116) of 32767: an RMS of 1.09
+// of 255 and a PSNR of 47.42 dB. Black and white pictures are the cells of EveryKindOfPngConverts.
+TEST_F(DtmtoolArt, AFlatPictureIsOneCellEverywhereAndReportsItsError) {
+    WritePicture("flat.png", 40, 30, [](int, int) { return 0xFF5BBD48u; });
+    const ToolRun run = Art({"flat.png", "flat.dtm", "--report"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out.ends_with(Report(5, 4, "1.09", "47.42"))) << run.out;
+    const std::shared_ptr<tilemap> map = ReadMap("flat.dtm");
+    ASSERT_TRUE(map);
+    for (int i = 0; i < map->tmapw * map->tmaph; ++i) {
+        ASSERT_EQ(CellAt(*map, i % map->tmapw, i / map->tmapw), (Cell{32, 3, 3})) << i;
     }
 }
 
-// The picture of 3 x 1 cells of 8 x 8 pixels that a PNG of the kind stores: black, white, then
-// a third colour that is transparent where the kind can say so (else white again).
-test::PngPicture ThreeCells(int colorType, int bitDepth, bool transparentColor, bool interlaced) {
-    test::PngPicture picture = test::Picture(24, 8, colorType, bitDepth);
-    picture.interlaced = interlaced;
-    const int max = (1 << bitDepth) - 1;
-    const bool alpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0;
-    const bool paletted = colorType == PNG_COLOR_TYPE_PALETTE;
-    const int channels = paletted ? 1 : (colorType & PNG_COLOR_MASK_COLOR ? 3 : 1) + alpha;
-    const bool third = alpha || transparentColor;
-    if (paletted) {
-        picture.palette = {{0, 0, 0}, {255, 255, 255}};
-        if (transparentColor) {
-            picture.palette.push_back({10, 20, 30});
-            picture.paletteAlpha = {255, 255, 0};
-        }
-    } else if (transparentColor) {
-        picture.hasTransparentColor = true;
-        picture.transparentColor = {0, 1, 1, 1, 1};
-    }
-    // The samples of pixel x, each channel in bitDepth bits.
-    const auto samples = [&](int x) {
-        const int cell = x / 8;
-        if (paletted) {
-            return std::vector<int>{cell == 2 && !third ? 1 : cell};
-        }
-        const int color = cell == 0 ? 0 : cell == 1 || !transparentColor ? max : 1;
-        std::vector<int> values(static_cast<size_t>(channels), color);
-        if (alpha) {
-            values.back() = cell == 2 ? 0 : max;
-        }
-        return values;
-    };
-    for (int y = 0; y < 8; ++y) {
-        int bits = 0;
-        int pending = 0;
-        for (int x = 0; x < 24; ++x) {
-            for (const int sample : samples(x)) {
-                if (bitDepth == 16) {
-                    picture.rows.push_back(static_cast<uint8_t>(sample >> 8));
-                    picture.rows.push_back(static_cast<uint8_t>(sample));
-                    continue;
+// Each colour type, with and without a transparent colour, reaches the map: black, white, then a
+// third cell transparent where the kind can say so (else white). Decoding bit depths and
+// interlacing is the PNG reader's to test.
+TEST_F(DtmtoolArt, EveryKindOfPngConverts) {
+    for (const int colorType : {PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_COLOR_TYPE_RGB,
+                                PNG_COLOR_TYPE_RGBA, PNG_COLOR_TYPE_PALETTE}) {
+        for (const bool transparentColor : {false, true}) {
+            const bool alpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0;
+            if (alpha && transparentColor) {
+                continue;
+            }
+            const bool paletted = colorType == PNG_COLOR_TYPE_PALETTE;
+            const bool transparent = alpha || transparentColor;
+            test::PngPicture picture = test::Picture(24, 8, colorType, 8);
+            if (paletted) {
+                picture.palette = {{0, 0, 0}, {255, 255, 255}, {10, 20, 30}};
+                if (transparentColor) {
+                    picture.paletteAlpha = {255, 255, 0};
                 }
-                pending = pending << bitDepth | sample;
-                bits += bitDepth;
-                if (bits == 8) {
-                    picture.rows.push_back(static_cast<uint8_t>(pending));
-                    bits = 0;
-                    pending = 0;
+            } else if (transparentColor) {
+                picture.hasTransparentColor = true;
+                picture.transparentColor = {0, 1, 1, 1, 1};
+            }
+            const int channels = paletted ? 1 : (colorType & PNG_COLOR_MASK_COLOR ? 3 : 1) + alpha;
+            for (int i = 0; i < 24 * 8; ++i) {
+                const int cell = i % 24 / 8;
+                const int color = cell == 0 ? 0 : cell == 1 || !transparentColor ? 255 : 1;
+                for (int c = 0; c < channels; ++c) {
+                    const bool alphaChannel = alpha && c == channels - 1;
+                    picture.rows.push_back(
+                        static_cast<uint8_t>(paletted       ? (cell == 2 && !transparent ? 1 : cell)
+                                             : alphaChannel ? (cell == 2 ? 0 : 255)
+                                                            : color));
                 }
             }
+            const std::string what =
+                "colour type " + std::to_string(colorType) + (transparentColor ? " with tRNS" : "");
+            test::WriteFileBytes(folder_.Path("kind.png"), test::EncodePng(picture));
+            const ToolRun run = Art({"kind.png", "kind.dtm", "--background", "2"});
+            ASSERT_EQ(run.status, 0) << what << ": " << run.err;
+            const std::shared_ptr<tilemap> map = ReadMap("kind.dtm");
+            ASSERT_TRUE(map) << what;
+            ASSERT_EQ(std::make_pair(map->tmapw, map->tmaph), std::make_pair(3, 1)) << what;
+            EXPECT_EQ(CellAt(*map, 0, 0), (Cell{32, 1, 1})) << what;
+            EXPECT_EQ(CellAt(*map, 1, 0), (Cell{32, 0, 0})) << what;
+            EXPECT_EQ(CellAt(*map, 2, 0), (transparent ? Cell{32, 2, 2} : Cell{32, 0, 0})) << what;
         }
-    }
-    return picture;
-}
-
-TEST_F(DtmtoolArt, EveryKindOfPngConverts) {
-    struct Kind {
-        int colorType;
-        int bitDepth;
-        bool transparentColor;
-        bool interlaced;
-    };
-    const Kind kinds[] = {
-        {PNG_COLOR_TYPE_GRAY, 1, false, false},       {PNG_COLOR_TYPE_GRAY, 2, false, false},
-        {PNG_COLOR_TYPE_GRAY, 4, false, false},       {PNG_COLOR_TYPE_GRAY, 8, false, false},
-        {PNG_COLOR_TYPE_GRAY, 8, true, false},        {PNG_COLOR_TYPE_GRAY, 16, false, false},
-        {PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, false}, {PNG_COLOR_TYPE_GRAY_ALPHA, 16, false, false},
-        {PNG_COLOR_TYPE_RGB, 8, false, false},        {PNG_COLOR_TYPE_RGB, 8, true, false},
-        {PNG_COLOR_TYPE_RGB, 16, false, false},       {PNG_COLOR_TYPE_RGB, 8, false, true},
-        {PNG_COLOR_TYPE_RGBA, 8, false, false},       {PNG_COLOR_TYPE_RGBA, 16, false, true},
-        {PNG_COLOR_TYPE_PALETTE, 1, false, false},    {PNG_COLOR_TYPE_PALETTE, 2, true, false},
-        {PNG_COLOR_TYPE_PALETTE, 4, true, false},     {PNG_COLOR_TYPE_PALETTE, 8, true, true},
-    };
-    for (const Kind& kind : kinds) {
-        const test::PngPicture picture =
-            ThreeCells(kind.colorType, kind.bitDepth, kind.transparentColor, kind.interlaced);
-        const std::vector<uint8_t> file = test::EncodePng(picture);
-        ASSERT_FALSE(file.empty());
-        test::WriteFileBytes(folder_.Path("kind.png"), file);
-        const ToolRun run = Art({"kind.png", "kind.dtm", "--background", "2"});
-        const std::string what = "colour type " + std::to_string(kind.colorType) + ", " +
-                                 std::to_string(kind.bitDepth) + " bits";
-        ASSERT_EQ(run.status, 0) << what << ": " << run.err;
-        const std::shared_ptr<tilemap> map = ReadMap("kind.dtm");
-        ASSERT_TRUE(map) << what;
-        ASSERT_EQ(map->tmapw, 3) << what;
-        ASSERT_EQ(map->tmaph, 1) << what;
-        const bool transparent =
-            kind.transparentColor || (kind.colorType & PNG_COLOR_MASK_ALPHA) != 0;
-        EXPECT_EQ(CellAt(*map, 0, 0), (Cell{32, 1, 1})) << what;
-        EXPECT_EQ(CellAt(*map, 1, 0), (Cell{32, 0, 0})) << what;
-        EXPECT_EQ(CellAt(*map, 2, 0), (transparent ? Cell{32, 2, 2} : Cell{32, 0, 0})) << what;
     }
 }
 
 TEST_F(DtmtoolArt, GlyphSetsColumnsAndOutputFormats) {
     std::mt19937 random(31);
     WritePicture("noise.png", 64, 48, [&random](int, int) { return kBlack | random(); });
-    for (const auto& [set, first, last] :
-         {std::tuple{"blocks", 32, 223}, std::tuple{"ascii", 32, 126}}) {
-        const ToolRun run = Art({"noise.png", "set.dtm", "--glyphs", set, "--columns", "16"});
-        ASSERT_EQ(run.status, 0) << run.err;
-        const std::shared_ptr<tilemap> map = ReadMap("set.dtm");
-        ASSERT_TRUE(map);
-        EXPECT_EQ(map->tmapw, 16);
-        EXPECT_EQ(map->tmaph, 12);
-        for (int i = 0; i < 16 * 12; ++i) {
-            const int glyph = map->tmap[static_cast<size_t>(i)];
-            EXPECT_TRUE(glyph >= first && glyph <= last) << set << " " << glyph;
-            if (std::string(set) == "blocks") {
-                EXPECT_TRUE(glyph == 32 || (glyph >= 176 && glyph <= 178) || glyph >= 219);
-            }
-        }
+    // Which codes each set holds is the library's; here, that the option reaches it.
+    const ToolRun run = Art({"noise.png", "set.dtm", "--glyphs", "blocks", "--columns", "16"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::shared_ptr<tilemap> map = ReadMap("set.dtm");
+    ASSERT_TRUE(map);
+    EXPECT_EQ(map->tmapw, 16);
+    EXPECT_EQ(map->tmaph, 12);
+    const std::vector<uint8_t> blocks = GlyphCodes(GlyphSet::Blocks);
+    for (int i = 0; i < 16 * 12; ++i) {
+        const uint8_t glyph = map->tmap[static_cast<size_t>(i)];
+        EXPECT_NE(std::find(blocks.begin(), blocks.end(), glyph), blocks.end()) << int{glyph};
     }
 
+    // The writers are convert's; here, that the extension picks one and the look's palette reaches
+    // it.
     WritePicture("white.png", 24, 16, [](int, int) { return kWhite; });
     ASSERT_EQ(Art({"white.png", "white.TXT"}).status, 0);
     EXPECT_EQ(test::FileText(folder_.Path("white.TXT")), "   \n   \n");
     ASSERT_EQ(Art({"white.png", "white.ans"}).status, 0);
     EXPECT_TRUE(test::FileText(folder_.Path("white.ans")).find("255;255;255") != std::string::npos);
-    ASSERT_EQ(Art({"white.png", "white.xp"}).status, 0);
-    ASSERT_EQ(
-        test::RunDtmtool({"convert", "white.xp", "fromxp.dtm", "--palette", "colours.png"}, folder_)
-            .status,
-        0);
-    const std::shared_ptr<tilemap> fromXp = ReadMap("fromxp.dtm");
-    ASSERT_TRUE(fromXp);
-    EXPECT_EQ(CellAt(*fromXp, 2, 1), (Cell{32, 0, 0}));
 }
 
 TEST_F(DtmtoolArt, BadInputIsRefusedWithoutAnOutputFile) {
     WritePicture("tall.png", 8, 400, [](int, int) { return kWhite; });
     test::WriteFileBytes(folder_.Path("broken.png"), {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0});
-    struct Case {
+    const std::string columns = "dtmtool: --columns needs a number of columns from 1 to 16777216\n";
+    const struct {
         std::vector<std::string> args;
         int status;
         std::string error;
-    };
-    const Case cases[] = {
-        {{"tall.png", "out.dtm", "--columns", "0"},
-         2,
-         "dtmtool: --columns needs a number of columns from 1 to 16777216\n"},
-        {{"tall.png", "out.dtm", "--columns", "12x"},
-         2,
-         "dtmtool: --columns needs a number of columns from 1 to 16777216\n"},
+    } cases[] = {
+        {{"tall.png", "out.dtm", "--columns", "0"}, 2, columns},
+        {{"tall.png", "out.dtm", "--columns", "12x"}, 2, columns},
+        {{"tall.png", "out.dtm", "--columns"}, 2, "dtmtool: --columns needs a value\n"},
         {{"tall.png", "out.dtm", "--columns", "8000"},
          1,
          "dtmtool: tall.png at 8000 columns: 8000 x 400000 cells are more than the 16777216 a "
@@ -358,11 +257,10 @@ TEST_F(DtmtoolArt, BadInputIsRefusedWithoutAnOutputFile) {
         {{"tall.png", "out.dtm", "--background", "255"},
          2,
          "dtmtool: --background needs a palette index from 0 to 254\n"},
-        {{"tall.png", "out.dtm", "--columns"}, 2, "dtmtool: --columns needs a value\n"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const ToolRun run = Art(c.args);
-        EXPECT_EQ(run.status, c.status) << c.args[2];
+        EXPECT_EQ(run.status, c.status) << c.error;
         EXPECT_TRUE(run.err.starts_with(c.error)) << run.err;
         EXPECT_EQ(c.status == 2, run.err.find("usage: dtmtool art") != std::string::npos);
         EXPECT_FALSE(std::filesystem::exists(folder_.Path(c.args[1]))) << c.args[1];
