@@ -167,11 +167,10 @@ TEST(Recovery, DamagedAndForeignFilesAreSetAsideAndWholeOnesOpenAsUnsavedCanvase
     } expected[] = {{"/maps/cave.dtm", "/maps/cave.dtm", "c"}, {"Untitled", "", "new work"}};
     for (size_t i = 0; i < 2; ++i) {
         const canvas& recovered = *state.canvases[i];
-        EXPECT_EQ(recovered.path, expected[i].path);
-        EXPECT_EQ(recovered.filePath, expected[i].filePath);
-        EXPECT_EQ(recovered.hassaved, 0);
-        EXPECT_EQ(std::tuple(recovered.w, recovered.h, recovered.img->transparentcolor),
-                  std::tuple(20, 3, 255));
+        EXPECT_EQ(std::tuple(recovered.path, recovered.filePath, recovered.hassaved, recovered.w,
+                             recovered.h, recovered.img->transparentcolor),
+                  std::tuple(std::string(expected[i].path), std::string(expected[i].filePath), 0,
+                             20, 3, 255));
         EXPECT_EQ(recovered.img->tmap, Drawn(20, 3, expected[i].text)->tmap);
         // The files now belong to this session.
         const std::string file = state.autosaver->FileOf(recovered);
