@@ -1,11 +1,11 @@
 #include "editor_session.h"
 
 #include "support/memory_limit.h"
+#include "tools/tool_run.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -63,33 +63,24 @@ TEST(MemoryReport, CommandsWithoutMemorySaySoAndLeaveTheCanvasAsItWas) {
     ASSERT_EQ(Save(*map, folder + "/big.dtm"), 1);
     testing::internal::GetCapturedStdout();
 
-    // Each memory message is closed with Enter two frames after it opens.
-    const std::string over = test::OverCanvas(5, 5);
-    const std::string script = test::Script()
-                                   .Then(over + "key down 160\npress 84\n") // typing
-                                   .Then("key up 160\n")
-                                   .Then("press 13\n")
-                                   .Then("button down 3\n") // fill
-                                   .Then("button up 3\n")
-                                   .Then("press 13\n")
-                                   .Then("button down 1\n") // draw
-                                   .Then("button up 1\n")
-                                   .Then("press 13\n")
-                                   .Then("key down 160\npress 69\nanswer " + folder + "/e.png\n")
-                                   .Then("key up 160\n")
-                                   .Then("press 13\n")
-                                   .Then("key down 160\npress 75\nanswer " + folder + "/k.png\n")
-                                   .Then("key up 160\n")
-                                   .Then("press 13\n")
-                                   .Then("press 79\nanswer " + folder + "/big.dtm\n") // open
-                                   .Then("press 13\n")
-                                   .Then("press 13\n") // "Unable to read tilemap file."
-                                   .Wait(2)
-                                   .End();
+    // Typing, fill, draw, export, encode; each memory message is closed with Enter two frames
+    // after it opens.
+    test::Script script;
+    for (const auto& [down, up] :
+         {std::pair(test::OverCanvas(5, 5) + "key down 160\npress 84\n", "key up 160\n"),
+          std::pair(std::string("button down 3\n"), "button up 3\n"),
+          std::pair(std::string("button down 1\n"), "button up 1\n"),
+          std::pair("key down 160\npress 69\nanswer " + folder + "/e.png\n", "key up 160\n"),
+          std::pair("key down 160\npress 75\nanswer " + folder + "/k.png\n", "key up 160\n")}) {
+        script.Then(down).Then(up).Then("press 13\n");
+    }
+    // Open, then "Unable to read tilemap file."
+    script.Then("press 79\nanswer " + folder + "/big.dtm\n").Then("press 13\n").Then("press 13\n");
     const std::string report = folder + "/report.txt";
     const auto ran = test::RunInChild([&] {
         test::EditorSession session;
-        session.RunOn<LimitingDriver>(script, {folder + "/big.dtm"}, int64_t{8} << 20);
+        session.RunOn<LimitingDriver>(script.Wait(2).End(), {folder + "/big.dtm"},
+                                      int64_t{8} << 20);
         const auto& driver = static_cast<const LimitingDriver&>(session.Driver());
         const EditorState& state = session.State();
         std::ofstream out(report);
@@ -104,16 +95,14 @@ TEST(MemoryReport, CommandsWithoutMemorySaySoAndLeaveTheCanvasAsItWas) {
         return true;
     });
     EXPECT_EQ(ran, test::LimitedRun::Done);
-    std::ifstream in(report);
-    std::stringstream shown;
-    shown << in.rdbuf();
-    EXPECT_EQ(shown.str(), "Not enough memory to start typing.\n"
-                           "Not enough memory to fill the region.\n"
-                           "Not enough memory to draw.\n"
-                           "Not enough memory to export the tilemap.\n"
-                           "Not enough memory to encode the tilemap.\n"
-                           "Not enough memory to read the tilemap file.\n"
-                           "limited 1, canvases 1, typing 0, undo 0 0, saved 1, intact 1\n");
+    EXPECT_EQ(test::FileText(report),
+              "Not enough memory to start typing.\n"
+              "Not enough memory to fill the region.\n"
+              "Not enough memory to draw.\n"
+              "Not enough memory to export the tilemap.\n"
+              "Not enough memory to encode the tilemap.\n"
+              "Not enough memory to read the tilemap file.\n"
+              "limited 1, canvases 1, typing 0, undo 0 0, saved 1, intact 1\n");
 }
 
 } // namespace

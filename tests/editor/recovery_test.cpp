@@ -146,11 +146,9 @@ TEST(Recovery, DamagedAndForeignFilesAreSetAsideAndWholeOnesOpenAsUnsavedCanvase
          {"canvas-2.dmrecovery", torn},
          {"canvas-3.dmrecovery", {'h', 'i', '\n'}},
          {"canvas-4.dmrecovery", RecoveryBytes("Untitled", "", "new work")}});
-    Script script;
-    script.Then("press 13\n").Then("press 13\n").Then("press 13\n");
     test::EditorSession session;
     session.RecoverFrom(recovery);
-    session.Run(script.Wait(2).End());
+    session.Run(Script().Then("press 13\n").Then("press 13\n").Then("press 13\n").Wait(2).End());
     EXPECT_EQ(session.Log(),
               "popup Error!: Recovery file canvas-2.dmrecovery refused: the file "
               "is cut short or damaged. Kept in " +
@@ -169,11 +167,10 @@ TEST(Recovery, DamagedAndForeignFilesAreSetAsideAndWholeOnesOpenAsUnsavedCanvase
     } expected[] = {{"/maps/cave.dtm", "/maps/cave.dtm", "c"}, {"Untitled", "", "new work"}};
     for (size_t i = 0; i < 2; ++i) {
         const canvas& recovered = *state.canvases[i];
-        EXPECT_EQ(recovered.path, expected[i].path);
-        EXPECT_EQ(recovered.filePath, expected[i].filePath);
-        EXPECT_EQ(recovered.hassaved, 0);
-        EXPECT_EQ(std::tuple(recovered.w, recovered.h, recovered.img->transparentcolor),
-                  std::tuple(20, 3, 255));
+        EXPECT_EQ(std::tuple(recovered.path, recovered.filePath, recovered.hassaved, recovered.w,
+                             recovered.h, recovered.img->transparentcolor),
+                  std::tuple(std::string(expected[i].path), std::string(expected[i].filePath), 0,
+                             20, 3, 255));
         EXPECT_EQ(recovered.img->tmap, Drawn(20, 3, expected[i].text)->tmap);
         // The files now belong to this session.
         const std::string file = state.autosaver->FileOf(recovered);
@@ -199,16 +196,13 @@ TEST(Recovery, NoKeepsTheMapsAWeekAndYesOpensAsManyAsTheLimitAllows) {
         fs::last_write_time(old, fs::file_time_type::clock::now() - std::chrono::days(days));
     }
     std::vector<std::pair<std::string, std::vector<uint8_t>>> nine;
-    for (int i = 1; i <= 9; ++i) {
-        nine.push_back({"canvas-" + std::to_string(i) + kRecoveryExtension,
-                        RecoveryBytes("map" + std::to_string(i), "", std::to_string(i))});
+    for (const std::string i : {"1", "2", "3", "4", "5", "6", "7", "8", "9"}) {
+        nine.push_back({"canvas-" + i + kRecoveryExtension, RecoveryBytes("map" + i, "", i)});
     }
     DeadSession(recovery, "session-first", nine);
-    Script no;
-    no.Then("press 39\n").Then("press 13\n");
     test::EditorSession declined;
     declined.RecoverFrom(recovery);
-    declined.Run(no.Wait(2).End());
+    declined.Run(Script().Then("press 39\n").Then("press 13\n").Wait(2).End());
     EXPECT_EQ(declined.Log(), "popup Confirm!: Recover 9 unsaved maps from an earlier session?\n");
     EXPECT_TRUE(declined.State().canvases.empty());
     EXPECT_FALSE(fs::exists(recovery + "/session-first"));
@@ -221,11 +215,9 @@ TEST(Recovery, NoKeepsTheMapsAWeekAndYesOpensAsManyAsTheLimitAllows) {
               std::chrono::hours(1));
 
     const std::string second = DeadSession(recovery, "session-second", nine);
-    Script yes;
-    yes.Then("press 13\n").Then("press 13\n");
     test::EditorSession accepted;
     accepted.RecoverFrom(recovery);
-    accepted.Run(yes.Wait(2).End(), test::OneMap(""));
+    accepted.Run(Script().Then("press 13\n").Then("press 13\n").Wait(2).End());
     EXPECT_EQ(accepted.Log(),
               std::string("popup Confirm!: Recover 9 unsaved maps from an earlier session?\n") +
                   "popup Error!: " + kTooManyToOpen + "\n");
@@ -266,9 +258,7 @@ TEST(Recovery, AFailingAutosaveIsToldOnceAndEditingGoesOn) {
     EXPECT_EQ(session.Log(),
               "popup Error!: Unable to autosave Untitled: " + folder.Path("state/recovery") +
                   ": Not a directory. Save your work to keep it.\n");
-    uint8_t glyph = 0, fg = 0, bg = 0;
-    session.State().activecanvas->img->GrabTile(2, 1, glyph, fg, bg);
-    EXPECT_EQ(glyph, 64);
+    EXPECT_EQ(test::Row(*session.State().activecanvas->img, 2, 1, 1), "@"); // glyph 64
 }
 
 } // namespace

@@ -10,7 +10,6 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace dm {
@@ -51,15 +50,11 @@ std::shared_ptr<tilemap> TwoCells() {
 TEST(RecoveryFile, BytesAreTheHeaderNamesRunsCheckSumAndTrailer) {
     const std::vector<uint8_t> encoded = EncodeRecovery({"Untitled", "", TwoCells()});
     std::vector<uint8_t> expected = Bytes("DMRECOVR");
-    for (const uint32_t field : {1u, 2u, 1u, 8u}) {
-        Append(expected, Int(field));
+    for (const auto& field :
+         {Int(1), Int(2), Int(1), Int(8), Bytes("Untitled"), Int(0), Int(8),
+          std::vector<uint8_t>{0, 'A', 0, 'B', 1, 7, 1, 0}, Int(0), Bytes("EOF")}) {
+        Append(expected, field);
     }
-    Append(expected, Bytes("Untitled"));
-    Append(expected, Int(0));
-    Append(expected, Int(8));
-    Append(expected, {0, 'A', 0, 'B', 1, 7, 1, 0});
-    Append(expected, Int(0));
-    Append(expected, Bytes("EOF"));
     EXPECT_EQ(encoded, Resealed(expected));
 
     test::ContainerTempFolder folder;
@@ -154,9 +149,7 @@ TEST(RecoveryFolder, SessionsAreLockedWhileTheirEditorLivesAndTakenOnceAfter) {
     const std::string recovery = folder.Path("state/recovery");
     Expected<std::unique_ptr<RecoverySession>> live = RecoverySession::Create(recovery);
     ASSERT_TRUE(live) << live.Why();
-    struct stat info {};
-    ASSERT_EQ(::stat(recovery.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(fs::status(recovery).permissions() & fs::perms::all, fs::perms::owner_all);
     const std::string liveFolder = (*live)->Folder();
     EXPECT_EQ(fs::path(liveFolder).parent_path(), recovery);
     EXPECT_TRUE(fs::path(liveFolder).filename().string().starts_with("session-"));

@@ -49,51 +49,19 @@ mode_t PermissionBits(const std::string& path) {
     return info.st_mode & 07777;
 }
 
-TEST(SideFileWriter, DestinationChangesOnlyOnCommit) {
-    ContainerTempFolder folder;
-    const std::string path = folder.Path("map.dtm");
-    WriteFileBytes(path, kOld);
-
-    std::unique_ptr<SideFileWriter> writer = OpenWriter(path);
-    ASSERT_TRUE(writer);
-    WriteAll(*writer, kNew);
-    EXPECT_EQ(ReadFileBytes(path), kOld);
-    EXPECT_EQ(folder.Names().size(), 2u);
-
-    EXPECT_TRUE(writer->Commit());
-    EXPECT_EQ(ReadFileBytes(path), kNew);
-    writer.reset();
-    EXPECT_EQ(folder.Names(), std::vector<std::string>{"map.dtm"});
-}
-
-TEST(SideFileWriter, AbandonedWriteLeavesNothingBehind) {
+// Abandoned, given up or not yet committed, the file is untouched and nothing stays behind.
+TEST(SideFileWriter, DestinationChangesOnlyOnASuccessfulCommit) {
     ContainerTempFolder folder;
     const std::string path = folder.Path("map.dtm");
     WriteFileBytes(path, kOld);
     {
-        std::unique_ptr<SideFileWriter> writer = OpenWriter(path);
-        ASSERT_TRUE(writer);
-        WriteAll(*writer, kNew);
+        std::unique_ptr<SideFileWriter> abandoned = OpenWriter(path);
+        ASSERT_TRUE(abandoned);
+        WriteAll(*abandoned, kNew);
+        ASSERT_TRUE(OpenWriter(folder.Path("fresh.dtm")));
     }
     EXPECT_EQ(ReadFileBytes(path), kOld);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"map.dtm"});
-
-    {
-        std::unique_ptr<SideFileWriter> writer = OpenWriter(folder.Path("fresh.dtm"));
-        ASSERT_TRUE(writer);
-    }
-    EXPECT_EQ(folder.Names(), std::vector<std::string>{"map.dtm"});
-}
-
-// Whatever the writing comes to, the file is whole or untouched, and a failure says why: the
-// system's reason for a refused write before the writer's own.
-TEST(SideFileWriter, WholeFilesAreWrittenOrLeftAsTheyWere) {
-    ContainerTempFolder folder;
-    const std::string path = folder.Path("map.dtm");
-    WriteFileBytes(path, kOld);
-    const auto writeNew = [](TStream& out) {
-        out.WriteBytes(kNew.data(), static_cast<int64_t>(kNew.size()));
-    };
 
     std::unique_ptr<SideFileWriter> writer = OpenWriter(path);
     ASSERT_TRUE(writer);
@@ -105,6 +73,25 @@ TEST(SideFileWriter, WholeFilesAreWrittenOrLeftAsTheyWere) {
     EXPECT_EQ(ReadFileBytes(path), kOld);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"map.dtm"});
 
+    writer = OpenWriter(path);
+    ASSERT_TRUE(writer);
+    WriteAll(*writer, kNew);
+    EXPECT_EQ(ReadFileBytes(path), kOld);
+    EXPECT_EQ(folder.Names().size(), 2u);
+    EXPECT_TRUE(writer->Commit());
+    EXPECT_EQ(ReadFileBytes(path), kNew);
+    writer.reset();
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"map.dtm"});
+}
+
+// A failure says why: the system's reason for a refused write before the writer's own.
+TEST(SideFileWriter, WholeFilesAreWrittenOrLeftAsTheyWere) {
+    ContainerTempFolder folder;
+    const std::string path = folder.Path("map.dtm");
+    WriteFileBytes(path, kOld);
+    const auto writeNew = [](TStream& out) {
+        out.WriteBytes(kNew.data(), static_cast<int64_t>(kNew.size()));
+    };
     const Outcome full = WriteWholeFile("/dev/full", writeNew);
     ASSERT_FALSE(full);
     EXPECT_EQ(full.Why(), "No space left on device");
@@ -125,24 +112,18 @@ TEST(SideFileWriter, PermissionsOfTheReplacedFileAreKept) {
     const std::string path = folder.Path("shared.dtm");
     WriteFileBytes(path, kOld);
     ::chmod(path.c_str(), 0640);
-    std::unique_ptr<SideFileWriter> writer = OpenWriter(path);
-    ASSERT_TRUE(writer);
-    WriteAll(*writer, kNew);
-    ASSERT_TRUE(writer->Commit());
+    SaveBytes(path, kNew);
     EXPECT_EQ(PermissionBits(path), 0640u);
 
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    const std::string fresh = folder.Path("fresh.dtm");
-    writer = OpenWriter(fresh);
-    ASSERT_TRUE(writer);
-    ASSERT_TRUE(writer->Commit());
-    EXPECT_EQ(PermissionBits(fresh), 0666u & ~mask);
+    SaveBytes(folder.Path("fresh.dtm"), {});
+    EXPECT_EQ(PermissionBits(folder.Path("fresh.dtm")), 0666u & ~mask);
 }
 
-TEST(SideFileWriter, OwnerAndGroupOfAnotherUsersFileAreKept) {
+TEST(SideFileWriter, AnotherUsersFileKeepsItsOwnerAndTheirLinksInASharedFolderAreNotFollowed) {
     if (::geteuid() != 0) {
-        GTEST_SKIP() << "only the superuser may give a file to another user";
+        GTEST_SKIP() << "only the superuser may give a file or link to another user";
     }
     ContainerTempFolder folder;
     const std::string path = folder.Path("theirs.dtm");
@@ -153,17 +134,10 @@ TEST(SideFileWriter, OwnerAndGroupOfAnotherUsersFileAreKept) {
     SaveBytes(path, kNew);
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_uid, 4242u);
-    EXPECT_EQ(info.st_gid, 4343u);
-    EXPECT_EQ(info.st_mode & 07777, 04750u);
+    EXPECT_EQ(std::tuple(info.st_uid, info.st_gid, info.st_mode & 07777),
+              std::tuple(4242u, 4343u, 04750u));
     EXPECT_EQ(ReadFileBytes(path), kNew);
-}
 
-TEST(SideFileWriter, LinksOfOtherUsersInASharedFolderAreNotFollowed) {
-    if (::geteuid() != 0) {
-        GTEST_SKIP() << "only the superuser may make a link of another user";
-    }
-    ContainerTempFolder folder;
     fs::create_directory(folder.Root() / "shared");
     ASSERT_EQ(::chmod(folder.Path("shared").c_str(), 01777), 0);
     const std::string planted = folder.Path("shared/planted.dtm");
@@ -209,18 +183,16 @@ TEST(SideFileWriter, LinksKeepPointingAtTheFileWrittenAndHardLinksKeepTheOldByte
                                                         "dangling2.dtm", "live.dtm", "real"}));
 
     // A loop and a link into a missing folder are refused, and stay as they were.
-    fs::create_symlink("loop.dtm", folder.Path("loop.dtm"));
-    fs::create_symlink("missing/map.dtm", folder.Path("nowhere.dtm"));
-    const Expected<std::unique_ptr<SideFileWriter>> loop =
-        SideFileWriter::Open(folder.Path("loop.dtm"));
-    ASSERT_FALSE(loop);
-    EXPECT_EQ(loop.Why(), "Too many levels of symbolic links");
-    const Expected<std::unique_ptr<SideFileWriter>> nowhere =
-        SideFileWriter::Open(folder.Path("nowhere.dtm"));
-    ASSERT_FALSE(nowhere);
-    EXPECT_EQ(nowhere.Why(), "No such file or directory");
-    EXPECT_TRUE(fs::is_symlink(folder.Path("loop.dtm")));
-    EXPECT_TRUE(fs::is_symlink(folder.Path("nowhere.dtm")));
+    for (const auto& [name, pointsAt, why] :
+         {std::tuple("loop.dtm", "loop.dtm", "Too many levels of symbolic links"),
+          std::tuple("nowhere.dtm", "missing/map.dtm", "No such file or directory")}) {
+        fs::create_symlink(pointsAt, folder.Path(name));
+        const Expected<std::unique_ptr<SideFileWriter>> refused =
+            SideFileWriter::Open(folder.Path(name));
+        ASSERT_FALSE(refused) << name;
+        EXPECT_EQ(refused.Why(), why);
+        EXPECT_TRUE(fs::is_symlink(folder.Path(name)));
+    }
 
     // A file with a second name is replaced under the name saved to only.
     fs::create_hard_link(target, folder.Path("hard.dtm"));
@@ -229,20 +201,14 @@ TEST(SideFileWriter, LinksKeepPointingAtTheFileWrittenAndHardLinksKeepTheOldByte
     EXPECT_EQ(ReadFileBytes(target), kNew);
 }
 
-TEST(SideFileWriter, DevicesAreWrittenInPlace) {
-    std::unique_ptr<SideFileWriter> writer = OpenWriter("/dev/null");
-    ASSERT_TRUE(writer);
-    WriteAll(*writer, kNew);
-    EXPECT_TRUE(writer->Commit());
+TEST(SideFileWriter, DevicesAreWrittenInPlaceAndFoldersCannotBeWritten) {
+    SaveBytes("/dev/null", kNew);
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
-}
-
-TEST(SideFileWriter, FoldersAndMissingFoldersCannotBeWritten) {
     ContainerTempFolder folder;
-    EXPECT_FALSE(SideFileWriter::Open(folder.Root().string()));
-    EXPECT_FALSE(SideFileWriter::Open(folder.Path("missing/map.dtm")));
-    EXPECT_FALSE(SideFileWriter::Open(""));
-    EXPECT_FALSE(SideFileWriter::Open(folder.Path("memory::map.dtm")));
+    for (const std::string& path : {folder.Root().string(), folder.Path("missing/map.dtm"),
+                                    std::string(), folder.Path("memory::map.dtm")}) {
+        EXPECT_FALSE(SideFileWriter::Open(path)) << path;
+    }
     EXPECT_TRUE(folder.Names().empty());
 }
 
