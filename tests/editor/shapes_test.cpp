@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dm {
@@ -10,24 +11,37 @@ namespace {
 
 constexpr uint8_t U = kArmUp, D = kArmDown, L = kArmLeft, R = kArmRight;
 
+// Pieces as "x,y" and their arms' letters (? for any other bit), spaced: "0,0R 1,0L".
+std::string Text(const std::vector<ShapePiece>& pieces) {
+    std::string text;
+    for (const ShapePiece& piece : pieces) {
+        text += (text.empty() ? "" : " ") + std::to_string(piece.x) + "," + std::to_string(piece.y);
+        for (const auto& [arm, letter] : {std::pair(U, 'U'), {D, 'D'}, {L, 'L'}, {R, 'R'}}) {
+            text += (piece.arms & arm) != 0 ? std::string(1, letter) : "";
+        }
+        text += (piece.arms & ~(U | D | L | R)) != 0 ? "?" : "";
+    }
+    return text;
+}
+
 TEST(Shapes, LinesTakeOneCellPerStepOfTheLongerAxisAndReachOnlyAcrossSides) {
     struct Case {
         int x0, y0, x1, y1;
-        std::vector<ShapePiece> pieces;
+        const char* pieces;
     };
     const Case cases[] = {
-        {2, 3, 2, 3, {{2, 3, 0}}},
-        {0, 0, 3, 0, {{0, 0, R}, {1, 0, L | R}, {2, 0, L | R}, {3, 0, L}}},
-        {3, 0, 1, 0, {{3, 0, L}, {2, 0, L | R}, {1, 0, R}}},
-        {1, 2, 1, 0, {{1, 2, U}, {1, 1, U | D}, {1, 0, D}}},
-        {0, 0, 2, 2, {{0, 0, 0}, {1, 1, 0}, {2, 2, 0}}},
+        {2, 3, 2, 3, "2,3"},
+        {0, 0, 3, 0, "0,0R 1,0LR 2,0LR 3,0L"},
+        {3, 0, 1, 0, "3,0L 2,0LR 1,0R"},
+        {1, 2, 1, 0, "1,2U 1,1UD 1,0D"},
+        {0, 0, 2, 2, "0,0 1,1 2,2"},
         // Shallow: runs along x joined by diagonal steps; steep: runs along y.
-        {0, 0, 5, 2, {{0, 0, R}, {1, 0, L}, {2, 1, R}, {3, 1, L}, {4, 2, R}, {5, 2, L}}},
-        {0, 0, 1, 3, {{0, 0, D}, {0, 1, U}, {1, 2, D}, {1, 3, U}}},
-        {4, 0, 0, 1, {{4, 0, L}, {3, 0, R}, {2, 1, L}, {1, 1, L | R}, {0, 1, R}}},
+        {0, 0, 5, 2, "0,0R 1,0L 2,1R 3,1L 4,2R 5,2L"},
+        {0, 0, 1, 3, "0,0D 0,1U 1,2D 1,3U"},
+        {4, 0, 0, 1, "4,0L 3,0R 2,1L 1,1LR 0,1R"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(LinePieces(c.x0, c.y0, c.x1, c.y1), c.pieces)
+        EXPECT_EQ(Text(LinePieces(c.x0, c.y0, c.x1, c.y1)), c.pieces)
             << c.x0 << "," << c.y0 << " to " << c.x1 << "," << c.y1;
     }
     // A long line ends exactly at its end cell, one cell for each column, never two in one.
@@ -43,49 +57,23 @@ TEST(Shapes, LinesTakeOneCellPerStepOfTheLongerAxisAndReachOnlyAcrossSides) {
 TEST(Shapes, BoxOutlinesReachAlongTheirEdgesAndStopAtTheMapsEdges) {
     struct Case {
         int x0, y0, x1, y1, width, height;
-        std::vector<ShapePiece> pieces;
+        const char* pieces;
     };
     const Case cases[] = {
-        {1, 1, 1, 1, 9, 9, {{1, 1, 0}}},
-        {2, 1, 0, 1, 9, 9, {{0, 1, R}, {1, 1, L | R}, {2, 1, L}}},
-        {0, 0, 1, 1, 9, 9, {{0, 0, D | R}, {1, 0, D | L}, {0, 1, U | R}, {1, 1, U | L}}},
+        {1, 1, 1, 1, 9, 9, "1,1"},
+        {2, 1, 0, 1, 9, 9, "0,1R 1,1LR 2,1L"},
+        {0, 0, 1, 1, 9, 9, "0,0DR 1,0DL 0,1UR 1,1UL"},
         // Two columns apart: the sides do not reach each other.
-        {0,
-         0,
-         1,
-         2,
-         9,
-         9,
-         {{0, 0, D | R},
-          {1, 0, D | L},
-          {0, 1, U | D},
-          {1, 1, U | D},
-          {0, 2, U | R},
-          {1, 2, U | L}}},
-        {0,
-         0,
-         3,
-         2,
-         9,
-         9,
-         {{0, 0, D | R},
-          {1, 0, L | R},
-          {2, 0, L | R},
-          {3, 0, D | L},
-          {0, 1, U | D},
-          {3, 1, U | D},
-          {0, 2, U | R},
-          {1, 2, L | R},
-          {2, 2, L | R},
-          {3, 2, U | L}}},
+        {0, 0, 1, 2, 9, 9, "0,0DR 1,0DL 0,1UD 1,1UD 0,2UR 1,2UL"},
+        {0, 0, 3, 2, 9, 9, "0,0DR 1,0LR 2,0LR 3,0DL 0,1UD 3,1UD 0,2UR 1,2LR 2,2LR 3,2UL"},
         // Reaching past the map on every side: only the cells inside are left.
-        {-1, -1, 2, 2, 2, 2, {}},
-        {-1, -1, 1, 1, 3, 3, {{1, 0, U | D}, {0, 1, L | R}, {1, 1, U | L}}},
-        {-1, 0, 1, 1, 2, 2, {{0, 0, L | R}, {1, 0, D | L}, {0, 1, L | R}, {1, 1, U | L}}},
-        {5, 5, 7, 7, 4, 4, {}},
+        {-1, -1, 2, 2, 2, 2, ""},
+        {-1, -1, 1, 1, 3, 3, "1,0UD 0,1LR 1,1UL"},
+        {-1, 0, 1, 1, 2, 2, "0,0LR 1,0DL 0,1LR 1,1UL"},
+        {5, 5, 7, 7, 4, 4, ""},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(BoxPieces(c.x0, c.y0, c.x1, c.y1, c.width, c.height), c.pieces)
+        EXPECT_EQ(Text(BoxPieces(c.x0, c.y0, c.x1, c.y1, c.width, c.height)), c.pieces)
             << c.x0 << "," << c.y0 << " to " << c.x1 << "," << c.y1;
     }
 }

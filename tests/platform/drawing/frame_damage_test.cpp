@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -17,14 +16,7 @@ namespace dm {
 namespace {
 
 DrawCommand Command(DrawKind kind, float x0, float y0, float x1, float y1) {
-    DrawCommand command;
-    command.kind = kind;
-    command.red = 200;
-    command.x0 = x0;
-    command.y0 = y0;
-    command.x1 = x1;
-    command.y1 = y1;
-    return command;
+    return {.kind = kind, .red = 200, .x0 = x0, .y0 = y0, .x1 = x1, .y1 = y1};
 }
 
 TEST(FrameDamage, CommandBoundsHoldEveryPixelACommandCanTouchWithinTheWindow) {
@@ -225,10 +217,8 @@ TEST(FrameDamage, RedrawingTheDamageGivesTheWholeFramesPixelsFrameAfterFrame) {
     for (int i = 0; i < 30; ++i) {
         frame.commands.push_back(scene.Any());
     }
-    frame.commands.erase(
-        std::remove_if(frame.commands.begin(), frame.commands.end(),
-                       [](const DrawCommand& command) { return command.kind == DrawKind::Clear; }),
-        frame.commands.end());
+    std::erase_if(frame.commands,
+                  [](const DrawCommand& command) { return command.kind == DrawKind::Clear; });
     std::shared_ptr<TPixmap> kept = TPixmap::Create(kWidth, kHeight, kPixelFormatRGBA8888, 4);
     kept->ClearPixels(0xFF000000u);
     RasterizeFrame(frame, *kept);
